@@ -29,17 +29,25 @@ if(BRISKLANE_RUN_TESTS)
 endif()
 if(BRISKLANE_CONFIG STREQUAL "bench")
     find_package(benchmark REQUIRED)
+    # scripts/test.sh runs every program of bin/ as a benchmark.
+    set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 endif()
 
 add_compile_options(-Wall -Wextra -Werror)
 if(BRISKLANE_WINDOWS)
+    # All executables and DLLs side by side, as they are installed: the program, packet.dll, the capture
+    # host, the default skin and the test programs that start them.
+    set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
     # Single-byte text everywhere; Windows 7 level API; static runtime so the program needs no DLL of ours.
     add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
     add_link_options(-static -static-libgcc -static-libstdc++)
 elseif(BRISKLANE_CONFIG STREQUAL "native")
+    set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     add_link_options(-fsanitize=address,undefined)
 elseif(BRISKLANE_CONFIG STREQUAL "fuzz")
+    # scripts/test.sh runs every program of bin/ as a fuzzer.
+    set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
     add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()

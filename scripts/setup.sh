@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Brisklane needs on a Debian machine, skipping what is there.
+# Sourced by scripts/run.sh and scripts/test.sh.
+set -euo pipefail
+
+brisklane_packages=(
+    cmake ninja-build g++ clang libclang-rt-14-dev python3
+    googletest libbenchmark-dev
+    g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+    wine wine64 xvfb x11-utils imagemagick tcpdump
+)
+
+brisklane_install_missing() {
+    local missing=()
+    local package
+    for package in "${brisklane_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        return 0
+    fi
+    echo "setup: installing ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    # wine32 is deliberately absent: this kernel cannot run 32-bit programs and the wine wrapper would pick it.
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Starts a virtual display on a free number when none is given; sets DISPLAY and BRISKLANE_XVFB_PID.
+brisklane_start_display() {
+    if [ -n "${DISPLAY:-}" ] && [ -z "${BRISKLANE_FORCE_XVFB:-}" ]; then
+        return 0
+    fi
+    local number=$((90 + RANDOM % 400))
+    while [ -e "/tmp/.X${number}-lock" ]; do number=$((number + 1)); done
+    Xvfb ":${number}" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    BRISKLANE_XVFB_PID=$!
+    export DISPLAY=":${number}"
+    local i
+    for i in $(seq 1 50); do
+        [ -e "/tmp/.X11-unix/X${number}" ] && return 0
+        sleep 0.1
+    done
+    echo "setup: the virtual display did not start" >&2
+    return 1
+}
+
+# Creates a fresh Wine prefix in the given folder and waits until it is ready.
+brisklane_fresh_prefix() {
+    export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+}

@@ -1,0 +1,133 @@
+// Reads another process's windows from outside: texts, classes, places and screen pixels.
+#include "window_inspect.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace inspect {
+
+std::string WindowText(HWND hwnd) {
+    char text[1024] = {};
+    // WM_GETTEXT crosses processes; GetWindowText would not ask another process's controls.
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    text[sizeof text - 1] = 0;
+    return text;
+}
+
+std::string ClassName(HWND hwnd) {
+    char name[256] = {};
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+namespace {
+
+struct TopLevelQuery {
+    DWORD processId;
+    const std::string* className;
+    const std::string* caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+    auto* query = reinterpret_cast<TopLevelQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(hwnd, &owner);
+    if (query->processId != 0 && owner != query->processId)
+        return TRUE;
+    if (!query->className->empty() && ClassName(hwnd) != *query->className)
+        return TRUE;
+    if (!query->caption->empty() && WindowText(hwnd) != *query->caption)
+        return TRUE;
+    query->found.push_back(hwnd);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> TopLevelWindows(DWORD processId, const std::string& className, const std::string& caption) {
+    TopLevelQuery query{processId, &className, &caption, {}};
+    EnumWindows(CollectTopLevel, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+std::vector<ControlInfo> Controls(HWND parent) {
+    std::vector<ControlInfo> controls;
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        ControlInfo info;
+        info.hwnd = child;
+        info.id = GetDlgCtrlID(child);
+        info.className = ClassName(child);
+        info.text = WindowText(child);
+        GetWindowRect(child, &info.rect);
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&info.rect), 2);
+        info.style = GetWindowLongA(child, GWL_STYLE);
+        info.exStyle = GetWindowLongA(child, GWL_EXSTYLE);
+        info.visible = IsWindowVisible(child) != FALSE;
+        controls.push_back(info);
+    }
+    return controls;
+}
+
+std::string DescribeDialog(HWND dialog) {
+    std::string out;
+    char line[1400];
+    for (const ControlInfo& c : Controls(dialog)) {
+        std::string text = c.text;
+        for (char& ch : text)
+            if (ch == '\n' || ch == '\r')
+                ch = '|';
+        std::snprintf(line, sizeof line, "%5d %-10s '%s' %ld,%ld %ldx%ld%s\n", c.id == 0xFFFF ? -1 : c.id,
+                      c.className.c_str(), text.c_str(), c.rect.left, c.rect.top, c.rect.right - c.rect.left,
+                      c.rect.bottom - c.rect.top, c.visible ? "" : " [hidden]");
+        out += line;
+    }
+    return out;
+}
+
+bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath) {
+    RECT rect{};
+    if (!GetWindowRect(hwnd, &rect))
+        return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0)
+        return false;
+
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const int stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
+    const int lines = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
+                                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (lines != height)
+        return false;
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream out(bmpPath, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(out);
+}
+
+} // namespace inspect

@@ -59,6 +59,15 @@ configure_and_build() { # config
 mkdir -p "$build"
 status=0
 
+# 0. Every C++ file follows the repository's .clang-format.
+echo "== format check"
+set +e
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror >"$build/format.log" 2>&1
+s=$?
+set -e
+[ "$s" -eq 0 ] || head -40 "$build/format.log"
+record "format check" "$s"
+
 # 1. Native unit tests of the portable core, under the address and undefined-behaviour sanitizers.
 if configure_and_build native; then
     echo "== test: native"

@@ -1,0 +1,140 @@
+// CWinApp and the application-wide helpers: title, main window, icons, message boxes.
+#include "framework/win_app.h"
+
+#include <commctrl.h>
+
+#include "framework/dialog.h"
+#include "framework/message_box.h"
+#include "framework/wnd.h"
+
+namespace {
+CWinApp* theApplication = nullptr;
+} // namespace
+
+CWinApp::CWinApp() {
+    theApplication = this;
+}
+
+CWinApp::~CWinApp() {
+    if (theApplication == this) {
+        theApplication = nullptr;
+    }
+}
+
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+
+int CWinApp::ExitInstance() {
+    return m_nExitCode;
+}
+
+int CWinApp::Run() {
+    MSG msg{};
+    for (;;) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            m_nExitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (got == -1) {
+            break;
+        }
+        const HWND main = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
+        if (!fw::WalkPreTranslateTree(main, &msg)) {
+            (void)::TranslateMessage(&msg);
+            (void)::DispatchMessageA(&msg);
+        }
+    }
+    return ExitInstance();
+}
+
+HICON CWinApp::LoadIcon(UINT resourceId) const {
+    const HINSTANCE instance = m_hInstance != nullptr ? m_hInstance : ::GetModuleHandleA(nullptr);
+    return ::LoadIconA(instance, MAKEINTRESOURCEA(resourceId));
+}
+
+void CWinApp::SetRegistryKey(const char* key) {
+    m_strRegistryKey = key != nullptr ? key : "";
+}
+
+bool CWinApp::OnCmdMsg(UINT id) {
+    for (const fw::AppCommandEntry& entry : GetCommandMap()) {
+        if (entry.id == id) {
+            entry.call(*this);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CWinApp::HasCommand(UINT id) const {
+    for (const fw::AppCommandEntry& entry : GetCommandMap()) {
+        if (entry.id == id) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void CWinApp::OnHelp() {}
+
+CWinApp* AfxGetApp() {
+    return theApplication;
+}
+
+CWnd* AfxGetMainWnd() {
+    return theApplication != nullptr ? theApplication->m_pMainWnd : nullptr;
+}
+
+const char* AfxGetAppName() {
+    return theApplication != nullptr ? theApplication->m_strAppName.c_str() : "";
+}
+
+bool AfxWinInit(HINSTANCE instance) {
+    if (theApplication == nullptr) {
+        return false;
+    }
+    theApplication->m_hInstance = instance;
+    char path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameA(instance, path, sizeof(path));
+    std::string name(path, length < sizeof(path) ? length : 0);
+    if (const auto slash = name.find_last_of("\\/"); slash != std::string::npos) {
+        name.erase(0, slash + 1);
+    }
+    if (const auto dot = name.find_last_of('.'); dot != std::string::npos) {
+        name.erase(dot);
+    }
+    theApplication->m_strAppName = name;
+    return true;
+}
+
+int AfxMessageBox(const char* text, UINT style) {
+    // Boxes given without an icon get the one that fits their buttons.
+    if ((style & MB_ICONMASK) == 0) {
+        switch (style & MB_TYPEMASK) {
+        case MB_OK:
+        case MB_OKCANCEL:
+            style |= MB_ICONEXCLAMATION;
+            break;
+        case MB_YESNO:
+        case MB_YESNOCANCEL:
+            style |= MB_ICONQUESTION;
+            break;
+        default:
+            break;
+        }
+    }
+    // Owned by the main window's active popup, so the box stays in front of whatever the user sees.
+    HWND owner = nullptr;
+    if (CWnd* main = AfxGetMainWnd(); main != nullptr && main->m_hWnd != nullptr && ::IsWindow(main->m_hWnd)) {
+        owner = ::GetLastActivePopup(main->m_hWnd);
+    }
+    return fw::ShowMessageBox(owner, text, AfxGetAppName(), style);
+}
+
+int AfxMessageBox(const std::string& text, UINT style) {
+    return AfxMessageBox(text.c_str(), style);
+}
+
+void AfxEnableControlContainer() {}

@@ -1,0 +1,36 @@
+// The framework tests' application object, set up once before the tests run.
+#include "framework_test_app.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+FrameworkTestApp testApp;
+
+class AppEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(AfxWinInit(::GetModuleHandleA(nullptr))); }
+};
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
+
+} // namespace
+
+std::span<const fw::AppCommandEntry> FrameworkTestApp::GetCommandMap() const {
+    static const fw::AppCommandEntry entries[] = {
+        {kAppOnlyCommand, [](CWinApp& app) { static_cast<FrameworkTestApp&>(app).appCommands++; }},
+    };
+    return entries;
+}
+
+FrameworkTestApp& TestApp() {
+    return testApp;
+}
+
+void PumpMessages() {
+    MSG msg{};
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        (void)::TranslateMessage(&msg);
+        (void)::DispatchMessageA(&msg);
+    }
+}

@@ -123,6 +123,8 @@ bool UseTrayMenu(HWND dialog, DWORD pid, const std::vector<UINT>& keys) {
             },
             10000))
         return false;
+    // The menu's own loop must be running before it can take keys; the window shows a moment earlier.
+    Sleep(300);
     for (UINT key : keys) {
         PostKey(popup, key);
         Sleep(100);
@@ -189,9 +191,8 @@ int RunTool(const std::string& commandLine, std::string* output, DWORD timeoutMs
     PROCESS_INFORMATION process{};
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
-    const BOOL started =
-        CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                       &process);
+    const BOOL started = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                                        nullptr, &startup, &process);
     CloseHandle(writeEnd);
     std::string text;
     if (started) {

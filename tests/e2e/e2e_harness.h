@@ -44,10 +44,10 @@ private:
 };
 
 std::string Text(HWND dialog, int controlId);
-void Click(HWND dialog, int controlId);                  // BM_CLICK, what a mouse click produces
+void Click(HWND dialog, int controlId); // BM_CLICK, what a mouse click produces
 void PostKey(HWND target, UINT virtualKey, bool alt = false);
-HWND FocusedWindowOf(HWND window);                       // the focus of the window's thread
-void TrayNotify(HWND dialog, UINT mouseMessage);         // the shell's notification for our icon
+HWND FocusedWindowOf(HWND window);               // the focus of the window's thread
+void TrayNotify(HWND dialog, UINT mouseMessage); // the shell's notification for our icon
 // Opens the tray menu with a right-button-up notification, then presses the keys (e.g. VK_DOWN, VK_RETURN).
 bool UseTrayMenu(HWND dialog, DWORD pid, const std::vector<UINT>& keys);
 bool IsTopLevel(HWND window);
@@ -58,7 +58,7 @@ std::vector<HWND> TrayIconWindows();
 struct SeenDialog {
     HWND hwnd = nullptr;
     std::string caption;
-    std::string text;  // all static texts, joined by '\n'
+    std::string text; // all static texts, joined by '\n'
 };
 SeenDialog WaitForDialog(DWORD pid, HWND except, DWORD timeoutMs);
 void PressDialogButton(HWND dialog, int id);
@@ -66,8 +66,8 @@ void PressDialogButton(HWND dialog, int id);
 // Registry, read back with the platform's reg tool as a person would.
 struct RegValue {
     bool exists = false;
-    std::string type;  // e.g. "REG_DWORD"
-    std::string data;  // as the tool prints it, e.g. "0xc"
+    std::string type; // e.g. "REG_DWORD"
+    std::string data; // as the tool prints it, e.g. "0xc"
 };
 RegValue RegQuery(const std::string& key, const std::string& value);
 bool RegKeyExists(const std::string& key);

@@ -29,8 +29,8 @@ protected:
 struct Expected {
     int id;
     const char* className;
-    const char* text;  // nullptr: changes at run time
-    RECT units;        // x, y, width, height
+    const char* text; // nullptr: changes at run time
+    RECT units;       // x, y, width, height
 };
 
 // Static labels and frames keep their template texts; the buttons keep theirs but the switch.
@@ -45,7 +45,7 @@ const Expected kLayout[] = {
     {-1, "Static", "downloads", {146, 83, 35, 8}},
     {-1, "Static", "Check period", {26, 64, 42, 8}},
     {-1, "Static", "Accelerate first", {26, 83, 50, 8}},
-    {0, "Static", nullptr, {3, 190, 261, 8}},  // footer: our own text, any id
+    {0, "Static", nullptr, {3, 190, 261, 8}}, // footer: our own text, any id
     {-1, "Static", "Duration", {11, 169, 28, 8}},
     {-1, "Static", "Bytes Sent", {127, 145, 45, 8}},
     {-1, "Static", "Bytes Received", {127, 157, 49, 8}},
@@ -79,9 +79,9 @@ public:
         if (resource != nullptr) {
             // Created invisible and without its controls' classes mattering: only the font is needed.
             std::vector<BYTE> copy(resource, resource + SizeofResource(module_, found));
-            dialog_ = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
-                                                 reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), nullptr,
-                                                 [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
+            dialog_ = CreateDialogIndirectParamA(
+                GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), nullptr,
+                [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
             if (dialog_ != nullptr)
                 ShowWindow(dialog_, SW_HIDE);
         }
@@ -95,7 +95,7 @@ public:
     bool Ready() const { return dialog_ != nullptr; }
     // The dialog manager converts the position and the size separately, as this does.
     RECT ToPixels(const RECT& units) const {
-        RECT r = units;  // x, y, width, height
+        RECT r = units; // x, y, width, height
         MapDialogRect(dialog_, &r);
         return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
     }
@@ -136,7 +136,7 @@ TEST_F(MainWindow, AppearsCentredWithCaptionAndEveryControlAtItsPlace) {
             EXPECT_EQ(got.text, want.text);
         }
         const RECT px = units.ToPixels(want.units);
-        if (want.id != 1006 && want.id != 1024) {  // a combo box's window is its closed height
+        if (want.id != 1006 && want.id != 1024) { // a combo box's window is its closed height
             EXPECT_EQ(got.rect.left, px.left);
             EXPECT_EQ(got.rect.top, px.top);
             EXPECT_EQ(got.rect.right, px.right);
@@ -190,7 +190,8 @@ TEST_F(MainWindow, EscapeCloseBoxAltF4AndMinimizeHideIntoTheTray) {
         ASSERT_TRUE(IsWindowVisible(dialog));
         way.act();
         ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(dialog); }, 5000));
-        EXPECT_FALSE(e2e::IsTopLevel(dialog)) << "still on the taskbar";
+        // Wine re-parents a hidden window only after a pause of its own.
+        EXPECT_TRUE(e2e::WaitUntil([&] { return !e2e::IsTopLevel(dialog); }, 5000)) << "still on the taskbar";
         EXPECT_TRUE(program.Running());
         const std::string before = e2e::Text(dialog, kDuration);
         EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, kDuration) != before; }, 3000))
@@ -313,7 +314,7 @@ TEST_F(MainWindow, LooksLikeTheReferenceScreenshot) {
                            c.id == 1022 || c.id == 1024;
         if (!footer && !value)
             continue;
-        RECT r = c.rect;  // client coordinates of the dialog, to window-picture coordinates
+        RECT r = c.rect; // client coordinates of the dialog, to window-picture coordinates
         MapWindowPoints(dialog, nullptr, reinterpret_cast<POINT*>(&r), 2);
         OffsetRect(&r, -window.left, -window.top);
         InflateRect(&r, 2, 2);

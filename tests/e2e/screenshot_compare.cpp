@@ -27,8 +27,8 @@ bool LoadBmp(const std::string& path, Picture& picture) {
     picture.bgr.resize(static_cast<size_t>(picture.width) * 3 * static_cast<size_t>(picture.height));
     for (int y = 0; y < picture.height; ++y) {
         const int source = bottomUp ? picture.height - 1 - y : y;
-        std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<size_t>(source)),
-                    picture.width * 3, picture.bgr.begin() + static_cast<std::ptrdiff_t>(y) * picture.width * 3);
+        std::copy_n(rows.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<size_t>(source)), picture.width * 3,
+                    picture.bgr.begin() + static_cast<std::ptrdiff_t>(y) * picture.width * 3);
     }
     return true;
 }

@@ -12,7 +12,7 @@ namespace e2e {
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<unsigned char> bgr;  // rows top to bottom, 3 bytes a pixel, no padding
+    std::vector<unsigned char> bgr; // rows top to bottom, 3 bytes a pixel, no padding
 };
 
 bool LoadBmp(const std::string& path, Picture& picture);

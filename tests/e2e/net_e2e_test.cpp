@@ -1,0 +1,279 @@
+// End to end: the interface list, the per-second statistics and the acceleration switch of the real
+// Brisklane.exe, compared with what the platform itself reports.
+#include "net_e2e_support.h"
+
+#include <gtest/gtest.h>
+
+#include <winsock2.h>
+#include <iphlpapi.h>
+#include <wininet.h>
+
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using e2e::Program;
+using e2e::RegQuery;
+using namespace nete2e;
+
+constexpr const char* kAccelerating = "Status: accelerating\nPress to stop acceleration";
+constexpr const char* kStopped = "Status: stopped\nPress to start acceleration ";
+
+class Statistics : public ::testing::Test {
+protected:
+    void SetUp() override { e2e::CleanProgramRegistry(); }
+    void TearDown() override { e2e::CleanProgramRegistry(); }
+};
+
+// The items of the interface list, read as a person would by going through them (selecting an item shows
+// its text in the list's edit field), then the selection put back. Selecting this way tells the window
+// nothing.
+std::vector<std::string> ComboItems(HWND dialog, int id) {
+    HWND combo = GetDlgItem(dialog, id);
+    const LRESULT selected = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+    std::vector<std::string> items;
+    const int count = static_cast<int>(SendMessageA(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        SendMessageA(combo, CB_SETCURSEL, i, 0);
+        items.push_back(e2e::Text(dialog, id));
+    }
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    return items;
+}
+
+// The list a person should see: every interface the platform reports, but the WAN miniports, the isatap
+// tunnels and anything named Loopback, each as " <description, at most 38 characters> <Mb> Mb".
+std::vector<std::string> ExpectedItems() {
+    ULONG size = 0;
+    GetIfTable(nullptr, &size, TRUE);
+    std::vector<unsigned char> buffer(size + 8 * sizeof(MIB_IFROW));
+    size = static_cast<ULONG>(buffer.size());
+    std::vector<std::string> items;
+    if (GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, TRUE) != NO_ERROR)
+        return items;
+    const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
+    for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+        const MIB_IFROW& row = table->table[i];
+        std::string description(reinterpret_cast<const char*>(row.bDescr));
+        description = description.substr(0, 38);
+        if (description.rfind("WAN ", 0) == 0 || description.rfind("isatap.", 0) == 0 ||
+            description.find("Loopback") != std::string::npos)
+            continue;
+        items.push_back(" " + description + " " + std::to_string(row.dwSpeed / 1048576) + " Mb");
+    }
+    return items;
+}
+
+// Bytes sent and received by the loopback interface, as the Linux kernel counts them.
+struct LoopbackCounters {
+    uint64_t received = 0;
+    uint64_t sent = 0;
+    bool found = false;
+};
+LoopbackCounters ReadLoopback() {
+    LoopbackCounters counters;
+    std::ifstream in("Z:\\proc\\net\\dev");
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        std::string name = line.substr(0, colon);
+        name.erase(0, name.find_first_not_of(' '));
+        if (name != "lo")
+            continue;
+        std::istringstream fields(line.substr(colon + 1));
+        uint64_t value[9] = {};
+        for (uint64_t& v : value)
+            fields >> v;
+        counters.received = value[0];
+        counters.sent = value[8];
+        counters.found = true;
+    }
+    return counters;
+}
+
+// Sends `datagrams` UDP datagrams of 1,000 bytes to a socket of our own on 127.0.0.1.
+void LoopbackTraffic(int datagrams) {
+    WSADATA data{};
+    WSAStartup(MAKEWORD(2, 2), &data);
+    SOCKET receiver = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(receiver, reinterpret_cast<sockaddr*>(&local), sizeof local);
+    int length = sizeof local;
+    getsockname(receiver, reinterpret_cast<sockaddr*>(&local), &length);
+    SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    const std::string payload(1000, 'x');
+    for (int i = 0; i < datagrams; ++i)
+        sendto(sender, payload.data(), static_cast<int>(payload.size()), 0, reinterpret_cast<sockaddr*>(&local),
+               sizeof local);
+    closesocket(sender);
+    closesocket(receiver);
+    WSACleanup();
+}
+
+// The counter a label shows: " %u ".
+bool ShownCounter(HWND dialog, int id, uint32_t& value) {
+    const std::string text = e2e::Text(dialog, id);
+    if (text.size() < 3 || text.front() != ' ' || text.back() != ' ')
+        return false;
+    value = static_cast<uint32_t>(std::stoull(text.substr(1, text.size() - 2)));
+    return " " + std::to_string(value) + " " == text;
+}
+
+TEST_F(Statistics, TheListHoldsThePlatformsInterfacesButWanIsatapAndLoopback) {
+    Program program;
+    HWND dialog = program.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    const std::vector<std::string> expected = ExpectedItems();
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ComboItems(dialog, kNetwork), expected);
+    EXPECT_EQ(ComboSelection(dialog, kNetwork), 0);
+    EXPECT_EQ(e2e::Text(dialog, kNetwork), expected[0]);
+}
+
+// The selected interface here is the kernel's "lo": its counters, shown modulo 2^32, follow the kernel's
+// within a tick after traffic that this test makes.
+TEST_F(Statistics, TheCountersFollowTheLoopbackInterface) {
+    Program program;
+    HWND dialog = program.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    if (e2e::Text(dialog, kNetwork).rfind(" lo ", 0) != 0)
+        GTEST_SKIP() << "the first listed interface is not the kernel's loopback: " << e2e::Text(dialog, kNetwork);
+    const LoopbackCounters start = ReadLoopback();
+    ASSERT_TRUE(start.found);
+    LoopbackTraffic(200);
+    const LoopbackCounters after = ReadLoopback();
+    ASSERT_GE(after.sent - start.sent, 200u * 1000u);
+
+    // Within a tick or two the window shows a value that the kernel counted between `after` and now.
+    uint32_t sent = 0;
+    uint32_t received = 0;
+    LoopbackCounters now;
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] {
+            if (!ShownCounter(dialog, kBytesSent, sent) || !ShownCounter(dialog, kBytesReceived, received))
+                return false;
+            now = ReadLoopback();
+            const uint32_t base = static_cast<uint32_t>(after.sent);
+            return static_cast<uint32_t>(sent - base) <= static_cast<uint32_t>(now.sent - after.sent) &&
+                   static_cast<uint32_t>(received - static_cast<uint32_t>(after.received)) <=
+                       static_cast<uint32_t>(now.received - after.received);
+        },
+        3000, 100))
+        << "shown " << sent << "/" << received << ", kernel " << after.sent << ".." << now.sent << " / "
+        << after.received << ".." << now.received;
+}
+
+TEST_F(Statistics, ANewInterfaceIsStoredOnceAndTheSameOneWritesNothing) {
+    Program program;
+    HWND dialog = program.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    HWND combo = GetDlgItem(dialog, kNetwork);
+    if (SendMessageA(combo, CB_GETCOUNT, 0, 0) < 3)
+        GTEST_SKIP() << "fewer than three interfaces listed";
+    // What the list does when a person picks an item: select it and tell the window.
+    auto pick = [&](int item) {
+        SendMessageA(combo, CB_SETCURSEL, item, 0);
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kNetwork, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    };
+    pick(1);
+    EXPECT_EQ(RegQuery(kProductKey, "Network").data, "0x1");
+    ASSERT_TRUE(Reg(std::string("delete ") + kProductKey + " /f"));
+    pick(1);
+    Sleep(1500);
+    EXPECT_FALSE(e2e::RegKeyExists(kProductKey));
+    pick(2);
+    EXPECT_EQ(RegQuery(kProductKey, "Network").data, "0x2");
+    EXPECT_EQ(RegQuery(kProductKey, "Network").type, "REG_DWORD");
+}
+
+TEST_F(Statistics, AStoredIndexWithoutAnInterfaceShowsNoCountersAndTheProgramRuns) {
+    ASSERT_TRUE(Reg(std::string("add ") + kProductKey + " /v Network /t REG_DWORD /d 999 /f"));
+    Program program;
+    HWND dialog = program.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(ComboSelection(dialog, kNetwork), -1);
+    // The rest of each tick runs: the status comes; the counters stay empty.
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] { return e2e::Text(dialog, kStatus) == " Connected" || e2e::Text(dialog, kStatus) == "N/A"; }, 3000));
+    Sleep(1200);
+    EXPECT_TRUE(program.Running());
+    EXPECT_EQ(e2e::Text(dialog, kBytesSent), "");
+    EXPECT_EQ(e2e::Text(dialog, kBytesReceived), "");
+}
+
+TEST_F(Statistics, StatusAndKindsOfConnectionAreThePlatformsAnswer) {
+    Program program;
+    HWND dialog = program.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    DWORD flags = 0;
+    const bool connected = InternetGetConnectedState(&flags, 0) != FALSE;
+    std::string kinds;
+    if (flags & INTERNET_CONNECTION_LAN)
+        kinds += " LAN ";
+    if (flags & INTERNET_CONNECTION_MODEM)
+        kinds += " Modem ";
+    if (flags & INTERNET_CONNECTION_OFFLINE)
+        kinds += " Offline ";
+    if (flags & INTERNET_CONNECTION_PROXY)
+        kinds += " Proxy ";
+    const std::string status = connected ? " Connected" : "N/A";
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, kStatus) == status; }, 3000))
+        << e2e::Text(dialog, kStatus);
+    if (connected) {
+        EXPECT_EQ(e2e::Text(dialog, kType), kinds);
+    }
+}
+
+class Acceleration : public Statistics {};
+
+UINT CheckState(HWND dialog) {
+    return static_cast<UINT>(SendMessageA(GetDlgItem(dialog, kAccelerate), BM_GETCHECK, 0, 0));
+}
+
+// Seconds of an acceleration clock text " %2d hrs : %2d mins : %2d secs".
+int ClockSeconds(const std::string& text) {
+    int hours = 0, minutes = 0, seconds = 0;
+    if (std::sscanf(text.c_str(), " %d hrs : %d mins : %d secs", &hours, &minutes, &seconds) != 3)
+        return -1;
+    return hours * 3600 + minutes * 60 + seconds;
+}
+
+TEST_F(Acceleration, StartStopAndRestartWithTheRawSocketRefused) {
+    Program program;
+    HWND dialog = program.MainWindow();
+    ASSERT_NE(dialog, nullptr);
+    // On from the start.
+    EXPECT_EQ(e2e::Text(dialog, kAccelerate), kAccelerating);
+    EXPECT_EQ(CheckState(dialog), UINT{BST_CHECKED});
+    // Here (as on Windows without administrator rights) the raw socket is refused: the footer says so,
+    // with the platform's code, instead of pretending all is well.
+    const std::string footer = e2e::Text(dialog, kFooter);
+    EXPECT_EQ(footer, "Acceleration needs administrator rights: raw socket refused (error 10043)");
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ClockSeconds(e2e::Text(dialog, kAccelDuration)) >= 2; }, 4000));
+
+    e2e::Click(dialog, kAccelerate);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, kAccelerate) == kStopped; }, 3000));
+    EXPECT_EQ(CheckState(dialog), UINT{BST_UNCHECKED});
+    const int stoppedAt = ClockSeconds(e2e::Text(dialog, kAccelDuration));
+    Sleep(2200);
+    EXPECT_EQ(ClockSeconds(e2e::Text(dialog, kAccelDuration)), stoppedAt);
+    EXPECT_EQ(e2e::Text(dialog, kFooter), footer);
+
+    e2e::Click(dialog, kAccelerate);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, kAccelerate) == kAccelerating; }, 3000));
+    EXPECT_EQ(CheckState(dialog), UINT{BST_CHECKED});
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ClockSeconds(e2e::Text(dialog, kAccelDuration)) == stoppedAt + 1; }, 3000))
+        << e2e::Text(dialog, kAccelDuration);
+    EXPECT_EQ(e2e::Text(dialog, kFooter), footer);
+    EXPECT_TRUE(program.Running());
+}
+
+} // namespace

@@ -1,0 +1,26 @@
+// The main dialog where the IP Helper library cannot be loaded: it says so and ends with result 1. A
+// program of its own, because the library is looked up once per process.
+#include "net/if_table_api.h"
+#include "net_dialog_runner.h"
+
+namespace {
+
+class MissingIpHelper : public nettest::DialogTest {};
+
+TEST_F(MissingIpHelper, TellsTheUserAndEndsTheDialogWithResultOne) {
+    net::SetIfTableLibraryName("brisklane-no-such-iphlpapi.dll");
+    CHollowmereDlg dialog;
+    bool loopRan = false;
+    const INT_PTR result = nettest::RunModal(
+        dialog, [&] { loopRan = true; }, nettest::kLeaveOpen);
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(loopRan) << "the dialog entered its message loop";
+    ASSERT_FALSE(boxes_.empty());
+    EXPECT_EQ(boxes_.front().text, "Error loading Iphlpapi.dll");
+    EXPECT_EQ(boxes_.front().caption, AfxGetAppName());
+    EXPECT_EQ(boxes_.front().style, static_cast<unsigned>(MB_OK | MB_ICONEXCLAMATION));
+    // The interface list stays empty and nothing reads a table.
+    EXPECT_EQ(dialog.m_pIfTable, nullptr);
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+// The main dialog's stored preferences against the real registry.
+#include "net_dialog_runner.h"
+
+#include "ui/registry_key.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using nettest::KeyExists;
+using nettest::ReadDwordValue;
+using nettest::RecordingCmdUI;
+using nettest::RunModal;
+using nettest::WriteRawValue;
+
+constexpr const char* kProductKey = "Software\\Brisklane";
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+
+std::string ModulePath() {
+    char path[4096] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return std::string(path, length);
+}
+
+class PreferencesTest : public nettest::DialogTest {};
+
+TEST_F(PreferencesTest, FirstStartShowsTheDefaultsAndCreatesNoKey) {
+    CHollowmereDlg dialog;
+    EXPECT_FALSE(dialog.m_bAutoResumeDownloads);
+    std::string checkPeriod, accelerateN, unit;
+    int unitSelection = -2;
+    RunModal(dialog, [&] {
+        checkPeriod = dialog.m_editCheckPeriod.GetWindowText();
+        accelerateN = dialog.m_editAccelerateN.GetWindowText();
+        unitSelection = dialog.m_comboCheckPeriodUnit.GetCurSel();
+        unit = dialog.m_comboCheckPeriodUnit.GetWindowText();
+        RecordingCmdUI autoResume;
+        dialog.OnUpdateAutoResumeDownloads(&autoResume);
+        EXPECT_EQ(autoResume.checked, 0);
+    });
+    EXPECT_EQ(checkPeriod, "12");
+    EXPECT_EQ(accelerateN, "7");
+    EXPECT_EQ(unitSelection, 0);
+    EXPECT_EQ(unit, "Minutes");
+    EXPECT_EQ(dialog.m_nNetwork, 0);
+    EXPECT_FALSE(dialog.m_bRunOtherApp);
+    EXPECT_FALSE(KeyExists(kProductKey));
+}
+
+TEST_F(PreferencesTest, SavingConvertsTheEditTexts) {
+    struct Row {
+        const char* checkPeriod;
+        const char* accelerateN;
+        long long storedCheckPeriod;
+        long long storedAccelerateN;
+        const char* shownNext;
+    };
+    const Row rows[] = {
+        {"abc", "3", 0, 3, "0"},
+        {"-5", "  8x", 0xfffffffbLL, 8, "-5"},
+        {"12", "", 12, 0, "12"},
+        {"99999999999", "-99999999999", 0x7fffffffLL, 0x80000000LL, "2147483647"},
+    };
+    // One window for all rows: each row is saved, then loaded back as the next start would.
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.checkPeriod);
+            dialog.m_editCheckPeriod.SetWindowText(row.checkPeriod);
+            dialog.m_editAccelerateN.SetWindowText(row.accelerateN);
+            (void)dialog.m_comboCheckPeriodUnit.SetCurSel(1);
+            dialog.SaveWindowSettings();
+            EXPECT_EQ(ReadDwordValue(kProductKey, "CheckPeriodNum"), row.storedCheckPeriod);
+            EXPECT_EQ(ReadDwordValue(kProductKey, "AccelerateN"), row.storedAccelerateN);
+            EXPECT_EQ(ReadDwordValue(kProductKey, "CheckPeriodCombo"), 1);
+            (void)dialog.m_comboCheckPeriodUnit.SetCurSel(0);
+            dialog.LoadWindowSettings();
+            EXPECT_EQ(dialog.m_editCheckPeriod.GetWindowText(), row.shownNext);
+            EXPECT_EQ(dialog.m_comboCheckPeriodUnit.GetCurSel(), 1);
+        }
+    });
+}
+
+TEST_F(PreferencesTest, AnUnknownUnitIndexLeavesNoSelectionAndIsStoredAsMinusOne) {
+    const DWORD five = 5;
+    WriteRawValue(kProductKey, "CheckPeriodCombo", REG_DWORD, &five, sizeof five);
+    CHollowmereDlg dialog;
+    int selection = -2;
+    RunModal(dialog, [&] {
+        selection = dialog.m_comboCheckPeriodUnit.GetCurSel();
+        dialog.SaveWindowSettings();
+    });
+    EXPECT_EQ(selection, CB_ERR);
+    EXPECT_EQ(ReadDwordValue(kProductKey, "CheckPeriodCombo"), 0xffffffffLL);
+}
+
+TEST_F(PreferencesTest, NumbersAreReadFromTheirFirstFourBytesWhateverTheirType) {
+    struct Row {
+        DWORD type;
+        std::string bytes;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {REG_SZ, std::string("AB\0", 3), "16961"}, {REG_SZ, std::string("ABC\0", 4), "4407873"},
+        {REG_SZ, std::string("ABCD\0", 5), "12"}, // five bytes don't fit: the default stays
+        {REG_BINARY, std::string("\x05", 1), "5"}, {REG_BINARY, std::string("\xff\xff\xff\xff", 4), "-1"},
+        {REG_BINARY, std::string(), "12"},
+    };
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(row.shown);
+            nettest::CleanProgramRegistry();
+            WriteRawValue(kProductKey, "CheckPeriodNum", row.type, row.bytes.data(),
+                          static_cast<DWORD>(row.bytes.size()));
+            dialog.LoadWindowSettings();
+            EXPECT_EQ(dialog.m_editCheckPeriod.GetWindowText(), row.shown);
+        }
+    });
+}
+
+TEST_F(PreferencesTest, StoredNetworkAndFlagsAreRead) {
+    const DWORD network = 2;
+    const DWORD on = 1;
+    const DWORD seven = 7; // any value other than 0 sets a flag
+    WriteRawValue(kProductKey, "Network", REG_DWORD, &network, sizeof network);
+    WriteRawValue(kProductKey, "AutoResumeDownloads", REG_DWORD, &seven, sizeof seven);
+    WriteRawValue(kProductKey, "RunOtherApp", REG_DWORD, &on, sizeof on);
+    CHollowmereDlg dialog;
+    EXPECT_TRUE(dialog.m_bAutoResumeDownloads);
+    RunModal(dialog, [] {});
+    EXPECT_EQ(dialog.m_nNetwork, 2);
+    EXPECT_TRUE(dialog.m_bRunOtherApp);
+    // RunOtherApp launched the client, which is not installed here.
+    ASSERT_EQ(boxes_.size(), 1u);
+    EXPECT_EQ(boxes_[0].text, "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
+}
+
+TEST_F(PreferencesTest, AutoResumeTogglesAndIsStoredAtOnce) {
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        dialog.OnAutoResumeDownloads();
+        EXPECT_EQ(ReadDwordValue(kProductKey, "AutoResumeDownloads"), 1);
+        RecordingCmdUI check;
+        dialog.OnUpdateAutoResumeDownloads(&check);
+        EXPECT_EQ(check.checked, 1);
+        dialog.OnAutoResumeDownloads();
+        EXPECT_EQ(ReadDwordValue(kProductKey, "AutoResumeDownloads"), 0);
+        dialog.OnAutoResumeDownloads();
+    });
+    CHollowmereDlg next;
+    EXPECT_TRUE(next.m_bAutoResumeDownloads);
+}
+
+TEST_F(PreferencesTest, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsValue) {
+    const char other[] = "other.exe";
+    WriteRawValue(kRunKey, "SomethingElse", REG_SZ, other, sizeof other);
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        RecordingCmdUI check;
+        dialog.OnUpdateRunAtStartup(&check);
+        EXPECT_EQ(check.checked, 0);
+
+        dialog.OnRunAtStartup();
+        DWORD type = 0;
+        std::vector<unsigned char> data;
+        ASSERT_TRUE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
+        EXPECT_EQ(type, DWORD{REG_SZ});
+        const std::string expected = "\"" + ModulePath() + "\" -tray";
+        ASSERT_EQ(data.size(), expected.size() + 1); // stored with its terminating zero
+        EXPECT_EQ(std::string(data.begin(), data.end() - 1), expected);
+        EXPECT_EQ(data.back(), 0);
+        dialog.OnUpdateRunAtStartup(&check);
+        EXPECT_EQ(check.checked, 1);
+
+        dialog.OnRunAtStartup();
+        EXPECT_FALSE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
+        ASSERT_TRUE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "SomethingElse", type, data));
+        EXPECT_EQ(std::string(data.begin(), data.end()), std::string(other, sizeof other));
+        dialog.OnUpdateRunAtStartup(&check);
+        EXPECT_EQ(check.checked, 0);
+    });
+    HKEY run = nullptr;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &run), ERROR_SUCCESS);
+    (void)RegDeleteValueA(run, "SomethingElse");
+    (void)RegCloseKey(run);
+}
+
+TEST_F(PreferencesTest, TheCheckMarkFollowsTheRunKeyWhateverChangedIt) {
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        dialog.OnRunAtStartup();
+        // Another tool removes the value: the next opening of the menu shows it unchecked.
+        nettest::CleanProgramRegistry();
+        RecordingCmdUI check;
+        dialog.OnUpdateRunAtStartup(&check);
+        EXPECT_EQ(check.checked, 0);
+        EXPECT_FALSE(dialog.m_bRunAtStartup);
+        // And one that adds it shows it checked.
+        const char command[] = "x";
+        WriteRawValue(kRunKey, "Brisklane", REG_SZ, command, sizeof command);
+        dialog.OnUpdateRunAtStartup(&check);
+        EXPECT_EQ(check.checked, 1);
+    });
+}
+
+// The start command must hold the whole path, also from a folder far deeper than 128 characters: this test
+// runs a copy of the test program from such a folder, which toggles the entry on and reports its own path.
+TEST_F(PreferencesTest, RunAtStartupFromALongInstallFolder) {
+    if (const char* result = std::getenv("BRISKLANE_NET_LONG_PATH_RESULT"); result != nullptr && *result != '\0') {
+        // The copy in the long folder: toggle the entry on and hand what the Run key holds to the parent
+        // (this process's own clean-up removes it again).
+        CHollowmereDlg dialog;
+        RunModal(dialog, [&] { dialog.OnRunAtStartup(); });
+        DWORD type = 0;
+        std::vector<unsigned char> data;
+        ASSERT_TRUE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
+        HANDLE file = CreateFileA(result, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        EXPECT_TRUE(WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
+        (void)CloseHandle(file);
+        return;
+    }
+    char temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
+    std::string folder = std::string(temp) + "brisklane-long-install";
+    std::vector<std::string> created;
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+    created.push_back(folder);
+    while (folder.size() < 200) {
+        folder += "\\a-rather-long-folder-name-for-the-program";
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
+        created.push_back(folder);
+    }
+    const std::string copy = folder + "\\net_win32_tests_copy.exe";
+    ASSERT_TRUE(CopyFileA(ModulePath().c_str(), copy.c_str(), FALSE));
+
+    const std::string resultFile = std::string(temp) + "brisklane-long-install-result.bin";
+    (void)DeleteFileA(resultFile.c_str());
+    ASSERT_TRUE(SetEnvironmentVariableA("BRISKLANE_NET_LONG_PATH_RESULT", resultFile.c_str()));
+    std::string commandLine = "\"" + copy + "\" --gtest_filter=PreferencesTest.RunAtStartupFromALongInstallFolder";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const BOOL started = CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                        &startup, &process);
+    (void)SetEnvironmentVariableA("BRISKLANE_NET_LONG_PATH_RESULT", nullptr);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
+    DWORD exitCode = 1;
+    (void)GetExitCodeProcess(process.hProcess, &exitCode);
+    (void)CloseHandle(process.hThread);
+    (void)CloseHandle(process.hProcess);
+    EXPECT_EQ(exitCode, 0u);
+
+    std::string stored;
+    HANDLE file = CreateFileA(resultFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    char chunk[1024];
+    DWORD got = 0;
+    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        stored.append(chunk, got);
+    (void)CloseHandle(file);
+    (void)DeleteFileA(resultFile.c_str());
+    EXPECT_GT(copy.size(), 128u);
+    EXPECT_EQ(stored, "\"" + copy + "\" -tray" + std::string(1, '\0'));
+
+    (void)DeleteFileA(copy.c_str());
+    for (auto it = created.rbegin(); it != created.rend(); ++it)
+        (void)RemoveDirectoryA(it->c_str());
+}
+
+} // namespace

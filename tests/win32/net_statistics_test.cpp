@@ -1,0 +1,194 @@
+// The interface list and the per-second statistics of the main dialog against the platform's own tables.
+#include "net_dialog_runner.h"
+
+#include "net/connection_text.h"
+#include "net/interface_rows.h"
+
+#include <wininet.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using nettest::ReadDwordValue;
+using nettest::RunModal;
+
+constexpr const char* kProductKey = "Software\\Brisklane";
+
+std::vector<MIB_IFROW> PlatformRows() {
+    ULONG size = 0;
+    (void)GetIfTable(nullptr, &size, TRUE);
+    std::vector<unsigned char> buffer(size + 4 * sizeof(MIB_IFROW));
+    size = static_cast<ULONG>(buffer.size());
+    EXPECT_EQ(GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, TRUE), DWORD{NO_ERROR});
+    const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
+    return {table->table, table->table + table->dwNumEntries};
+}
+
+std::vector<std::string> Items(CComboBox& combo) {
+    std::vector<std::string> items;
+    for (int i = 0; i < combo.GetCount(); ++i)
+        items.push_back(combo.GetLBText(i));
+    return items;
+}
+
+class StatisticsTest : public nettest::DialogTest {};
+
+TEST_F(StatisticsTest, TheListHoldsTheTableRowsButWanIsatapAndLoopback) {
+    const std::vector<MIB_IFROW> rows = PlatformRows();
+    ASSERT_FALSE(rows.empty());
+    std::vector<std::string> expected;
+    std::vector<int32_t> expectedRows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        std::string description(reinterpret_cast<const char*>(rows[i].bDescr),
+                                strnlen(reinterpret_cast<const char*>(rows[i].bDescr), sizeof rows[i].bDescr));
+        description = description.substr(0, 38);
+        if (description.rfind("WAN ", 0) == 0 || description.rfind("isatap.", 0) == 0 ||
+            description.find("Loopback") != std::string::npos)
+            continue;
+        expected.push_back(" " + description + " " + std::to_string(rows[i].dwSpeed >> 20) + " Mb");
+        expectedRows.push_back(static_cast<int32_t>(i));
+    }
+    CHollowmereDlg dialog;
+    std::vector<std::string> items;
+    int selection = -2;
+    RunModal(dialog, [&] {
+        items = Items(dialog.m_comboNetwork);
+        selection = dialog.m_comboNetwork.GetCurSel();
+    });
+    EXPECT_EQ(items, expected);
+    ASSERT_EQ(dialog.m_listedInterfaces, expectedRows.size());
+    for (size_t k = 0; k < expectedRows.size(); ++k)
+        EXPECT_EQ(dialog.m_nRowOfItem[k], expectedRows[k]) << k;
+    EXPECT_EQ(selection, expected.empty() ? CB_ERR : 0);
+    EXPECT_FALSE(nettest::KeyExists(kProductKey));
+}
+
+TEST_F(StatisticsTest, EachTickShowsTheSelectedRowsCountersStatusAndClock) {
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        ASSERT_GT(dialog.m_listedInterfaces, 0u);
+        (void)dialog.KillTimer(kStatisticsTimer);
+        const int32_t seconds = dialog.m_nDurSeconds;
+        const MIB_IFROW before = PlatformRows()[static_cast<size_t>(dialog.m_nRowOfItem[0])];
+        (void)dialog.UpdateStatistics();
+        const MIB_IFROW after = PlatformRows()[static_cast<size_t>(dialog.m_nRowOfItem[0])];
+        const unsigned long long sent = std::stoull(dialog.m_strBytesSent);
+        const unsigned long long received = std::stoull(dialog.m_strBytesReceived);
+        EXPECT_GE(sent, before.dwOutOctets);
+        EXPECT_LE(sent, after.dwOutOctets);
+        EXPECT_GE(received, before.dwInOctets);
+        EXPECT_LE(received, after.dwInOctets);
+        EXPECT_EQ(dialog.m_strBytesSent, net::FormatOctets(static_cast<uint32_t>(sent)));
+        EXPECT_EQ(dialog.GetDlgItem(IDC_BYTES_SENT)->GetWindowText(), dialog.m_strBytesSent);
+        EXPECT_EQ(dialog.GetDlgItem(IDC_BYTES_RECEIVED)->GetWindowText(), dialog.m_strBytesReceived);
+
+        DWORD flags = 0;
+        const bool connected = InternetGetConnectedState(&flags, 0) != FALSE;
+        EXPECT_EQ(dialog.m_strStatus, connected ? " Connected" : "N/A");
+        if (connected) {
+            EXPECT_EQ(dialog.m_strType, net::ConnectionKindText(flags));
+        }
+        EXPECT_EQ(dialog.GetDlgItem(IDC_STATUS)->GetWindowText(), dialog.m_strStatus);
+
+        EXPECT_EQ(dialog.m_nDurSeconds, seconds + 1);
+        (void)dialog.UpdateStatistics();
+        EXPECT_EQ(dialog.m_nDurSeconds, seconds + 2);
+        EXPECT_EQ(dialog.GetDlgItem(IDC_DURATION)->GetWindowText(), dialog.m_strDuration);
+        EXPECT_EQ(dialog.m_strDuration.substr(0, 19), "  0 hrs :  0 mins :");
+    });
+}
+
+TEST_F(StatisticsTest, TheDurationClockRunsOnTimerOne) {
+    CHollowmereDlg dialog;
+    std::string shown;
+    RunModal(dialog, [&] {
+        nettest::Pump(2300);
+        shown = dialog.GetDlgItem(IDC_DURATION)->GetWindowText();
+    });
+    EXPECT_TRUE(shown == "  0 hrs :  0 mins :  2 secs" || shown == "  0 hrs :  0 mins :  3 secs") << shown;
+}
+
+// A stored index that names no listed item, an emptied list, a vanished row: nothing outside the table is
+// read, and the counters keep their text.
+TEST_F(StatisticsTest, AnIndexWithoutARowLeavesTheCountersAlone) {
+    const DWORD network = 999;
+    nettest::WriteRawValue(kProductKey, "Network", REG_DWORD, &network, sizeof network);
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        (void)dialog.KillTimer(kStatisticsTimer);
+        EXPECT_EQ(dialog.m_nNetwork, 999);
+        EXPECT_EQ(dialog.m_comboNetwork.GetCurSel(), CB_ERR);
+        (void)dialog.UpdateStatistics();
+        EXPECT_EQ(dialog.m_strBytesSent, "");
+        EXPECT_EQ(dialog.m_strBytesReceived, "");
+        EXPECT_FALSE(dialog.m_strStatus.empty()); // the rest of the tick still ran
+
+        dialog.m_nNetwork = 0;
+        (void)dialog.UpdateStatistics();
+        ASSERT_FALSE(dialog.m_strBytesSent.empty());
+        const std::string shown = dialog.m_strBytesSent;
+
+        // The row of item 0 has gone from the table.
+        const int32_t row = dialog.m_nRowOfItem[0];
+        dialog.m_nRowOfItem[0] = 100000;
+        (void)dialog.UpdateStatistics();
+        EXPECT_EQ(dialog.m_strBytesSent, shown);
+        dialog.m_nRowOfItem[0] = row;
+
+        // An empty list. (Each tick first takes the controls' texts back into the members, so "unchanged"
+        // means the text shown before.)
+        const size_t listed = dialog.m_listedInterfaces;
+        dialog.m_listedInterfaces = 0;
+        dialog.GetDlgItem(IDC_BYTES_SENT)->SetWindowText("before");
+        (void)dialog.UpdateStatistics();
+        EXPECT_EQ(dialog.m_strBytesSent, "before");
+        dialog.m_nNetwork = 5;
+        (void)dialog.m_comboNetwork.SetCurSel(0);
+        dialog.OnSelChangeNetwork();
+        EXPECT_EQ(dialog.m_strBytesSent, "before");
+        dialog.m_listedInterfaces = listed;
+
+        // No table at all.
+        MIB_IFTABLE* table = dialog.m_pIfTable;
+        dialog.m_pIfTable = nullptr;
+        (void)dialog.UpdateStatistics();
+        EXPECT_EQ(dialog.m_strBytesSent, "before");
+        dialog.m_pIfTable = table;
+    });
+}
+
+TEST_F(StatisticsTest, ANewSelectionIsStoredOnceAndTheSameSelectionWritesNothing) {
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        if (dialog.m_comboNetwork.GetCount() < 2)
+            GTEST_SKIP() << "fewer than two interfaces listed";
+        (void)dialog.KillTimer(kStatisticsTimer);
+        const MIB_IFROW row = PlatformRows()[static_cast<size_t>(dialog.m_nRowOfItem[1])];
+        (void)dialog.m_comboNetwork.SetCurSel(1);
+        dialog.OnSelChangeNetwork();
+        EXPECT_EQ(dialog.m_nNetwork, 1);
+        EXPECT_EQ(ReadDwordValue(kProductKey, "Network"), 1);
+        EXPECT_GE(std::stoull(dialog.m_strBytesSent), row.dwOutOctets);
+
+        nettest::CleanProgramRegistry();
+        dialog.OnSelChangeNetwork(); // the same item again
+        EXPECT_FALSE(nettest::KeyExists(kProductKey));
+    });
+}
+
+TEST_F(StatisticsTest, TheAccelerationClockAdvancesOnlyWhenTicked) {
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        dialog.OnAccelerate(); // stop, so that timer 2 does not tick meanwhile
+        dialog.m_nAccelHours = 0;
+        dialog.m_nAccelMinutes = 59;
+        dialog.m_nAccelSeconds = 59;
+        dialog.TickAccelerationClock();
+        EXPECT_EQ(dialog.m_strAccelDuration, "  1 hrs :  0 mins :  0 secs");
+        EXPECT_EQ(dialog.GetDlgItem(IDC_ACCEL_DURATION)->GetWindowText(), "  1 hrs :  0 mins :  0 secs");
+    });
+}
+
+} // namespace

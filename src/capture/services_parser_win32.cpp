@@ -1,0 +1,12 @@
+// The services table of the program: the file "services" in the executable's folder.
+#include "capture/services_parser.h"
+
+#include "capture/module_file.h"
+#include "capture/module_paths.h"
+
+CServicesParser::CServicesParser() {
+    const std::string executable = capture::ExecutablePath(sizeof m_fileName);
+    capture::CopyBounded(m_fileName, sizeof m_fileName,
+                         capture::ServicesPathFor(executable, capture::IsCodePageLeadByte).c_str());
+    (void)Load();
+}

@@ -9,8 +9,7 @@ namespace inspect {
 std::string WindowText(HWND hwnd) {
     char text[1024] = {};
     // WM_GETTEXT crosses processes; GetWindowText would not ask another process's controls.
-    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                        nullptr);
+    SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, nullptr);
     text[sizeof text - 1] = 0;
     return text;
 }

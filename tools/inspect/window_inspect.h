@@ -14,7 +14,7 @@ struct ControlInfo {
     int id = 0;
     std::string className;
     std::string text;
-    RECT rect{};        // in the dialog's client coordinates, pixels
+    RECT rect{}; // in the dialog's client coordinates, pixels
     LONG style = 0;
     LONG exStyle = 0;
     bool visible = false;

@@ -1,0 +1,8 @@
+# The capture path against tcpdump natively, and the whole program path under Wine against the native one.
+brisklane_benchmark(traffic_pipeline_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_pipeline_bench.cpp)
+if(BRISKLANE_CONFIG STREQUAL "bench")
+    # Beside the benchmark programs, so that it runs with them; it finds the Windows build next to this one.
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/traffic_wine_ratio.sh ${CMAKE_BINARY_DIR}/bin/traffic_wine_ratio.sh
+                   COPYONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                             WORLD_READ WORLD_EXECUTE)
+endif()

@@ -1,0 +1,39 @@
+// The capture engine: opens one adapter through the packet library and runs the capture thread that feeds
+// every plain IPv4 datagram to theTrafficList, with the periodic update between receives.
+//
+// A host provides trafficListView and statusWindow, calls StartCapture from the thread that owns them,
+// sets updateDue whenever rates and idle rows should be refreshed, keeps its message loop running, and
+// calls StopCapture before it destroys the two windows.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+
+#include "packet/packet_api.h"
+
+// The adapter name is the library's (our stand-in takes a capture file's path). 0 when capture runs,
+// 1 on any failure, after a message box has said why.
+[[nodiscard]] int StartCapture(const char* adapterName);
+
+// Ends capture: waits for the capture thread (dispatching the messages it sends meanwhile), deletes the
+// list's rows, closes the adapter and the log. The counters go to 0 in any case. A host that wants the
+// final rows passes lastLook: it runs once the thread has ended, before the rows go.
+void StopCapture(const std::function<void()>& lastLook = {});
+
+// 1 while capture runs; the capture thread polls it.
+extern std::atomic<int32_t> captureRunning;
+// Bytes of link header before the IP header: 22 on Token Ring, 14 on every other medium.
+extern int32_t linkHeaderLength;
+// The adapter and packet objects of the current capture (null when stopped).
+extern packet::Adapter* captureAdapter;
+extern packet::Packet* capturePacket;
+
+// Receives that returned no data because the network was idle (or a replayed file has ended), counted over
+// the process; the capture thread has brought the list fully up to date before it counts one.
+extern std::atomic<uint32_t> idleReceiveCount;
+
+// The library's receive buffer and the driver buffer asked for, in bytes; the read time-out.
+inline constexpr uint32_t kReceiveBufferBytes = 1048576;
+inline constexpr int kDriverBufferBytes = 2097152;
+inline constexpr int kReadTimeoutMs = 1000;

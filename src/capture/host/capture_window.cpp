@@ -1,0 +1,409 @@
+// The capture host's window: adapter choice, start and stop, settings, the list of flows and the totals.
+#include "capture/host/capture_window.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include <atomic>
+#include <cstdio>
+#include <vector>
+
+#include "capture/capture_engine.h"
+#include "capture/flow_csv.h"
+#include "capture/host/host_ids.h"
+#include "capture/name_cache.h"
+#include "capture/packet_library.h"
+#include "capture/services_parser.h"
+#include "capture/settings.h"
+#include "capture/traffic_list.h"
+#include "framework/message_map.h"
+
+using namespace capture_host;
+
+namespace {
+
+constexpr UINT_PTR kUpdateTimer = 1;
+constexpr UINT kUpdateMilliseconds = 1000;
+constexpr int kMargin = 8;
+constexpr int kRowHeight = 24;
+constexpr int kListTop = 3 * kRowHeight + 2 * kMargin;
+
+struct ColumnLayout {
+    const char* heading;
+    int32_t capture::SettingsValues::*width; // its key in the settings section "list"
+    int format;
+};
+
+// In column order; the flow table fills them by these indices.
+constexpr ColumnLayout kColumns[] = {
+    {"Source", &capture::SettingsValues::srcaddr, LVCFMT_LEFT},
+    {"Src port", &capture::SettingsValues::srcport, LVCFMT_LEFT},
+    {"Destination", &capture::SettingsValues::destaddr, LVCFMT_LEFT},
+    {"Dst port", &capture::SettingsValues::destport, LVCFMT_LEFT},
+    {"Protocol", &capture::SettingsValues::proto, LVCFMT_LEFT},
+    {"Bytes", &capture::SettingsValues::traffic, LVCFMT_RIGHT},
+    {"Bytes/update", &capture::SettingsValues::bs, LVCFMT_RIGHT},
+    {"Bytes/s", &capture::SettingsValues::abs, LVCFMT_RIGHT},
+};
+
+constexpr const char* kLogTypes[] = {
+    "Hex and text, whole datagram",
+    "Raw, whole datagram",
+    "Hex, whole datagram",
+    "Hex and text, payload",
+    "Raw, payload",
+    "Hex, payload",
+    "Record heads only",
+};
+
+struct CheckSetting {
+    int id;
+    const char* text;
+    int width;
+    int32_t capture::SettingsValues::*value;
+};
+
+constexpr CheckSetting kChecks[] = {
+    {kFilterTcp, "Ignore TCP", 90, &capture::SettingsValues::filtertcp},
+    {kFilterUdp, "Ignore UDP", 90, &capture::SettingsValues::filterudp},
+    {kFilterIcmp, "Ignore ICMP", 95, &capture::SettingsValues::filtericmp},
+    {kHostNames, "Host names", 95, &capture::SettingsValues::nsresolve},
+    {kPortNames, "Service names", 110, &capture::SettingsValues::portresolve},
+    {kAlwaysOnTop, "Always on top", 110, &capture::SettingsValues::alwaysontop},
+};
+
+constexpr char kListPaneClass[] = "BrisklaneFlowPane";
+
+// The list view's parent. A capture makes the list send a notification for every row it inserts or
+// deletes; they end here, in a plain procedure, instead of passing through the window's message map.
+LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SIZE:
+        (void)::MoveWindow(::GetDlgItem(pane, kTrafficList), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_NOTIFY:
+        // The rows' records belong to the traffic list: no need to hear of each row that "delete all" takes.
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_DELETEALLITEMS)
+            return TRUE;
+        break;
+    default:
+        break;
+    }
+    return ::DefWindowProcA(pane, message, wParam, lParam);
+}
+
+// The capture thread reads the filters while it runs; the stores must be whole.
+void StoreShared(int32_t& setting, int32_t value) {
+    std::atomic_ref<int32_t>(setting).store(value, std::memory_order_relaxed);
+}
+
+} // namespace
+
+CCaptureWindow::~CCaptureWindow() {
+    if (m_capturing)
+        StopCapture();
+}
+
+const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
+    static constexpr fw::MessageMapEntry entries[] = {
+        fw::OnCommand<&CCaptureWindow::OnStart>(kStartButton),
+        fw::OnCommand<&CCaptureWindow::OnStop>(kStopButton),
+        fw::OnCommand<&CCaptureWindow::OnBrowse>(kBrowseButton),
+        fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterTcp),
+        fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterUdp),
+        fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterIcmp),
+        fw::OnCommand<&CCaptureWindow::OnAlwaysOnTop>(kAlwaysOnTop),
+        fw::OnWmTimer<&CCaptureWindow::OnTimer>(),
+        fw::OnMessage<&CCaptureWindow::OnSize>(WM_SIZE),
+        fw::OnMessage<&CCaptureWindow::OnClose>(WM_CLOSE),
+        fw::OnMessage<&CCaptureWindow::OnDestroy>(WM_DESTROY),
+    };
+    static const fw::MessageMap map{&CWnd::GetThisMessageMap, entries};
+    return &map;
+}
+
+const fw::MessageMap* CCaptureWindow::GetMessageMap() const {
+    return GetThisMessageMap();
+}
+
+bool CCaptureWindow::Create(bool visible) {
+    m_quitOnDestroy = visible;
+    const std::string windowClass =
+        AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW, LoadCursor(nullptr, IDC_ARROW),
+                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadIcon(nullptr, IDI_APPLICATION));
+    // The saved place applies when all four edges were saved; otherwise the system chooses.
+    const bool placed = theSettings.left != -1 && theSettings.top != -1 && theSettings.right > theSettings.left &&
+                        theSettings.bottom > theSettings.top;
+    const int x = placed ? theSettings.left : CW_USEDEFAULT;
+    const int y = placed ? theSettings.top : CW_USEDEFAULT;
+    const int width = placed ? theSettings.right - theSettings.left : 960;
+    const int height = placed ? theSettings.bottom - theSettings.top : 600;
+    if (!CreateEx(theSettings.alwaysontop != 0 ? WS_EX_TOPMOST : 0, windowClass.c_str(), kWindowCaption,
+                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr))
+        return false;
+    CreateControls();
+    CreateColumns();
+    ShowSettings();
+    EnableForState();
+    LayOut();
+    if (visible) {
+        const int show = theSettings.status == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+        (void)ShowWindow(show);
+        UpdateWindow();
+    }
+    return true;
+}
+
+HWND CCaptureWindow::AddControl(const char* className, const char* text, DWORD style, int id, int x, int y, int width,
+                                int height, HWND parent) {
+    HWND control = ::CreateWindowExA(
+        0, className, text, WS_CHILD | WS_VISIBLE | style, x, y, width, height, parent != nullptr ? parent : m_hWnd,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), nullptr);
+    (void)::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    return control;
+}
+
+void CCaptureWindow::CreateControls() {
+    int x = kMargin;
+    const int row1 = kMargin;
+    (void)AddControl("STATIC", "Adapter:", SS_LEFT, -1, x, row1 + 4, 55, 16);
+    x += 58;
+    m_adapterBox = AddControl(WC_COMBOBOXA, "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, kAdapterBox,
+                              x, row1, 520, 200);
+    for (const capture::AdapterName& adapter : capture::ListPacketAdapters())
+        (void)::SendMessageA(m_adapterBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(adapter.name.c_str()));
+    x += 526;
+    (void)AddControl(WC_BUTTONA, "Browse...", BS_PUSHBUTTON | WS_TABSTOP, kBrowseButton, x, row1, 80, 23);
+    x += 86;
+    (void)AddControl(WC_BUTTONA, "Start", BS_DEFPUSHBUTTON | WS_TABSTOP, kStartButton, x, row1, 70, 23);
+    x += 76;
+    (void)AddControl(WC_BUTTONA, "Stop", BS_PUSHBUTTON | WS_TABSTOP, kStopButton, x, row1, 70, 23);
+
+    x = kMargin;
+    const int row2 = row1 + kRowHeight + 4;
+    for (const CheckSetting& check : kChecks) {
+        (void)AddControl(WC_BUTTONA, check.text, BS_AUTOCHECKBOX | WS_TABSTOP, check.id, x, row2, check.width, 20);
+        x += check.width + 6;
+    }
+
+    x = kMargin;
+    const int row3 = row2 + kRowHeight;
+    (void)AddControl(WC_BUTTONA, "Write log:", BS_AUTOCHECKBOX | WS_TABSTOP, kUseLogFile, x, row3, 80, 20);
+    x += 84;
+    m_logFileEdit = AddControl(WC_EDITA, "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, kLogFileEdit, x, row3, 420, 21);
+    x += 426;
+    m_logTypeBox =
+        AddControl(WC_COMBOBOXA, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kLogTypeBox, x, row3, 220, 200);
+    for (const char* type : kLogTypes)
+        (void)::SendMessageA(m_logTypeBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
+
+    WNDCLASSA paneClass{};
+    paneClass.lpfnWndProc = ListPaneProc;
+    paneClass.hInstance = ::GetModuleHandleA(nullptr);
+    paneClass.lpszClassName = kListPaneClass;
+    (void)::RegisterClassA(&paneClass); // fails harmlessly once the class exists
+    m_listPane = AddControl(kListPaneClass, "", WS_CLIPCHILDREN, kListPane, 0, kListTop, 100, 100);
+    m_listView = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, kTrafficList, 0,
+                            0, 100, 100, m_listPane);
+    (void)::SendMessageA(m_listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    m_statusBar =
+        AddControl(STATUSCLASSNAMEA, "All packets: 0     Total bytes: 0", SBARS_SIZEGRIP, kStatusLine, 0, 0, 0, 0);
+}
+
+void CCaptureWindow::CreateColumns() {
+    int index = 0;
+    for (const ColumnLayout& layout : kColumns) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = index == 0 ? LVCFMT_LEFT : layout.format; // the first column is always left-aligned
+        column.cx = theSettings.*layout.width > 0 ? theSettings.*layout.width : 80;
+        column.pszText = const_cast<char*>(layout.heading);
+        column.iSubItem = index;
+        (void)::SendMessageA(m_listView, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(&column));
+        ++index;
+    }
+}
+
+void CCaptureWindow::ShowSettings() {
+    for (const CheckSetting& check : kChecks)
+        CheckDlgButton(check.id, theSettings.*check.value != 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(kUseLogFile, theSettings.uselogfile != 0 ? BST_CHECKED : BST_UNCHECKED);
+    (void)::SetWindowTextA(m_logFileEdit, theSettings.logfile);
+    (void)::SendMessageA(m_logTypeBox, CB_SETCURSEL, static_cast<WPARAM>(theSettings.logtype), 0);
+}
+
+// Name lookups and the log are set up when capture starts; while it runs their controls rest.
+void CCaptureWindow::EnableForState() {
+    const BOOL idle = m_capturing ? FALSE : TRUE;
+    for (int id :
+         {kAdapterBox, kBrowseButton, kStartButton, kHostNames, kPortNames, kUseLogFile, kLogFileEdit, kLogTypeBox})
+        (void)::EnableWindow(::GetDlgItem(m_hWnd, id), idle);
+    (void)::EnableWindow(::GetDlgItem(m_hWnd, kStopButton), m_capturing ? TRUE : FALSE);
+}
+
+void CCaptureWindow::LayOut() {
+    RECT client;
+    GetClientRect(&client);
+    (void)::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
+    RECT status{};
+    (void)::GetWindowRect(m_statusBar, &status);
+    const int listHeight = client.bottom - kListTop - (status.bottom - status.top);
+    (void)::MoveWindow(m_listPane, 0, kListTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
+}
+
+void CCaptureWindow::SetAdapter(const std::string& adapter) {
+    (void)::SetWindowTextA(m_adapterBox, adapter.c_str());
+}
+
+bool CCaptureWindow::StartCapturing() {
+    if (m_capturing)
+        return true;
+    char adapter[1024] = {};
+    (void)::GetWindowTextA(m_adapterBox, adapter, sizeof adapter);
+    // The settings the capture runs with: what the controls show now.
+    OnFilter();
+    theSettings.nsresolve = IsDlgButtonChecked(kHostNames) == BST_CHECKED ? 1 : 0;
+    theSettings.portresolve = IsDlgButtonChecked(kPortNames) == BST_CHECKED ? 1 : 0;
+    (void)theNameCache.SetEnabled(theSettings.nsresolve);
+    (void)theServicesParser.SetEnabled(theSettings.portresolve);
+    theSettings.uselogfile = IsDlgButtonChecked(kUseLogFile) == BST_CHECKED ? 1 : 0;
+    (void)::GetWindowTextA(m_logFileEdit, theSettings.logfile, sizeof theSettings.logfile);
+    const LRESULT logType = ::SendMessageA(m_logTypeBox, CB_GETCURSEL, 0, 0);
+    theSettings.logtype = logType >= 0 ? static_cast<int32_t>(logType) : 0;
+
+    trafficListView = m_listView;
+    statusWindow = m_statusBar;
+    (void)::SetWindowTextA(m_statusBar, "All packets: 0     Total bytes: 0");
+    if (StartCapture(adapter) != 0) {
+        // A thread that could not be started leaves the engine to be released by a stop.
+        StopCapture();
+        ShowSettings(); // the log setting may have been switched off
+        return false;
+    }
+    m_capturing = true;
+    (void)SetTimer(kUpdateTimer, kUpdateMilliseconds);
+    ShowSettings();
+    EnableForState();
+    return true;
+}
+
+void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
+    if (!m_capturing)
+        return;
+    (void)KillTimer(kUpdateTimer);
+    StopCapture(lastLook);
+    m_capturing = false;
+    EnableForState();
+}
+
+bool CCaptureWindow::ReadFlows(std::string& csv, std::string& status) const {
+    const auto rows = static_cast<std::size_t>(::SendMessageA(m_listView, LVM_GETITEMCOUNT, 0, 0));
+    if (rows != theTrafficList.RowCount()) {
+        csv = "the list shows " + std::to_string(rows) + " rows, the table holds " +
+              std::to_string(theTrafficList.RowCount());
+        return false;
+    }
+    std::vector<capture::FlowLine> lines;
+    lines.reserve(rows);
+    for (std::size_t row = 0; row < rows; ++row) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = static_cast<int>(row);
+        (void)::SendMessageA(m_listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        const auto* record = reinterpret_cast<const capture::TrafficRecord*>(item.lParam);
+        if (record != &theTrafficList.RowRecord(row)) {
+            csv = "row " + std::to_string(row) + " of the list is not the table's row";
+            return false;
+        }
+        lines.push_back({record->key, theTrafficList.RowPackets(row), record->bytes});
+    }
+    csv = capture::FormatFlowCsv(std::move(lines));
+    char text[300] = {};
+    (void)::GetWindowTextA(m_statusBar, text, sizeof text);
+    status = text;
+    return true;
+}
+
+void CCaptureWindow::SaveWindowSettings() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (::GetWindowPlacement(m_hWnd, &placement)) {
+        theSettings.left = placement.rcNormalPosition.left;
+        theSettings.top = placement.rcNormalPosition.top;
+        theSettings.right = placement.rcNormalPosition.right;
+        theSettings.bottom = placement.rcNormalPosition.bottom;
+        theSettings.status = placement.showCmd == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+    }
+    int index = 0;
+    for (const ColumnLayout& layout : kColumns) {
+        const auto width = static_cast<int32_t>(::SendMessageA(m_listView, LVM_GETCOLUMNWIDTH, index++, 0));
+        if (width > 0)
+            theSettings.*layout.width = width;
+    }
+    for (const CheckSetting& check : kChecks)
+        theSettings.*check.value = IsDlgButtonChecked(check.id) == BST_CHECKED ? 1 : 0;
+    theSettings.uselogfile = IsDlgButtonChecked(kUseLogFile) == BST_CHECKED ? 1 : 0;
+    (void)::GetWindowTextA(m_logFileEdit, theSettings.logfile, sizeof theSettings.logfile);
+    const LRESULT logType = ::SendMessageA(m_logTypeBox, CB_GETCURSEL, 0, 0);
+    theSettings.logtype = logType >= 0 ? static_cast<int32_t>(logType) : 0;
+}
+
+void CCaptureWindow::OnStart() {
+    (void)StartCapturing();
+}
+
+void CCaptureWindow::OnStop() {
+    StopCapturing();
+}
+
+void CCaptureWindow::OnBrowse() {
+    char path[MAX_PATH] = {};
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFilter = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrTitle = "Choose a capture file";
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (::GetOpenFileNameA(&dialog))
+        SetAdapter(path);
+}
+
+void CCaptureWindow::OnFilter() {
+    StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
+    StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
+    StoreShared(theSettings.filtericmp, IsDlgButtonChecked(kFilterIcmp) == BST_CHECKED ? 1 : 0);
+}
+
+void CCaptureWindow::OnAlwaysOnTop() {
+    theSettings.alwaysontop = IsDlgButtonChecked(kAlwaysOnTop) == BST_CHECKED ? 1 : 0;
+    (void)::SetWindowPos(m_hWnd, theSettings.alwaysontop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                         SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void CCaptureWindow::OnTimer(UINT_PTR id) {
+    if (id == kUpdateTimer)
+        updateDue = 1;
+}
+
+void CCaptureWindow::OnSize(WPARAM, LPARAM) {
+    LayOut();
+}
+
+void CCaptureWindow::OnClose() {
+    StopCapturing();
+    SaveWindowSettings();
+    (void)DestroyWindow();
+}
+
+void CCaptureWindow::OnDestroy() {
+    if (m_quitOnDestroy)
+        ::PostQuitMessage(0);
+}
+
+void CCaptureWindow::PostNcDestroy() {
+    trafficListView = nullptr;
+    statusWindow = nullptr;
+}

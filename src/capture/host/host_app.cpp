@@ -1,0 +1,41 @@
+// The capture host's application: the capture window, or one headless capture printed as CSV.
+#include "capture/host/host_app.h"
+
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "capture/host/console_capture.h"
+#include "capture/host/host_options.h"
+
+BOOL CCaptureHostApp::InitInstance() {
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    (void)InitCommonControlsEx(&controls);
+
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc; ++i)
+        arguments.emplace_back(__argv[i]);
+    const capture::HostOptions options = capture::ParseHostOptions(arguments);
+    if (!options.error.empty()) {
+        capture_host::WriteOutput((options.error + "\n" + capture::HostUsage()).c_str(), true);
+        m_nExitCode = 1;
+        return FALSE;
+    }
+    if (options.console) {
+        m_nExitCode = capture_host::RunConsoleCapture(options);
+        return FALSE;
+    }
+    m_window = std::make_unique<CCaptureWindow>();
+    if (!m_window->Create(true)) {
+        m_nExitCode = 1;
+        return FALSE;
+    }
+    if (!options.adapter.empty())
+        m_window->SetAdapter(options.adapter);
+    m_pMainWnd = m_window.get();
+    return TRUE;
+}

@@ -1,0 +1,14 @@
+// The capture host's process-wide objects, in the order the capture subsystem needs them built: the
+// traffic list, the name cache and the services table, then the settings (loaded from BrisklaneCapture.ini
+// beside the executable, written back at exit, which destroys them in the reverse order).
+#include "capture/host/host_app.h"
+#include "capture/name_cache.h"
+#include "capture/services_parser.h"
+#include "capture/settings.h"
+#include "capture/traffic_list.h"
+
+CTrafficList theTrafficList;
+CNSCashe theNameCache;
+CServicesParser theServicesParser;
+CSettings theSettings;
+CCaptureHostApp theHostApp;

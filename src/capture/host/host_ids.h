@@ -1,0 +1,27 @@
+// Control identifiers and texts of the capture host's window, shared with the tests that drive it.
+#pragma once
+
+namespace capture_host {
+
+inline constexpr char kWindowCaption[] = "Brisklane Capture";
+
+enum ControlId : int {
+    kAdapterBox = 1001,   // editable combo box: the adapter name (a capture file's path for the stand-in)
+    kBrowseButton = 1002, // chooses a capture file with the file dialog
+    kStartButton = 1003,
+    kStopButton = 1004,
+    kFilterTcp = 1005, // check boxes, one per setting
+    kFilterUdp = 1006,
+    kFilterIcmp = 1007,
+    kHostNames = 1008,
+    kPortNames = 1009,
+    kAlwaysOnTop = 1010,
+    kUseLogFile = 1011,
+    kLogFileEdit = 1012,
+    kLogTypeBox = 1013,
+    kTrafficList = 1014, // the report-style list view of the flows, inside the pane
+    kStatusLine = 1015,  // the status bar showing the totals
+    kListPane = 1016,    // the plain window holding the list view
+};
+
+} // namespace capture_host

@@ -1,0 +1,53 @@
+// The capture host's command line.
+#include "capture/host/host_options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace capture {
+
+const char* HostUsage() {
+    return "usage: BrisklaneCapture [ADAPTER]\n"
+           "       BrisklaneCapture --console ADAPTER [--seconds N]\n";
+}
+
+HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
+    HostOptions options;
+    bool haveSeconds = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--console") {
+            options.console = true;
+        } else if (argument == "--seconds") {
+            if (i + 1 == arguments.size()) {
+                options.error = "--seconds needs a number";
+                return options;
+            }
+            const std::string& text = arguments[++i];
+            char* end = nullptr;
+            errno = 0;
+            const long value = std::strtol(text.c_str(), &end, 10);
+            if (text.empty() || *end != '\0' || errno != 0 || value < 1 || value > 86400) {
+                options.error = "--seconds takes a whole number from 1 to 86400, not \"" + text + "\"";
+                return options;
+            }
+            options.seconds = static_cast<int>(value);
+            haveSeconds = true;
+        } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
+            options.error = "unknown option " + argument;
+            return options;
+        } else if (options.adapter.empty()) {
+            options.adapter = argument;
+        } else {
+            options.error = "only one adapter can be given";
+            return options;
+        }
+    }
+    if (options.console && options.adapter.empty())
+        options.error = "--console needs an adapter";
+    else if (haveSeconds && !options.console)
+        options.error = "--seconds applies to --console only";
+    return options;
+}
+
+} // namespace capture

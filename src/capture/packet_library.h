@@ -1,0 +1,68 @@
+// The packet library, loaded at run time by file name with its entry points resolved by name: the
+// driver's own copy where it is installed, else our stand-in beside the executable.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "packet/packet_api.h"
+
+namespace capture {
+
+// The entry points the capture engine calls.
+struct PacketFunctions {
+    packet::OpenAdapterFn PacketOpenAdapter = nullptr;
+    packet::CloseAdapterFn PacketCloseAdapter = nullptr;
+    packet::SetHwFilterFn PacketSetHwFilter = nullptr;
+    packet::SetBuffFn PacketSetBuff = nullptr;
+    packet::SetReadTimeoutFn PacketSetReadTimeout = nullptr;
+    packet::AllocatePacketFn PacketAllocatePacket = nullptr;
+    packet::InitPacketFn PacketInitPacket = nullptr;
+    packet::FreePacketFn PacketFreePacket = nullptr;
+    packet::GetNetTypeFn PacketGetNetType = nullptr;
+    packet::ReceivePacketFn PacketReceivePacket = nullptr;
+    packet::GetAdapterNamesFn PacketGetAdapterNames = nullptr;
+};
+
+// A loaded library; unloaded when destroyed.
+class PacketLibrary {
+public:
+    ~PacketLibrary();
+    PacketLibrary(const PacketLibrary&) = delete;
+    PacketLibrary& operator=(const PacketLibrary&) = delete;
+
+    // Tries the driver's folder (the system folder's "Npcap" subfolder), then the executable's folder.
+    // Null on failure, with a sentence for the user in error.
+    static std::unique_ptr<PacketLibrary> Load(std::string& error);
+    // The library at one path; null on failure, with a sentence for the user in error.
+    static std::unique_ptr<PacketLibrary> LoadFrom(const std::string& path, std::string& error);
+
+    const PacketFunctions& Functions() const { return m_functions; }
+    const std::string& Path() const { return m_path; }
+
+private:
+    PacketLibrary(HMODULE module, std::string path) : m_module(module), m_path(std::move(path)) {}
+    HMODULE m_module;
+    std::string m_path;
+    PacketFunctions m_functions;
+};
+
+// The engine's library: the one loaded by the first call, kept for the rest of the process, or the
+// functions a test put in its place. Null when it cannot be loaded, with the reason in error.
+const PacketFunctions* CapturePacketFunctions(std::string& error);
+
+// Puts scripted entry points in place of the library (null: load the real one again). For tests.
+void SetPacketFunctionsForTesting(const PacketFunctions* functions);
+
+// The adapter names and descriptions that the library offers, in order; empty when it offers none or
+// cannot be loaded.
+struct AdapterName {
+    std::string name;
+    std::string description;
+};
+std::vector<AdapterName> ListPacketAdapters();
+
+} // namespace capture

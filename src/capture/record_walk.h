@@ -1,0 +1,55 @@
+// Walks the records that the packet library puts in the receive buffer and finds the IPv4 datagrams with
+// a plain 20-byte header, never reading past the bytes received.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+namespace capture {
+
+// Every record starts with a header of at least this size (time stamp, captured length, wire length,
+// header length); records start at multiples of 4.
+inline constexpr uint32_t kCaptureHeaderBytes = 20;
+// Bytes of link header before the IP header: Token Ring (14 bytes of MAC header, 8 of LLC/SNAP), others.
+inline constexpr uint32_t kTokenRingHeaderBytes = 22;
+inline constexpr uint32_t kEthernetHeaderBytes = 14;
+// The first IP byte of version 4 with a 20-byte header; other values (options, IPv6, not IP) are skipped.
+inline constexpr uint8_t kPlainIpv4 = 0x45;
+// What a datagram must have captured to be looked at: its 20-byte header and the two words after it.
+inline constexpr uint32_t kDatagramBytesNeeded = 24;
+
+struct RecordWalk {
+    uint32_t records = 0;   // records walked
+    uint32_t datagrams = 0; // datagrams handed on
+};
+
+// Calls onDatagram(const uint8_t* datagram, uint32_t capturedBytes) for every record whose byte after the
+// link header is 0x45 and which holds at least the link header and 24 bytes of datagram. The walk stops
+// at a record that would run past received, or whose header length is shorter than a header.
+template <class OnDatagram>
+RecordWalk WalkCaptureRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength,
+                              OnDatagram&& onDatagram) {
+    RecordWalk walk;
+    uint64_t offset = 0;
+    while (offset + kCaptureHeaderBytes <= received) {
+        uint32_t capturedLength;
+        uint16_t headerLength;
+        std::memcpy(&capturedLength, buffer + offset + 8, sizeof capturedLength);
+        std::memcpy(&headerLength, buffer + offset + 16, sizeof headerLength);
+        if (headerLength < kCaptureHeaderBytes)
+            break;
+        const uint64_t end = offset + headerLength + capturedLength;
+        if (end > received)
+            break;
+        ++walk.records;
+        const uint8_t* frame = buffer + offset + headerLength;
+        if (capturedLength >= linkHeaderLength + kDatagramBytesNeeded && frame[linkHeaderLength] == kPlainIpv4) {
+            ++walk.datagrams;
+            onDatagram(frame + linkHeaderLength, capturedLength - linkHeaderLength);
+        }
+        offset = (end + 3) & ~uint64_t{3};
+    }
+    return walk;
+}
+
+} // namespace capture

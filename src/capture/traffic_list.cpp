@@ -1,0 +1,35 @@
+// CTrafficList: the flow table wired to the program's settings, name lookups, log and clock.
+#include "capture/traffic_list.h"
+
+#include "capture/log_file.h"
+#include "capture/name_cache.h"
+#include "capture/protocol_names.h"
+#include "capture/services_parser.h"
+#include "capture/settings.h"
+
+namespace {
+
+uint32_t TickCount() {
+    return GetTickCount();
+}
+
+} // namespace
+
+// Built before the other capture globals: only their addresses are taken here.
+CTrafficList::CTrafficList()
+    : capture::FlowTable(
+          capture::FlowTableServices{nullptr, TickCount, &theNameCache, &theServicesParser, &theSettings, nullptr}) {
+    FillUnknownProtocolNames();
+    SetView(&m_listView);
+    SetLog(&m_log);
+}
+
+CTrafficList::~CTrafficList() = default;
+
+bool CTrafficList::ProgramLog::IsOpen() const {
+    return logFile.IsOpen();
+}
+
+void CTrafficList::ProgramLog::Write(const uint8_t* datagram, uint32_t length, uint32_t captured, uint32_t headerSize) {
+    logFile.WriteLogRecord(theSettings, logSizeLimit, datagram, length, captured, headerSize);
+}

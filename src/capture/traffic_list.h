@@ -1,0 +1,31 @@
+// CTrafficList: the live table of captured flows in the host's list view, with the totals in its status
+// window; the flow table wired to the program's settings, name lookups, log and clock.
+#pragma once
+
+#include <windows.h>
+
+#include "capture/flow_table.h"
+#include "capture/list_view_view.h"
+#include "capture/traffic_counters.h"
+
+class CTrafficList : public capture::FlowTable {
+public:
+    // Completes the protocol-name table ("unknown (N)" for 101 to 255).
+    CTrafficList();
+    ~CTrafficList() override;
+
+    // The view over the host's windows (the table's view unless a test put another in its place).
+    capture::ListViewTrafficView& ListView() { return m_listView; }
+
+private:
+    class ProgramLog final : public capture::DatagramLog {
+    public:
+        bool IsOpen() const override;
+        void Write(const uint8_t* datagram, uint32_t length, uint32_t captured, uint32_t headerSize) override;
+    };
+
+    capture::ListViewTrafficView m_listView;
+    ProgramLog m_log;
+};
+
+extern CTrafficList theTrafficList;

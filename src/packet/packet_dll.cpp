@@ -1,0 +1,383 @@
+// packet.dll stand-in: an "adapter" is a classic libpcap capture file whose records are handed out in the
+// driver's buffer format, as fast as the reader takes them or paced by the file's time stamps.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "packet/adapter_list.h"
+#include "packet/capture_replay.h"
+#include "packet/link_types.h"
+#include "packet/packet_api.h"
+#include "packet/pcap_reader.h"
+
+namespace {
+
+using packet::Adapter;
+using packet::Boolean;
+using packet::NetTypeRecord;
+using packet::Packet;
+
+constexpr Boolean kTrue = 1;
+constexpr Boolean kFalse = 0;
+// A nominal link speed in bits per second; a file has none of its own.
+constexpr ULONGLONG kLinkSpeed = 1000000000ull;
+
+// Reads the capture file through the handle that the adapter object shows as its driver handle.
+class HandleByteSource final : public packet::ByteSource {
+public:
+    explicit HandleByteSource(HANDLE file) : m_file(file) {}
+    std::size_t Read(std::uint8_t* destination, std::size_t size) override {
+        std::size_t total = 0;
+        while (total < size) {
+            const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
+            DWORD got = 0;
+            if (!ReadFile(m_file, destination + total, piece, &got, nullptr) || got == 0)
+                break;
+            total += got;
+        }
+        return total;
+    }
+
+private:
+    HANDLE m_file;
+};
+
+struct ReplayState {
+    std::string path;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    std::unique_ptr<packet::CaptureReplay> replay;
+    bool paced = false;
+    bool clockStarted = false;
+    LONGLONG startCounter = 0;
+    int driverBufferBytes = 0; // 0 until PacketSetBuff: receiving then fails, as with the driver
+    int readTimeoutMs = 0;     // 0 waits for data without limit, -1 does not wait
+    ULONG hardwareFilter = 0;
+    bool endReported = false;
+
+    ~ReplayState() {
+        replay.reset();
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+};
+
+// The block handed to callers: the public part first, our state behind it.
+struct StandInAdapter {
+    Adapter publicPart;
+    ReplayState* state;
+};
+static_assert(offsetof(StandInAdapter, publicPart) == 0);
+
+ReplayState* StateOf(Adapter* adapter) {
+    return adapter == nullptr ? nullptr : reinterpret_cast<StandInAdapter*>(adapter)->state;
+}
+
+// Problems with a file go to the debugger and, for console programs, to the error stream.
+void Report(const std::string& text) {
+    const std::string line = "packet.dll: " + text + "\n";
+    OutputDebugStringA(line.c_str());
+    std::fputs(line.c_str(), stderr);
+    std::fflush(stderr);
+}
+
+bool PacedReplayRequested() {
+    char value[32] = {};
+    const DWORD length = GetEnvironmentVariableA("BRISKLANE_REPLAY", value, sizeof value);
+    return length > 0 && length < sizeof value && lstrcmpiA(value, "paced") == 0;
+}
+
+LONGLONG CounterNow() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+std::uint64_t MicrosecondsSince(LONGLONG start) {
+    static const LONGLONG frequency = [] {
+        LARGE_INTEGER value;
+        QueryPerformanceFrequency(&value);
+        return value.QuadPart;
+    }();
+    const LONGLONG ticks = CounterNow() - start;
+    return static_cast<std::uint64_t>(ticks / frequency) * 1000000u +
+           static_cast<std::uint64_t>(ticks % frequency) * 1000000u / static_cast<std::uint64_t>(frequency);
+}
+
+// Waits as an idle network would: the read time-out, or for ever when it is 0.
+void WaitIdle(int timeoutMs) {
+    if (timeoutMs < 0)
+        return;
+    Sleep(timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+}
+
+void ReportEndOnce(ReplayState& state) {
+    if (state.endReported || state.replay->ErrorText().empty())
+        return;
+    state.endReported = true;
+    Report(state.path + ": " + state.replay->ErrorText() + "; replay ends there");
+}
+
+packet::ReplayFill ReceiveAsFastAsPossible(ReplayState& state, std::uint8_t* buffer, std::uint32_t capacity) {
+    packet::ReplayFill fill = state.replay->Fill(buffer, capacity, packet::CaptureReplay::kAllDue);
+    if (fill.bytes == 0) {
+        ReportEndOnce(state);
+        WaitIdle(state.readTimeoutMs);
+    }
+    return fill;
+}
+
+// Hands out the records whose time has come, measured from the first receive; waits for the next one at
+// most until the read time-out.
+packet::ReplayFill ReceivePaced(ReplayState& state, std::uint8_t* buffer, std::uint32_t capacity) {
+    if (!state.clockStarted) {
+        state.startCounter = CounterNow();
+        state.clockStarted = true;
+    }
+    const std::uint64_t waitStart = MicrosecondsSince(state.startCounter);
+    const bool unlimited = state.readTimeoutMs == 0;
+    const std::uint64_t deadline = waitStart + (state.readTimeoutMs > 0 ? state.readTimeoutMs * 1000ull : 0);
+    for (;;) {
+        const std::uint64_t now = MicrosecondsSince(state.startCounter);
+        packet::ReplayFill fill = state.replay->Fill(buffer, capacity, now);
+        if (fill.bytes != 0 || state.readTimeoutMs < 0)
+            return fill;
+        std::uint64_t nextOffset = 0;
+        if (!state.replay->NextRecordOffset(nextOffset)) {
+            ReportEndOnce(state);
+            if (unlimited)
+                WaitIdle(0);
+            else if (deadline > now)
+                Sleep(static_cast<DWORD>((deadline - now + 999) / 1000));
+            return fill;
+        }
+        if (nextOffset <= now) // due, but the buffer is too small for any record
+            return fill;
+        if (!unlimited && now >= deadline)
+            return fill;
+        std::uint64_t wait = nextOffset - now;
+        if (!unlimited)
+            wait = std::min(wait, deadline - now);
+        Sleep(static_cast<DWORD>(std::min<std::uint64_t>((wait + 999) / 1000, 0x7fffffff)));
+    }
+}
+
+std::string ModuleFolder() {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<const char*>(&ModuleFolder), &self))
+        return {};
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return {};
+    std::string folder(path, length);
+    const std::string::size_type slash = folder.find_last_of("\\/");
+    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+}
+
+// The capture files of a folder, by name.
+std::vector<std::string> CaptureFilesIn(const std::string& folder) {
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && packet::HasCaptureExtension(found.cFileName))
+            files.push_back(folder + "\\" + found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// BRISKLANE_CAPTURE_FILES lists files and folders (';'-separated); without it, the folder "captures" beside
+// this DLL. Only files that read as capture files are offered.
+std::vector<packet::AdapterEntry> OfferedAdapters() {
+    std::vector<std::string> items;
+    const DWORD needed = GetEnvironmentVariableA("BRISKLANE_CAPTURE_FILES", nullptr, 0);
+    if (needed > 0) {
+        std::string list(needed, '\0');
+        const DWORD length = GetEnvironmentVariableA("BRISKLANE_CAPTURE_FILES", list.data(), needed);
+        list.resize(length < needed ? length : 0);
+        items = packet::SplitPathList(list);
+    } else {
+        const std::string folder = ModuleFolder();
+        if (!folder.empty())
+            items.push_back(folder + "\\captures");
+    }
+    std::vector<packet::AdapterEntry> entries;
+    for (const std::string& item : items) {
+        const DWORD attributes = GetFileAttributesA(item.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES)
+            continue;
+        const std::vector<std::string> files =
+            (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? CaptureFilesIn(item) : std::vector<std::string>{item};
+        for (const std::string& file : files) {
+            std::string description = packet::DescribeCaptureFile(file);
+            if (!description.empty())
+                entries.push_back({file, std::move(description)});
+        }
+    }
+    return entries;
+}
+
+HANDLE OpenCaptureFile(const char* adapterName, std::string& path) {
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    if (adapterName[0] != '\0' && adapterName[1] == '\0') {
+        // A name whose second byte is 0 is UTF-16 text.
+        const auto* wide = reinterpret_cast<const wchar_t*>(adapterName);
+        const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+        if (size > 0) {
+            path.assign(static_cast<std::size_t>(size), '\0');
+            (void)WideCharToMultiByte(CP_ACP, 0, wide, -1, path.data(), size, nullptr, nullptr);
+            path.resize(static_cast<std::size_t>(size) - 1);
+        }
+        return CreateFileW(wide, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    }
+    path = adapterName;
+    return CreateFileA(adapterName, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+} // namespace
+
+extern "C" {
+
+Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
+    if (adapterName == nullptr || adapterName[0] == '\0') {
+        SetLastError(ERROR_INVALID_NAME);
+        return nullptr;
+    }
+    auto state = std::make_unique<ReplayState>();
+    state->file = OpenCaptureFile(adapterName, state->path);
+    if (state->file == INVALID_HANDLE_VALUE)
+        return nullptr; // the reason is CreateFile's, still in GetLastError
+    auto reader = std::make_unique<packet::PcapReader>(std::make_unique<HandleByteSource>(state->file));
+    if (reader->Open() != packet::PcapStatus::Ok) {
+        Report(state->path + ": " + reader->ErrorText());
+        state.reset();
+        SetLastError(ERROR_BAD_FORMAT);
+        return nullptr;
+    }
+    state->replay = std::make_unique<packet::CaptureReplay>(std::move(reader));
+    state->paced = PacedReplayRequested();
+
+    auto* adapter = new (std::nothrow) StandInAdapter{};
+    if (adapter == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
+    adapter->publicPart.hFile = state->file;
+    adapter->state = state.release();
+    return &adapter->publicPart;
+}
+
+void __cdecl PacketCloseAdapter(Adapter* adapter) {
+    if (adapter == nullptr)
+        return;
+    auto* standIn = reinterpret_cast<StandInAdapter*>(adapter);
+    delete standIn->state;
+    delete standIn;
+}
+
+Boolean __cdecl PacketSetHwFilter(Adapter* adapter, ULONG filter) {
+    ReplayState* state = StateOf(adapter);
+    if (state == nullptr)
+        return kFalse;
+    state->hardwareFilter = filter;
+    return kTrue;
+}
+
+Boolean __cdecl PacketSetBuff(Adapter* adapter, int bytes) {
+    ReplayState* state = StateOf(adapter);
+    if (state == nullptr || bytes < 0)
+        return kFalse;
+    state->driverBufferBytes = bytes;
+    return kTrue;
+}
+
+Boolean __cdecl PacketSetReadTimeout(Adapter* adapter, int milliseconds) {
+    ReplayState* state = StateOf(adapter);
+    if (state != nullptr)
+        state->readTimeoutMs = milliseconds;
+    return kTrue;
+}
+
+Packet* __cdecl PacketAllocatePacket() {
+    auto* packet = static_cast<Packet*>(std::calloc(1, sizeof(Packet)));
+    if (packet == nullptr)
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return packet;
+}
+
+void __cdecl PacketInitPacket(Packet* packet, void* buffer, UINT length) {
+    if (packet == nullptr)
+        return;
+    ZeroMemory(packet, sizeof(Packet));
+    packet->Buffer = buffer;
+    packet->Length = length;
+}
+
+void __cdecl PacketFreePacket(Packet* packet) {
+    std::free(packet);
+}
+
+Boolean __cdecl PacketGetNetType(Adapter* adapter, NetTypeRecord* type) {
+    ReplayState* state = StateOf(adapter);
+    if (state == nullptr || type == nullptr)
+        return kFalse;
+    type->LinkType = packet::NdisMediumForLinkType(state->replay->Header().linkType);
+    type->LinkSpeed = kLinkSpeed;
+    return kTrue;
+}
+
+Boolean __cdecl PacketReceivePacket(Adapter* adapter, Packet* packet, Boolean /*sync*/) {
+    ReplayState* state = StateOf(adapter);
+    if (state == nullptr || packet == nullptr || packet->Buffer == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return kFalse;
+    }
+    packet->ulBytesReceived = 0;
+    packet->bIoComplete = kFalse;
+    if (state->driverBufferBytes == 0) {
+        SetLastError(ERROR_INVALID_FUNCTION);
+        return kFalse;
+    }
+    // A read never returns more than the driver buffer could have held.
+    const auto capacity = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(packet->Length, static_cast<std::uint64_t>(state->driverBufferBytes)));
+    auto* buffer = static_cast<std::uint8_t*>(packet->Buffer);
+    const packet::ReplayFill fill =
+        state->paced ? ReceivePaced(*state, buffer, capacity) : ReceiveAsFastAsPossible(*state, buffer, capacity);
+    packet->ulBytesReceived = fill.bytes;
+    packet->bIoComplete = kTrue;
+    return kTrue;
+}
+
+Boolean __cdecl PacketGetAdapterNames(char* buffer, ULONG* bufferSize) {
+    if (bufferSize == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return kFalse;
+    }
+    const std::string block = packet::FormatAdapterNames(OfferedAdapters());
+    if (block.empty()) {
+        *bufferSize = 0;
+        SetLastError(ERROR_NO_MORE_ITEMS);
+        return kFalse;
+    }
+    if (buffer == nullptr || *bufferSize < block.size()) {
+        *bufferSize = static_cast<ULONG>(block.size());
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return kFalse;
+    }
+    CopyMemory(buffer, block.data(), block.size());
+    return kTrue;
+}
+
+} // extern "C"

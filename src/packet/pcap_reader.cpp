@@ -1,0 +1,168 @@
+// Reads classic libpcap capture files record by record, checking every length before it is trusted.
+#include "packet/pcap_reader.h"
+
+#include <cstring>
+
+namespace packet {
+
+namespace {
+
+constexpr std::size_t kFileHeaderBytes = 24;
+constexpr std::size_t kRecordHeaderBytes = 16;
+// Reads go to the source in large pieces; the buffer always holds the biggest record allowed as well.
+constexpr std::size_t kChunkBytes = 1024 * 1024;
+
+constexpr std::uint32_t kMagicMicro = 0xa1b2c3d4;
+constexpr std::uint32_t kMagicNano = 0xa1b23c4d;
+
+std::uint32_t Swap32(std::uint32_t value) {
+    return (value >> 24) | ((value >> 8) & 0xff00u) | ((value << 8) & 0xff0000u) | (value << 24);
+}
+
+std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+} // namespace
+
+FileByteSource::~FileByteSource() {
+    std::fclose(m_file);
+}
+
+std::unique_ptr<FileByteSource> FileByteSource::Open(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr)
+        return nullptr;
+    // Our own reads are large; a second buffer inside the C library would only copy twice.
+    (void)std::setvbuf(file, nullptr, _IONBF, 0);
+    return std::unique_ptr<FileByteSource>(new FileByteSource(file));
+}
+
+std::size_t FileByteSource::Read(std::uint8_t* destination, std::size_t size) {
+    return std::fread(destination, 1, size, m_file);
+}
+
+std::size_t MemoryByteSource::Read(std::uint8_t* destination, std::size_t size) {
+    const std::size_t count = size < m_size - m_offset ? size : m_size - m_offset;
+    if (count != 0)
+        std::memcpy(destination, m_data + m_offset, count);
+    m_offset += count;
+    return count;
+}
+
+const char* DescribePcapStatus(PcapStatus status) {
+    switch (status) {
+    case PcapStatus::Ok:
+        return "no error";
+    case PcapStatus::End:
+        return "end of the capture file";
+    case PcapStatus::ShortHeader:
+        return "the file is shorter than a libpcap file header (24 bytes)";
+    case PcapStatus::BadMagic:
+        return "not a libpcap capture file (wrong magic number)";
+    case PcapStatus::BadVersion:
+        return "unsupported libpcap file version (only 2.x is read)";
+    case PcapStatus::TruncatedRecord:
+        return "the file ends inside a record";
+    case PcapStatus::RecordTooLong:
+        return "a record is longer than 262144 bytes";
+    }
+    return "unknown error";
+}
+
+PcapReader::PcapReader(std::unique_ptr<ByteSource> source)
+    : m_source(std::move(source)), m_buffer(kChunkBytes + kMaxRecordBytes + kRecordHeaderBytes) {}
+
+bool PcapReader::Fill(std::size_t count) {
+    if (m_end - m_begin >= count)
+        return true;
+    if (m_begin != 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
+        m_end -= m_begin;
+        m_begin = 0;
+    }
+    while (m_end < count && !m_sourceEnded) {
+        const std::size_t got = m_source->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (got == 0)
+            m_sourceEnded = true;
+        m_end += got;
+    }
+    return m_end >= count;
+}
+
+PcapStatus PcapReader::Fail(PcapStatus status, const std::string& detail) {
+    m_state = status;
+    m_errorText = std::string(DescribePcapStatus(status)) + detail;
+    return status;
+}
+
+std::uint32_t PcapReader::Field32(const std::uint8_t* bytes) const {
+    const std::uint32_t value = LittleEndian32(bytes);
+    return m_header.swapped ? Swap32(value) : value;
+}
+
+std::uint16_t PcapReader::Field16(const std::uint8_t* bytes) const {
+    const auto value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    return m_header.swapped ? static_cast<std::uint16_t>(value >> 8 | value << 8) : value;
+}
+
+PcapStatus PcapReader::Open() {
+    if (!Fill(kFileHeaderBytes))
+        return Fail(PcapStatus::ShortHeader, "");
+    const std::uint8_t* bytes = m_buffer.data() + m_begin;
+    const std::uint32_t magic = LittleEndian32(bytes);
+    if (magic == kMagicMicro || magic == kMagicNano) {
+        m_header.swapped = false;
+    } else if (Swap32(magic) == kMagicMicro || Swap32(magic) == kMagicNano) {
+        m_header.swapped = true;
+    } else {
+        return Fail(PcapStatus::BadMagic, "");
+    }
+    m_header.nanosecond = (m_header.swapped ? Swap32(magic) : magic) == kMagicNano;
+    m_header.versionMajor = Field16(bytes + 4);
+    m_header.versionMinor = Field16(bytes + 6);
+    if (m_header.versionMajor != 2)
+        return Fail(PcapStatus::BadVersion, " (version " + std::to_string(m_header.versionMajor) + ")");
+    m_header.snapLength = Field32(bytes + 16);
+    // The upper bits of the field carry frame-check-sequence flags, not the link type.
+    m_header.linkType = Field32(bytes + 20) & 0xffffu;
+    m_begin += kFileHeaderBytes;
+    m_state = PcapStatus::Ok;
+    return PcapStatus::Ok;
+}
+
+PcapStatus PcapReader::Next(PcapRecord& record) {
+    if (m_state != PcapStatus::Ok)
+        return m_state;
+    if (!Fill(kRecordHeaderBytes)) {
+        if (m_end == m_begin) {
+            m_state = PcapStatus::End;
+            return m_state;
+        }
+        return Fail(PcapStatus::TruncatedRecord, ": record " + std::to_string(m_recordsRead + 1) + " has only " +
+                                                     std::to_string(m_end - m_begin) + " of its 16 header bytes");
+    }
+    const std::uint8_t* head = m_buffer.data() + m_begin;
+    const std::uint32_t captured = Field32(head + 8);
+    if (captured > kMaxRecordBytes)
+        return Fail(PcapStatus::RecordTooLong,
+                    ": record " + std::to_string(m_recordsRead + 1) + " claims " + std::to_string(captured) + " bytes");
+    if (!Fill(kRecordHeaderBytes + captured)) {
+        return Fail(PcapStatus::TruncatedRecord, ": record " + std::to_string(m_recordsRead + 1) + " needs " +
+                                                     std::to_string(captured) + " bytes, " +
+                                                     std::to_string(m_end - m_begin - kRecordHeaderBytes) + " remain");
+    }
+    head = m_buffer.data() + m_begin; // Fill may have moved the bytes
+    record.seconds = Field32(head);
+    const std::uint32_t fraction = Field32(head + 4);
+    record.microseconds = m_header.nanosecond ? fraction / 1000 : fraction;
+    record.capturedLength = captured;
+    record.wireLength = Field32(head + 12);
+    record.data = head + kRecordHeaderBytes;
+    m_begin += kRecordHeaderBytes + captured;
+    ++m_recordsRead;
+    return PcapStatus::Ok;
+}
+
+} // namespace packet

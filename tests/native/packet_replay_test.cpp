@@ -1,0 +1,192 @@
+// The stand-in's replay: driver-format records in the receive buffer, whole records only, pacing by time
+// stamps; its link-type mapping and the adapter-name list.
+#include "packet/adapter_list.h"
+#include "packet/capture_replay.h"
+#include "packet/link_types.h"
+
+#include <gtest/gtest.h>
+
+#include "capture/record_walk.h"
+#include "traffic_test_bytes.h"
+
+namespace {
+
+using packet::CaptureReplay;
+using traffic_test::Bytes;
+using traffic_test::PcapFile;
+using traffic_test::PcapFrame;
+
+std::unique_ptr<CaptureReplay> ReplayOf(const Bytes& file, Bytes& storage) {
+    storage = file;
+    auto reader = std::make_unique<packet::PcapReader>(
+        std::make_unique<packet::MemoryByteSource>(storage.data(), storage.size()));
+    EXPECT_EQ(reader->Open(), packet::PcapStatus::Ok);
+    return std::make_unique<CaptureReplay>(std::move(reader));
+}
+
+uint32_t Read32(const uint8_t* bytes) {
+    uint32_t value;
+    std::memcpy(&value, bytes, 4);
+    return value;
+}
+
+TEST(PacketReplay, WritesDriverRecordsAlignedToFourWithZeroPadding) {
+    Bytes storage;
+    auto replay = ReplayOf(PcapFile({{10, 20, Bytes(61, 0xee), 1514}, {11, 21, Bytes(64, 0xdd)}}), storage);
+    Bytes buffer(4096, 0x99);
+    const packet::ReplayFill fill =
+        replay->Fill(buffer.data(), static_cast<uint32_t>(buffer.size()), CaptureReplay::kAllDue);
+    EXPECT_EQ(fill.records, 2u);
+    EXPECT_EQ(fill.bytes, 84u + 84u); // 20 + 61 rounded up to 84; 20 + 64 = 84
+    EXPECT_EQ(Read32(&buffer[0]), 10u);
+    EXPECT_EQ(Read32(&buffer[4]), 20u);
+    EXPECT_EQ(Read32(&buffer[8]), 61u);
+    EXPECT_EQ(Read32(&buffer[12]), 1514u);
+    EXPECT_EQ(buffer[16], 20);
+    EXPECT_EQ(buffer[17], 0);
+    EXPECT_EQ(buffer[20], 0xee);
+    EXPECT_EQ(buffer[80], 0xee);
+    for (int i = 81; i < 84; ++i)
+        EXPECT_EQ(buffer[static_cast<size_t>(i)], 0) << "padding byte " << i;
+    EXPECT_EQ(Read32(&buffer[84 + 8]), 64u);
+    EXPECT_TRUE(replay->Exhausted());
+}
+
+TEST(PacketReplay, FillsOnlyWholeRecordsAndKeepsTheRestForTheNextReceive) {
+    Bytes storage;
+    std::vector<PcapFrame> frames(10, PcapFrame{0, 0, Bytes(100, 1)}); // 120 bytes each in the buffer
+    auto replay = ReplayOf(PcapFile(frames), storage);
+    Bytes buffer(1000);
+    uint32_t records = 0;
+    int receives = 0;
+    for (;;) {
+        const packet::ReplayFill fill = replay->Fill(buffer.data(), 359, CaptureReplay::kAllDue);
+        if (fill.bytes == 0)
+            break;
+        EXPECT_EQ(fill.bytes, fill.records * 120u);
+        EXPECT_LE(fill.bytes, 359u);
+        records += fill.records;
+        ++receives;
+    }
+    EXPECT_EQ(records, 10u);
+    EXPECT_EQ(receives, 5) << "two whole records fit in 359 bytes";
+}
+
+TEST(PacketReplay, CutsARecordThatCannotFitAnEmptyBuffer) {
+    Bytes storage;
+    auto replay = ReplayOf(PcapFile({{0, 0, Bytes(500, 3)}, {0, 0, Bytes(10, 4)}}), storage);
+    Bytes buffer(203);
+    packet::ReplayFill fill = replay->Fill(buffer.data(), 203, CaptureReplay::kAllDue);
+    EXPECT_EQ(fill.records, 1u);
+    EXPECT_EQ(fill.bytes, 200u);
+    EXPECT_EQ(Read32(&buffer[8]), 180u) << "captured length cut to what fits, a multiple of 4";
+    EXPECT_EQ(Read32(&buffer[12]), 500u) << "the wire length stays";
+    fill = replay->Fill(buffer.data(), 203, CaptureReplay::kAllDue);
+    EXPECT_EQ(fill.records, 1u);
+    EXPECT_EQ(Read32(&buffer[8]), 10u);
+    // A buffer smaller than a record header takes nothing and loses nothing.
+    Bytes storage2;
+    auto small = ReplayOf(PcapFile({{0, 0, Bytes(1, 1)}}), storage2);
+    EXPECT_EQ(small->Fill(buffer.data(), 19, CaptureReplay::kAllDue).records, 0u);
+    EXPECT_EQ(small->Fill(buffer.data(), 24, CaptureReplay::kAllDue).records, 1u);
+}
+
+TEST(PacketReplay, PacedFillHandsOutOnlyRecordsWhoseTimeHasCome) {
+    Bytes storage;
+    // Offsets from the first record: 0, 0.5 s, 2 s, and one stamped before the first (due at once).
+    auto replay = ReplayOf(
+        PcapFile({{100, 0, Bytes(8, 1)}, {100, 500000, Bytes(8, 2)}, {102, 0, Bytes(8, 3)}, {99, 0, Bytes(8, 4)}}),
+        storage);
+    Bytes buffer(4096);
+    uint64_t offset = 99;
+    ASSERT_TRUE(replay->NextRecordOffset(offset));
+    EXPECT_EQ(offset, 0u);
+    EXPECT_EQ(replay->Fill(buffer.data(), 4096, 0).records, 1u);
+    EXPECT_EQ(replay->Fill(buffer.data(), 4096, 499999).records, 0u);
+    ASSERT_TRUE(replay->NextRecordOffset(offset));
+    EXPECT_EQ(offset, 500000u);
+    EXPECT_EQ(replay->Fill(buffer.data(), 4096, 500000).records, 1u);
+    EXPECT_EQ(replay->Fill(buffer.data(), 4096, 2000000).records, 2u) << "the early-stamped record follows at once";
+    EXPECT_FALSE(replay->NextRecordOffset(offset));
+    EXPECT_TRUE(replay->Exhausted());
+}
+
+TEST(PacketReplay, DamagedFileEndsTheReplayAfterItsGoodRecords) {
+    Bytes file = PcapFile({{0, 0, Bytes(30, 1)}, {0, 0, Bytes(30, 2)}});
+    file.resize(file.size() - 5);
+    Bytes storage;
+    auto replay = ReplayOf(file, storage);
+    Bytes buffer(4096);
+    EXPECT_EQ(replay->Fill(buffer.data(), 4096, CaptureReplay::kAllDue).records, 1u);
+    EXPECT_TRUE(replay->Exhausted());
+    EXPECT_NE(replay->ErrorText().find("record 2"), std::string::npos);
+}
+
+TEST(PacketReplay, SharedCaptureThroughSmallBuffersKeepsEveryRecordForTheWalk) {
+    // The record walk of the engine must see each record of the file exactly once, whatever the buffer.
+    for (uint32_t capacity : {1u << 20, 4096u, 1500u}) {
+        SCOPED_TRACE(capacity);
+        auto source = packet::FileByteSource::Open(traffic_test::DataFile("eth-mixed-http-dns-udp-icmp.pcap").c_str());
+        auto reader = std::make_unique<packet::PcapReader>(std::move(source));
+        ASSERT_EQ(reader->Open(), packet::PcapStatus::Ok);
+        CaptureReplay replay(std::move(reader));
+        Bytes buffer(capacity);
+        uint64_t records = 0;
+        for (;;) {
+            const packet::ReplayFill fill = replay.Fill(buffer.data(), capacity, CaptureReplay::kAllDue);
+            if (fill.bytes == 0)
+                break;
+            EXPECT_EQ(fill.bytes % 4, 0u);
+            const capture::RecordWalk walk =
+                capture::WalkCaptureRecords(buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t) {});
+            EXPECT_EQ(walk.records, fill.records);
+            records += walk.records;
+        }
+        EXPECT_EQ(records, traffic_test::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));
+    }
+}
+
+TEST(PacketLinkTypes, MapsLinkTypesToMediumNumbers) {
+    const struct {
+        uint32_t linkType;
+        uint32_t medium;
+    } cases[] = {
+        {1, 0},                           // Ethernet: 802.3
+        {6, 1},                           // Token Ring: 802.5
+        {10, 2},                          // FDDI
+        {0, 0xffffffffu},                 // BSD loopback: null (-1)
+        {105, static_cast<uint32_t>(-4)}, // bare 802.11
+        {127, static_cast<uint32_t>(-5)}, // radiotap
+        {101, 19},                        // raw IP
+        {113, 0},                         // Linux cooked: no medium of its own
+        {65000, 0},                       // unknown
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(packet::NdisMediumForLinkType(c.linkType), c.medium) << "link type " << c.linkType;
+    char buffer[32];
+    EXPECT_STREQ(packet::LinkTypeName(1, buffer, sizeof buffer), "Ethernet");
+    EXPECT_STREQ(packet::LinkTypeName(113, buffer, sizeof buffer), "link type 113");
+}
+
+TEST(PacketAdapterList, LaysOutNamesThenDescriptions) {
+    using packet::AdapterEntry;
+    const std::string block = packet::FormatAdapterNames({AdapterEntry{"a.pcap", "A"}, AdapterEntry{"b.pcap", "B"}});
+    EXPECT_EQ(block, std::string("a.pcap\0b.pcap\0\0A\0B\0\0", 20));
+    EXPECT_EQ(packet::FormatAdapterNames({}), "");
+}
+
+TEST(PacketAdapterList, SplitsPathListsAndPicksCaptureFiles) {
+    EXPECT_EQ(packet::SplitPathList("a;;b;"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(packet::SplitPathList(""), std::vector<std::string>{});
+    EXPECT_TRUE(packet::HasCaptureExtension("x.PCAP"));
+    EXPECT_TRUE(packet::HasCaptureExtension("dir\\x.pcap"));
+    EXPECT_FALSE(packet::HasCaptureExtension(".pcap"));
+    EXPECT_FALSE(packet::HasCaptureExtension("x.pcapng"));
+    EXPECT_EQ(packet::DescribeCaptureFile(traffic_test::DataFile("eth-icmp-echo.pcap")),
+              "Capture file eth-icmp-echo.pcap (Ethernet)");
+    EXPECT_EQ(packet::DescribeCaptureFile(traffic_test::DataFile("sll-tcp-resp-benchmark.pcap")),
+              "Capture file sll-tcp-resp-benchmark.pcap (link type 113)");
+    EXPECT_EQ(packet::DescribeCaptureFile(traffic_test::DataFile("README.md")), "");
+}
+
+} // namespace

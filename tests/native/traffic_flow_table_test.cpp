@@ -1,0 +1,383 @@
+// The flow table: what counts and how much, the rows and their columns, idle removal and rates, the
+// shared counters, and the batched refreshes of the view.
+#include "capture/flow_table.h"
+
+#include <gtest/gtest.h>
+
+#include "capture/memory_traffic_view.h"
+#include "capture/name_cache.h"
+#include "capture/protocol_names.h"
+#include "capture/services_parser.h"
+#include "capture/traffic_counters.h"
+#include "traffic_test_bytes.h"
+
+namespace {
+
+using capture::FlowTable;
+using capture::MemoryTrafficView;
+using traffic_test::Bytes;
+using traffic_test::Datagram;
+
+constexpr uint32_t kA = 0x0a000001; // 10.0.0.1
+constexpr uint32_t kB = 0x0a000002; // 10.0.0.2
+
+class RecordingLog final : public capture::DatagramLog {
+public:
+    bool open = true;
+    struct Entry {
+        uint32_t length;
+        uint32_t captured;
+        uint32_t headerSize;
+    };
+    std::vector<Entry> entries;
+    bool IsOpen() const override { return open; }
+    void Write(const uint8_t*, uint32_t length, uint32_t captured, uint32_t headerSize) override {
+        entries.push_back({length, captured, headerSize});
+    }
+};
+
+class TrafficFlowTable : public ::testing::Test {
+protected:
+    TrafficFlowTable()
+        : names([this](uint32_t address, std::string& name) {
+              const auto found = hostNames.find(address);
+              if (found == hostNames.end())
+                  return false;
+              name = found->second;
+              return true;
+          }),
+          services("/nonexistent/services"),
+          table(capture::FlowTableServices{&view, [this] { return now; }, &names, &services, &settings, &log}) {
+        FillUnknownProtocolNames();
+        ResetCounters();
+    }
+    ~TrafficFlowTable() override { ResetCounters(); }
+
+    static void ResetCounters() {
+        packetCount = 0;
+        totalBytes = 0;
+        previousTotal = 0;
+        intervalBytes = 0;
+        averageRate = 0;
+        updateDue = 0;
+        captureStartTick = 0;
+    }
+
+    void Packet(const Bytes& datagram) { table.OnPacket(datagram.data(), static_cast<uint32_t>(datagram.size())); }
+
+    const MemoryTrafficView::Row& RowOf(size_t index) { return view.rows.at(index); }
+
+    uint32_t now = 1000;
+    std::map<uint32_t, std::string> hostNames; // by address as stored in the header
+    capture::SettingsValues settings;
+    CNSCashe names;
+    CServicesParser services;
+    RecordingLog log;
+    MemoryTrafficView view;
+    FlowTable table;
+};
+
+TEST_F(TrafficFlowTable, DatagramsNotLongerThanTheirFixedHeaderLeaveNoTrace) {
+    const struct {
+        const char* name;
+        uint8_t protocol;
+        uint16_t length;
+    } cases[] = {
+        {"TCP of 40", 6, 40},      {"UDP of 28", 17, 28}, {"IGMP of 28", 2, 28},
+        {"IP in IP of 20", 4, 20}, {"ICMP of 0", 1, 0},   {"TCP of 39", 6, 39},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Packet(Datagram(c.protocol, c.length, kA, kB, 1, 2));
+        table.Flush();
+        EXPECT_EQ(packetCount, 0u);
+        EXPECT_EQ(totalBytes, 0u);
+        EXPECT_TRUE(view.rows.empty());
+        EXPECT_TRUE(log.entries.empty());
+    }
+}
+
+TEST_F(TrafficFlowTable, CountsPayloadInTotalsAndWholeLengthInTheRow) {
+    const struct {
+        uint8_t protocol;
+        uint16_t length;
+        uint32_t payload;
+        const char* protocolName;
+    } cases[] = {
+        {6, 1500, 1460, "TCP"}, {17, 29, 1, "UDP"},  {2, 100, 72, "IGMP"},           {4, 60, 40, "IP"},
+        {1, 84, 84, "ICMP"},    {47, 21, 21, "GRE"}, {200, 30, 30, "unknown (200)"},
+    };
+    uint32_t expectedTotal = 0;
+    size_t row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.protocolName);
+        Packet(Datagram(c.protocol, c.length, kA, kB, 80, 1025));
+        expectedTotal += c.payload;
+        table.Flush();
+        EXPECT_EQ(packetCount, row + 1);
+        EXPECT_EQ(totalBytes, expectedTotal);
+        ASSERT_EQ(view.rows.size(), row + 1);
+        EXPECT_EQ(RowOf(row).cells[capture::kColumnBytes], std::to_string(c.length));
+        EXPECT_EQ(RowOf(row).cells[capture::kColumnProtocol], c.protocolName);
+        EXPECT_EQ(FlowTable::HeaderSize(c.protocol), c.length - c.payload);
+        EXPECT_EQ(log.entries.back().headerSize, c.length - c.payload);
+        ++row;
+    }
+    EXPECT_EQ(view.status, "All packets: 7     Total bytes: " + std::to_string(expectedTotal));
+}
+
+TEST_F(TrafficFlowTable, RowShowsHostsPortsAndAccumulatesItsFlow) {
+    Packet(Datagram(6, 1500, kA, kB, 80, 1025));
+    Packet(Datagram(6, 1500, kA, kB, 80, 1025));
+    Packet(Datagram(6, 100, kB, kA, 1025, 80)); // the other direction is a row of its own
+    table.Flush();
+    ASSERT_EQ(view.rows.size(), 2u);
+    const auto& first = RowOf(0).cells;
+    EXPECT_EQ(first[0], "10.0.0.1");
+    EXPECT_EQ(first[1], "80");
+    EXPECT_EQ(first[2], "10.0.0.2");
+    EXPECT_EQ(first[3], "1025");
+    EXPECT_EQ(first[4], "TCP");
+    EXPECT_EQ(first[5], "3000");
+    EXPECT_EQ(first[6], "");
+    EXPECT_EQ(first[7], "");
+    EXPECT_EQ(RowOf(1).cells[5], "100");
+    EXPECT_EQ(table.RowPackets(0), 2u);
+    EXPECT_EQ(table.RowRecord(0).bytes, 3000u);
+    EXPECT_EQ(RowOf(0).record, &table.RowRecord(0)) << "the row's item data is its record";
+}
+
+TEST_F(TrafficFlowTable, PortColumnsShowServiceNamesWhenLookupsAreOn) {
+    services.ParseLine("http 80/tcp");
+    (void)services.SetEnabled(1);
+    Packet(Datagram(6, 100, kA, kB, 80, 1025));
+    Packet(Datagram(17, 100, kA, kB, 80, 1025));
+    table.Flush();
+    EXPECT_EQ(RowOf(0).cells[1], "http");
+    EXPECT_EQ(RowOf(0).cells[3], "1025");
+    EXPECT_EQ(RowOf(1).cells[1], "80") << "the service is TCP only";
+}
+
+TEST_F(TrafficFlowTable, IcmpRowsAreKeyedByTypeCodeAndChecksum) {
+    Packet(Datagram(1, 84, kA, kB, 0x0800, 0x1111));
+    Packet(Datagram(1, 84, kA, kB, 0x0800, 0x2222));
+    Packet(Datagram(1, 84, kA, kB, 0x0800, 0x1111));
+    table.Flush();
+    EXPECT_EQ(totalBytes, 3u * 84u);
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(RowOf(0).cells[1], "2048");
+    EXPECT_EQ(RowOf(0).cells[3], "4369");
+    EXPECT_EQ(RowOf(0).cells[5], "168");
+    const capture::FlowKey key = table.RowRecord(1).key;
+    EXPECT_EQ(key.sourcePort, 0x0008) << "network byte order";
+    EXPECT_EQ(key.destinationPort, 0x2222);
+    EXPECT_EQ(key.protocol, 1);
+    EXPECT_EQ(key.zero[0] | key.zero[1] | key.zero[2], 0);
+}
+
+TEST_F(TrafficFlowTable, ProtocolFiltersDropTheirProtocolEntirely) {
+    const struct {
+        const char* name;
+        int32_t capture::SettingsValues::*filter;
+        uint8_t dropped;
+    } cases[] = {
+        {"filtertcp", &capture::SettingsValues::filtertcp, 6},
+        {"filterudp", &capture::SettingsValues::filterudp, 17},
+        {"filtericmp", &capture::SettingsValues::filtericmp, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings = {};
+        settings.*c.filter = 1;
+        table.Clear();
+        ResetCounters();
+        log.entries.clear();
+        for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{1}})
+            Packet(Datagram(protocol, 100, kA, kB, 1, 2));
+        table.Flush();
+        EXPECT_EQ(packetCount, 2u);
+        EXPECT_EQ(log.entries.size(), 2u);
+        ASSERT_EQ(view.rows.size(), 2u);
+        for (const auto& row : view.rows)
+            EXPECT_NE(row.record->key.protocol, c.dropped);
+    }
+}
+
+TEST_F(TrafficFlowTable, TruncatedDatagramCountsByTotalLengthAndLogsWhatWasCaptured) {
+    Packet(Datagram(6, 1500, kA, kB, 80, 1025, 82));
+    table.Flush();
+    EXPECT_EQ(totalBytes, 1460u);
+    EXPECT_EQ(RowOf(0).cells[5], "1500");
+    ASSERT_EQ(log.entries.size(), 1u);
+    EXPECT_EQ(log.entries[0].length, 1500u);
+    EXPECT_EQ(log.entries[0].captured, 82u);
+    log.open = false;
+    Packet(Datagram(6, 1500, kA, kB, 80, 1025));
+    EXPECT_EQ(log.entries.size(), 1u) << "a closed log gets nothing";
+    const Bytes tooShort = Datagram(6, 1500, kA, kB, 80, 1025, 23);
+    Packet(tooShort);
+    EXPECT_EQ(packetCount, 2u) << "fewer than 24 captured bytes are not looked at";
+}
+
+TEST_F(TrafficFlowTable, IdleRowsGoAfterMoreThanTheIdleTime) {
+    settings.idleseconds = 10000;
+    Packet(Datagram(17, 100, kA, kB, 1, 1)); // seen at 1000
+    now = 1001;
+    Packet(Datagram(17, 100, kA, kB, 2, 2)); // seen at 1001
+    now = 1002;
+    Packet(Datagram(17, 100, kA, kB, 3, 3)); // seen at 1002
+    now = 11001;                             // 10,001, 10,000 and 9,999 ms later
+    table.UpdateTraffic();
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(RowOf(0).cells[1], "2");
+    EXPECT_EQ(RowOf(1).cells[1], "3");
+    EXPECT_EQ(table.RowCount(), 2u);
+    EXPECT_EQ(RowOf(1).record, &table.RowRecord(1));
+    // The flow that went starts afresh with its next datagram, at the end.
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.Flush();
+    ASSERT_EQ(view.rows.size(), 3u);
+    EXPECT_EQ(RowOf(2).cells[1], "1");
+    EXPECT_EQ(RowOf(2).cells[5], "100");
+    EXPECT_EQ(table.RowPackets(2), 1u);
+}
+
+TEST_F(TrafficFlowTable, UpdateWritesIntervalBytesAndRatesOnlyForRowsOfASecondOrMore) {
+    settings.idleseconds = 60000;
+    Packet(Datagram(6, 1000, kA, kB, 1, 1));
+    now = 1999; // 999 ms after the first datagram
+    Packet(Datagram(6, 1000, kA, kB, 1, 1));
+    Packet(Datagram(6, 1000, kA, kB, 2, 2)); // a single datagram: first = last seen
+    table.UpdateTraffic();
+    EXPECT_EQ(RowOf(0).cells[6], "2000");
+    EXPECT_EQ(RowOf(0).cells[7], "") << "less than a second between first and last datagram";
+    EXPECT_EQ(RowOf(1).cells[6], "1000");
+    EXPECT_EQ(RowOf(1).cells[7], "");
+
+    now = 3500;
+    Packet(Datagram(6, 1000, kA, kB, 1, 1)); // 2.5 s after the first: span 2 s
+    table.UpdateTraffic();
+    EXPECT_EQ(RowOf(0).cells[6], "1000") << "bytes since the previous update";
+    EXPECT_EQ(RowOf(0).cells[7], "1500") << "3000 bytes over 2 whole seconds";
+    EXPECT_EQ(RowOf(1).cells[6], "0");
+
+    now = 10000;
+    table.UpdateTraffic();
+    EXPECT_EQ(RowOf(0).cells[7], "1500") << "the rate keeps its text";
+    EXPECT_EQ(RowOf(0).cells[6], "0");
+    const int batches = view.batches;
+    now = 11000;
+    table.UpdateTraffic();
+    EXPECT_EQ(view.batches, batches) << "values the list already shows are not sent again";
+}
+
+TEST_F(TrafficFlowTable, UpdateBringsTheSharedRatesUpToDate) {
+    captureStartTick = 1000;
+    Packet(Datagram(6, 1040, kA, kB, 1, 1)); // 1000 payload
+    previousTotal = 200;
+    updateDue = 1;
+    now = 1999;
+    table.UpdateTraffic();
+    EXPECT_EQ(averageRate, 0u) << "under a second since start";
+    EXPECT_EQ(intervalBytes, 800u);
+    EXPECT_EQ(previousTotal, 1000u);
+    EXPECT_EQ(updateDue, 0);
+    now = 5000;
+    table.UpdateTraffic();
+    EXPECT_EQ(averageRate, 250u);
+    EXPECT_EQ(intervalBytes, 0u);
+    now = 999; // the clock is behind the start
+    averageRate = 7;
+    table.UpdateTraffic();
+    EXPECT_EQ(averageRate, 0u);
+}
+
+TEST_F(TrafficFlowTable, CountersWrapAt32Bits) {
+    packetCount = 0xffffffffu;
+    totalBytes = 0xffffffffu - 9;
+    Packet(Datagram(17, 48, kA, kB, 1, 1)); // 20 payload bytes
+    table.Flush();
+    EXPECT_EQ(packetCount, 0u);
+    EXPECT_EQ(totalBytes, 10u);
+    EXPECT_EQ(view.status, "All packets: 0     Total bytes: 10");
+}
+
+TEST_F(TrafficFlowTable, FirstRowOfAnEmptyListRepaintsTheWholeList) {
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    Packet(Datagram(17, 100, kA, kB, 2, 2));
+    table.Flush();
+    EXPECT_EQ(view.redraws, 1);
+    Packet(Datagram(17, 100, kA, kB, 3, 3));
+    table.Flush();
+    EXPECT_EQ(view.redraws, 1);
+    table.Clear();
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(table.RowCount(), 0u);
+    Packet(Datagram(17, 100, kA, kB, 3, 3));
+    table.Flush();
+    EXPECT_EQ(view.redraws, 2);
+    EXPECT_EQ(table.RowPackets(0), 1u) << "a cleared table starts its flows afresh";
+}
+
+TEST_F(TrafficFlowTable, RefusedRowIsDroppedAndTriedAgainWithTheNextDatagram) {
+    view.refuseRows = true;
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.Flush();
+    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(table.RowCount(), 0u);
+    EXPECT_EQ(packetCount, 1u) << "the totals keep the datagram";
+    EXPECT_EQ(view.redraws, 1) << "an empty list repaints even when the row is refused";
+    view.refuseRows = false;
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    Packet(Datagram(17, 100, kA, kB, 2, 2));
+    table.Flush();
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(RowOf(0).cells[5], "100");
+    EXPECT_EQ(RowOf(1).record, &table.RowRecord(1));
+}
+
+TEST_F(TrafficFlowTable, RemoveProtocolDeletesOnlyThatProtocolsRows) {
+    for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{6}, uint8_t{1}, uint8_t{6}})
+        Packet(Datagram(protocol, 100, kA, kB, protocol, static_cast<uint16_t>(view.rows.size() + table.RowCount())));
+    table.RemoveProtocol(6);
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(RowOf(0).cells[4], "UDP");
+    EXPECT_EQ(RowOf(1).cells[4], "ICMP");
+    EXPECT_EQ(RowOf(1).record, &table.RowRecord(1));
+    Packet(Datagram(1, 100, kA, kB, 1, 3)); // the ICMP row still counts in place
+    table.Flush();
+    EXPECT_EQ(RowOf(1).cells[5], "200");
+}
+
+TEST_F(TrafficFlowTable, RefreshesTheViewAFewTimesASecondAndAtOnceWhenIdle) {
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.FlushIfDue(false); // the first refresh is due: the table has never refreshed
+    ASSERT_EQ(view.rows.size(), 1u);
+    const int batches = view.batches;
+    now += 100;
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.FlushIfDue(false);
+    EXPECT_EQ(view.batches, batches) << "100 ms after the last refresh";
+    EXPECT_EQ(RowOf(0).cells[5], "100");
+    now += capture::FlowTable::kRefreshMilliseconds;
+    table.FlushIfDue(false);
+    EXPECT_EQ(RowOf(0).cells[5], "200");
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.FlushIfDue(true);
+    EXPECT_EQ(RowOf(0).cells[5], "300") << "an idle receive shows every count";
+    EXPECT_EQ(view.status, "All packets: 3     Total bytes: 216");
+    const int settled = view.batches;
+    table.FlushIfDue(true);
+    EXPECT_EQ(view.batches, settled) << "nothing changed, nothing sent";
+}
+
+TEST_F(TrafficFlowTable, ResolvedHostNamesFillTheHostColumns) {
+    hostNames[traffic_test::AsStored(kA)] = "alpha.example";
+    (void)names.SetEnabled(1);
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.Flush();
+    EXPECT_EQ(RowOf(0).cells[0], "alpha.example");
+    EXPECT_EQ(RowOf(0).cells[2], "10.0.0.2");
+}
+
+} // namespace

@@ -1,0 +1,101 @@
+// Every shared capture through the whole portable path (file reader, driver-format replay, record walk,
+// flow table) gives exactly the reference flow table and totals; so does a Token Ring copy of a capture.
+#include <gtest/gtest.h>
+
+#include "capture/capture_pass.h"
+#include "capture/flow_csv.h"
+#include "capture/memory_traffic_view.h"
+#include "capture/name_cache.h"
+#include "capture/services_parser.h"
+#include "capture/traffic_counters.h"
+#include "packet/capture_replay.h"
+#include "packet/link_types.h"
+#include "traffic_test_bytes.h"
+
+namespace {
+
+using traffic_test::Bytes;
+
+struct Result {
+    std::string csv;
+    uint32_t packets = 0;
+    uint32_t bytes = 0;
+    std::string status;
+};
+
+Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) {
+    packetCount = 0;
+    totalBytes = 0;
+    auto reader = std::make_unique<packet::PcapReader>(std::move(source));
+    EXPECT_EQ(reader->Open(), packet::PcapStatus::Ok);
+    packet::CaptureReplay replay(std::move(reader));
+    const uint32_t linkHeader =
+        capture::LinkHeaderLengthForMedium(packet::NdisMediumForLinkType(replay.Header().linkType));
+
+    capture::MemoryTrafficView view;
+    CNSCashe names{ReverseLookup()};
+    CServicesParser services("/nonexistent/services");
+    capture::SettingsValues settings;
+    uint32_t now = 0;
+    capture::FlowTable table({&view, [&now] { return now; }, &names, &services, &settings, nullptr});
+    Bytes buffer(bufferBytes);
+    for (;;) {
+        const packet::ReplayFill fill = replay.Fill(buffer.data(), bufferBytes, packet::CaptureReplay::kAllDue);
+        if (fill.bytes == 0)
+            break;
+        (void)capture::PassReceivedRecords(buffer.data(), fill.bytes, linkHeader, table);
+        now += 7;
+        table.FlushIfDue(false);
+    }
+    table.FlushIfDue(true);
+    EXPECT_TRUE(replay.ErrorText().empty()) << replay.ErrorText();
+
+    // The view shows what the table holds.
+    EXPECT_EQ(view.rows.size(), table.RowCount());
+    for (size_t row = 0; row < view.rows.size(); ++row)
+        EXPECT_EQ(view.rows[row].cells[capture::kColumnBytes], std::to_string(table.RowRecord(row).bytes));
+    return {capture::FormatFlowCsv(capture::FlowLinesOf(table)), packetCount, totalBytes, view.status};
+}
+
+void ExpectReference(const Result& result, const std::string& name) {
+    const auto totals = traffic_test::ReadTotals(name);
+    EXPECT_EQ(result.csv, traffic_test::ReferenceFlowCsv(name));
+    EXPECT_EQ(result.packets, totals.at("packetCount"));
+    EXPECT_EQ(result.bytes, totals.at("totalBytes"));
+    if (totals.at("packetCount") != 0) {
+        EXPECT_EQ(result.status, traffic_test::ReferenceStatusLine(name));
+    }
+}
+
+TEST(TrafficPipeline, EverySharedCaptureMatchesItsReferenceTable) {
+    const std::vector<std::string> captures = traffic_test::SharedCaptures();
+    ASSERT_GE(captures.size(), 18u);
+    for (const std::string& name : captures) {
+        SCOPED_TRACE(name);
+        auto source = packet::FileByteSource::Open(traffic_test::DataFile(name + ".pcap").c_str());
+        ASSERT_NE(source, nullptr);
+        ExpectReference(Replay(std::move(source), 1u << 20), name);
+    }
+}
+
+TEST(TrafficPipeline, TokenRingCopiesMatchTheTablesOfTheirEthernetOriginals) {
+    for (const char* name : {"eth-mixed-http-dns-udp-icmp", "eth-snaplen96-http-dns-udp-icmp",
+                             "eth-snaplen37-below-minimum", "eth-ipv4-options-tcp-udp-icmp"}) {
+        SCOPED_TRACE(name);
+        const std::string original = traffic_test::ReadText(traffic_test::DataFile(std::string(name) + ".pcap"));
+        const Bytes tokenRing = traffic_test::AsTokenRing(Bytes(original.begin(), original.end()));
+        ExpectReference(
+            Replay(std::make_unique<packet::MemoryByteSource>(tokenRing.data(), tokenRing.size()), 1u << 20), name);
+    }
+}
+
+TEST(TrafficPipeline, SmallReceiveBuffersGiveTheSameTable) {
+    // Records cut to fit a tiny buffer still hold their first 24 IP bytes, so every datagram still counts.
+    for (uint32_t bufferBytes : {65536u, 2048u}) {
+        SCOPED_TRACE(bufferBytes);
+        auto source = packet::FileByteSource::Open(traffic_test::DataFile("eth-pim-ipv4-ipv6-mix.pcap").c_str());
+        ExpectReference(Replay(std::move(source), bufferBytes), "eth-pim-ipv4-ipv6-mix");
+    }
+}
+
+} // namespace

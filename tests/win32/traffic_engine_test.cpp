@@ -1,0 +1,367 @@
+// The capture engine under Wine with a real list view and status window: replay through the stand-in,
+// the failure messages, stopping, the periodic update on an idle adapter, and a scripted library for the
+// failures a file cannot produce.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <atomic>
+#include <map>
+
+#include "capture/capture_engine.h"
+#include "capture/flow_csv.h"
+#include "capture/packet_library.h"
+#include "capture/settings.h"
+#include "capture/traffic_list.h"
+#include "framework/thread.h"
+#include "traffic_win32_support.h"
+
+namespace {
+
+using traffic_test::Bytes;
+using traffic_win32::DataPath;
+using traffic_win32::HostWindows;
+using traffic_win32::MessageBoxRecorder;
+using traffic_win32::PumpUntil;
+using traffic_win32::TempFolder;
+
+// Counts the engine's thread starts and ends through the framework's seam.
+class ThreadWatch {
+public:
+    explicit ThreadWatch(bool refuse = false) {
+        fw::SetThreadHooks(
+            [this, refuse](AFX_THREADPROC, void*) {
+                ++starts;
+                return !refuse;
+            },
+            [this](AFX_THREADPROC, void*, unsigned int) { ++ends; });
+    }
+    ~ThreadWatch() { fw::SetThreadHooks({}, {}); }
+    std::atomic<int> starts{0};
+    std::atomic<int> ends{0};
+};
+
+class Engine : public ::testing::Test {
+protected:
+    void SetUp() override {
+        static_cast<capture::SettingsValues&>(theSettings) = capture::SettingsValues{};
+        theSettings.idleseconds = 1000000;
+    }
+    void TearDown() override {
+        StopCapture();
+        capture::SetPacketFunctionsForTesting(nullptr);
+    }
+
+    // Runs a capture on the adapter until the replay is over; the flows while the rows are still there.
+    std::string ReplayToEnd(const std::string& adapter) {
+        const uint32_t idle = idleReceiveCount.load();
+        EXPECT_EQ(StartCapture(adapter.c_str()), 0);
+        EXPECT_TRUE(PumpUntil([&] { return idleReceiveCount.load() != idle; }, 60000));
+        std::string csv;
+        StopCapture([&] {
+            EXPECT_EQ(windows.RowCount(), static_cast<int>(theTrafficList.RowCount()));
+            for (int row = 0; row < windows.RowCount(); ++row)
+                EXPECT_EQ(windows.Cell(row, capture::kColumnBytes),
+                          std::to_string(theTrafficList.RowRecord(row).bytes));
+            csv = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList));
+        });
+        return csv;
+    }
+
+    HostWindows windows;
+    MessageBoxRecorder boxes;
+};
+
+TEST_F(Engine, StopWithoutStartOnlyResetsTheCounters) {
+    packetCount = 5;
+    totalBytes = 6;
+    StopCapture();
+    EXPECT_EQ(packetCount, 0u);
+    EXPECT_EQ(totalBytes, 0u);
+    EXPECT_TRUE(boxes.Calls().empty());
+}
+
+TEST_F(Engine, AdapterThatCannotBeOpenedShowsTheOsCodeAndLeavesNoThread) {
+    ThreadWatch threads;
+    EXPECT_EQ(StartCapture("Z:\\nonexistent\\folder\\capture.pcap"), 1);
+    const auto calls = boxes.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].text, "Unable to open the driver, Error Code : 3");
+    EXPECT_EQ(calls[0].caption, "Error");
+    EXPECT_EQ(calls[0].style, static_cast<unsigned>(MB_OK | MB_ICONERROR));
+    EXPECT_FALSE(calls[0].owned);
+    EXPECT_EQ(captureRunning, 0);
+    EXPECT_EQ(threads.starts, 0);
+    EXPECT_EQ(captureAdapter, nullptr);
+}
+
+TEST_F(Engine, ReplaysACaptureIntoTheListAndStopsCleanly) {
+    ThreadWatch threads;
+    const std::string name = "eth-mixed-http-dns-udp-icmp";
+    EXPECT_EQ(ReplayToEnd(DataPath("pcap/" + name + ".pcap")), traffic_test::ReferenceFlowCsv(name));
+    EXPECT_EQ(windows.StatusText(), traffic_test::ReferenceStatusLine(name)) << "the status line keeps the last totals";
+    EXPECT_EQ(windows.RowCount(), 0) << "stopping deletes the rows";
+    EXPECT_EQ(theTrafficList.RowCount(), 0u);
+    EXPECT_EQ(captureRunning, 0);
+    EXPECT_EQ(packetCount, 0u);
+    EXPECT_EQ(captureAdapter, nullptr);
+    EXPECT_EQ(threads.starts, 1);
+    EXPECT_EQ(threads.ends, 1) << "the thread ended on its own";
+    EXPECT_EQ(linkHeaderLength, 14);
+    EXPECT_TRUE(boxes.Calls().empty());
+}
+
+TEST_F(Engine, TokenRingCaptureIsReadBehindTheLongerHeader) {
+    TempFolder folder;
+    const std::string name = "eth-snaplen96-http-dns-udp-icmp";
+    const std::string original = traffic_test::ReadText(DataPath("pcap/" + name + ".pcap"));
+    const std::string path =
+        folder.Write("token-ring.pcap", traffic_test::AsTokenRing(Bytes(original.begin(), original.end())));
+    EXPECT_EQ(ReplayToEnd(path), traffic_test::ReferenceFlowCsv(name));
+    EXPECT_EQ(linkHeaderLength, 22);
+    EXPECT_EQ(windows.StatusText(), traffic_test::ReferenceStatusLine(name));
+}
+
+TEST_F(Engine, RequestedUpdateRunsOnAnIdleAdapter) {
+    TempFolder folder;
+    ASSERT_EQ(StartCapture(folder.Write("empty.pcap", traffic_test::PcapFile({})).c_str()), 0);
+    captureStartTick = GetTickCount() - 5000;
+    totalBytes = 5000;
+    updateDue = 1;
+    EXPECT_TRUE(PumpUntil([] { return updateDue.load() == 0; }, 3000)) << "within the 1000 ms read time-out";
+    // 5000 bytes over the 5 s before the start plus up to 2 s of waiting.
+    EXPECT_GE(averageRate, 5000u / 7);
+    EXPECT_LE(averageRate, 1000u);
+    StopCapture();
+}
+
+TEST_F(Engine, LogHoldsARecordForEveryCountedDatagramFromTheFirst) {
+    TempFolder folder;
+    theSettings.uselogfile = 1;
+    theSettings.logtype = 6;
+    const std::string log = folder.File("capture.log");
+    lstrcpyA(theSettings.logfile, log.c_str());
+    (void)ReplayToEnd(DataPath("pcap/eth-icmp-echo.pcap"));
+    const std::string text = traffic_test::ReadText(log);
+    size_t heads = 0;
+    for (size_t at = text.find("Proto: "); at != std::string::npos; at = text.find("Proto: ", at + 1))
+        ++heads;
+    EXPECT_EQ(heads, 8u);
+    EXPECT_TRUE(boxes.Calls().empty());
+}
+
+TEST_F(Engine, LogThatCannotBeOpenedWarnsAndCaptureRuns) {
+    theSettings.uselogfile = 1;
+    lstrcpyA(theSettings.logfile, "Z:\\nonexistent\\folder\\capture.log");
+    (void)ReplayToEnd(DataPath("pcap/eth-icmp-echo.pcap"));
+    const auto calls = boxes.Calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].caption, "Warning");
+    EXPECT_EQ(theSettings.uselogfile, 0);
+}
+
+// ---- A scripted library ---------------------------------------------------------------------------------
+
+struct Script {
+    bool openFails = false;
+    bool invalidHandle = false;
+    bool allocateFails = false;
+    bool netTypeFails = false;
+    UINT medium = 0;
+    bool receiveFails = false;
+    DWORD reportedBytes = 0; // 0: the size of the scripted buffer
+    Bytes buffer;            // handed out by the first receive; later receives are idle
+    std::map<std::string, int> calls;
+};
+Script* script = nullptr;
+packet::Adapter fakeAdapter{};
+
+packet::Adapter* __cdecl FakeOpen(const char*) {
+    ++script->calls["open"];
+    if (script->openFails) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    fakeAdapter.hFile = script->invalidHandle ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(1);
+    if (script->invalidHandle)
+        SetLastError(ERROR_GEN_FAILURE);
+    return &fakeAdapter;
+}
+void __cdecl FakeClose(packet::Adapter*) {
+    ++script->calls["close"];
+}
+packet::Boolean __cdecl FakeSetHwFilter(packet::Adapter*, ULONG filter) {
+    script->calls["filter"] = static_cast<int>(filter);
+    return 1;
+}
+packet::Boolean __cdecl FakeSetBuff(packet::Adapter*, int bytes) {
+    script->calls["buffer"] = bytes;
+    return 1;
+}
+packet::Boolean __cdecl FakeSetReadTimeout(packet::Adapter*, int milliseconds) {
+    script->calls["timeout"] = milliseconds;
+    return 1;
+}
+packet::Packet fakePacket{};
+packet::Packet* __cdecl FakeAllocate() {
+    ++script->calls["allocate"];
+    return script->allocateFails ? nullptr : &fakePacket;
+}
+void __cdecl FakeInit(packet::Packet* packet, void* buffer, UINT length) {
+    script->calls["length"] = static_cast<int>(length);
+    packet->Buffer = buffer;
+    packet->Length = length;
+}
+void __cdecl FakeFree(packet::Packet*) {
+    ++script->calls["free"];
+}
+packet::Boolean __cdecl FakeNetType(packet::Adapter*, packet::NetTypeRecord* type) {
+    if (script->netTypeFails)
+        return 0;
+    type->LinkType = script->medium;
+    type->LinkSpeed = 100000000; // the second half of the 16-byte record
+    return 1;
+}
+packet::Boolean __cdecl FakeReceive(packet::Adapter*, packet::Packet* packet, packet::Boolean) {
+    ++script->calls["receive"];
+    if (script->receiveFails)
+        return 0;
+    if (script->buffer.empty()) {
+        Sleep(20);
+        packet->ulBytesReceived = 0;
+        return 1;
+    }
+    const size_t size = std::min<size_t>(script->buffer.size(), packet->Length);
+    std::memcpy(packet->Buffer, script->buffer.data(), size);
+    packet->ulBytesReceived = script->reportedBytes != 0 ? script->reportedBytes : static_cast<DWORD>(size);
+    script->buffer.clear();
+    return 1;
+}
+packet::Boolean __cdecl FakeNames(char*, ULONG* size) {
+    *size = 0;
+    return 0;
+}
+
+class ScriptedEngine : public Engine {
+protected:
+    void SetUp() override {
+        Engine::SetUp();
+        script = &state;
+        functions = {FakeOpen, FakeClose, FakeSetHwFilter, FakeSetBuff, FakeSetReadTimeout, FakeAllocate,
+                     FakeInit, FakeFree,  FakeNetType,     FakeReceive, FakeNames};
+        capture::SetPacketFunctionsForTesting(&functions);
+    }
+    void TearDown() override {
+        Engine::TearDown();
+        script = nullptr;
+    }
+    std::vector<std::string> BoxTexts() {
+        std::vector<std::string> texts;
+        for (const auto& call : boxes.Calls()) {
+            EXPECT_EQ(call.caption, "Error");
+            EXPECT_EQ(call.style, static_cast<unsigned>(MB_OK | MB_ICONERROR));
+            texts.push_back(call.text);
+        }
+        return texts;
+    }
+    Script state;
+    capture::PacketFunctions functions;
+};
+
+TEST_F(ScriptedEngine, ConfiguresTheAdapterAsTheDriverExpects) {
+    ASSERT_EQ(StartCapture("adapter"), 0);
+    EXPECT_EQ(state.calls["filter"], 0x20);
+    EXPECT_EQ(state.calls["buffer"], 2097152);
+    EXPECT_EQ(state.calls["timeout"], 1000);
+    EXPECT_EQ(state.calls["length"], 1048576);
+    StopCapture();
+    EXPECT_EQ(state.calls["close"], 1);
+    EXPECT_EQ(state.calls["free"], 1);
+}
+
+TEST_F(ScriptedEngine, FailuresWhileOpeningShowTheirMessageAndReleaseWhatWasObtained) {
+    const struct {
+        const char* name;
+        void (*arrange)(Script&);
+        const char* message;
+        int closes;
+        int frees;
+    } cases[] = {
+        {"open fails", [](Script& s) { s.openFails = true; }, "Unable to open the driver, Error Code : 5", 0, 0},
+        {"invalid driver handle", [](Script& s) { s.invalidHandle = true; },
+         "Unable to open the driver, Error Code : 31", 1, 0},
+        {"no packet object", [](Script& s) { s.allocateFails = true; }, "Failed to allocate the LPPACKET structure.", 1,
+         0},
+        {"no link type", [](Script& s) { s.netTypeFails = true; }, "Cannot get network type!\n", 1, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        state = Script{};
+        c.arrange(state);
+        MessageBoxRecorder local;
+        ThreadWatch threads;
+        EXPECT_EQ(StartCapture("adapter"), 1);
+        ASSERT_EQ(local.Calls().size(), 1u);
+        EXPECT_EQ(local.Calls()[0].text, c.message);
+        EXPECT_EQ(local.Calls()[0].caption, "Error");
+        EXPECT_EQ(captureRunning, 0);
+        EXPECT_EQ(threads.starts, 0);
+        EXPECT_EQ(state.calls["close"], c.closes);
+        EXPECT_EQ(state.calls["free"], c.frees);
+    }
+}
+
+TEST_F(ScriptedEngine, ThreadThatCannotBeCreatedLeavesTheReleaseToStop) {
+    {
+        ThreadWatch refuse(true);
+        EXPECT_EQ(StartCapture("adapter"), 1);
+    }
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Thread  creation failed!"});
+    EXPECT_EQ(captureRunning, 1) << "the next stop releases what the failed start left";
+    EXPECT_EQ(state.calls["close"], 0);
+    StopCapture();
+    EXPECT_EQ(captureRunning, 0);
+    EXPECT_EQ(state.calls["close"], 1);
+    EXPECT_EQ(state.calls["free"], 1);
+}
+
+TEST_F(ScriptedEngine, TokenRingMediumSkipsOptionsAndIpv6AndFollowsUnalignedRecords) {
+    using traffic_test::Datagram;
+    using traffic_test::Frame;
+    state.medium = 1;
+    Bytes withOptions = Datagram(17, 101, 0x0a000001, 0x0a000002, 7, 7);
+    withOptions[0] = 0x46;
+    Bytes ipv6 = Datagram(17, 101, 0x0a000001, 0x0a000002, 8, 8);
+    ipv6[0] = 0x60;
+    state.buffer =
+        traffic_test::DriverBuffer({Frame(Datagram(17, 101, 0x0a000001, 0x0a000002, 1, 1), 22), Frame(withOptions, 22),
+                                    Frame(ipv6, 22), Frame(Datagram(6, 1500, 0x0a000001, 0x0a000002, 2, 2, 83), 22),
+                                    Frame(Datagram(1, 84, 0x0a000002, 0x0a000001, 3, 3), 22)});
+    ASSERT_EQ(StartCapture("adapter"), 0);
+    EXPECT_EQ(linkHeaderLength, 22);
+    ASSERT_TRUE(PumpUntil([&] { return windows.RowCount() == 3; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return windows.StatusText() == "All packets: 3     Total bytes: 1617"; }, 5000))
+        << windows.StatusText(); // 73 + 1460 + 84
+    EXPECT_EQ(windows.Cell(0, capture::kColumnBytes), "101");
+    EXPECT_EQ(windows.Cell(1, capture::kColumnBytes), "1500");
+    EXPECT_EQ(windows.Cell(2, capture::kColumnProtocol), "ICMP");
+}
+
+TEST_F(ScriptedEngine, ByteCountBeyondTheReceiveBufferIsNotTrusted) {
+    state.buffer = traffic_test::DriverBuffer({traffic_test::Frame(traffic_test::Datagram(17, 100, 1, 2, 3, 4))});
+    state.reportedBytes = 3 * 1048576;
+    ASSERT_EQ(StartCapture("adapter"), 0);
+    EXPECT_TRUE(PumpUntil([&] { return windows.RowCount() == 1; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return state.calls["receive"] > 3; }, 5000));
+}
+
+TEST_F(ScriptedEngine, FailingReceivesNeitherSpinNorHoldUpTheStop) {
+    state.receiveFails = true;
+    ASSERT_EQ(StartCapture("adapter"), 0);
+    Sleep(300);
+    const DWORD start = GetTickCount();
+    StopCapture();
+    EXPECT_LT(GetTickCount() - start, 500u);
+    EXPECT_LT(state.calls["receive"], 100) << "a failing receive is not retried in a tight loop";
+}
+
+} // namespace

@@ -1,6 +1,7 @@
 // The capture log writer's speed: the hex and text layout (log type 0) of every IPv4 datagram of a large
 // capture written to a file, beside "tcpdump -nn -X" writing the same capture's hex and text to a file,
 // measured in the same run.
+#include "best_time.h"
 #include "capture/flow_table.h"
 #include "capture/protocol_names.h"
 #include "capture/traffic_log.h"
@@ -117,18 +118,6 @@ void BM_LogHexTextLayout(benchmark::State& state) {
 }
 BENCHMARK(BM_LogHexTextLayout)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-template <class Work>
-double BestSecondsOf(int runs, Work work) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work())
-            return -1;
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
-
 // Both writers on the same capture, best of three each, with the ratio.
 int CompareWithTcpdump() {
     const Datagrams& d = LoadCapture();
@@ -138,12 +127,12 @@ int CompareWithTcpdump() {
     }
     const std::string ours = ScratchFile("log");
     const std::string theirs = ScratchFile("tcpdump");
-    const double ourSeconds = BestSecondsOf(3, [&] {
+    const double ourSeconds = bench::BestSecondsOf(3, [&] {
         WriteLog(d, ours);
         return true;
     });
     const std::string command = "tcpdump -nn -X -r '" + kCapture + "' > '" + theirs + "' 2>/dev/null";
-    const double tcpdumpSeconds = BestSecondsOf(3, [&] { return std::system(command.c_str()) == 0; });
+    const double tcpdumpSeconds = bench::BestSecondsOf(3, [&] { return std::system(command.c_str()) == 0; });
     std::remove(ours.c_str());
     std::remove(theirs.c_str());
 

@@ -4,6 +4,7 @@
 //
 //   traffic_pipeline_bench                 Google Benchmark figures, then the comparison with tcpdump
 //   traffic_pipeline_bench --seconds-only  only the best time of the pipeline, in seconds (for scripts)
+#include "best_time.h"
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -88,22 +89,10 @@ void BM_CapturePipeline(benchmark::State& state) {
 }
 BENCHMARK(BM_CapturePipeline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-template <class Work>
-double BestSecondsOf(int runs, Work work) {
-    double best = 1e30;
-    for (int i = 0; i < runs; ++i) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!work())
-            return -1;
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
-
 double PipelineSeconds(PassResult& result) {
     FillUnknownProtocolNames();
     std::vector<uint8_t> buffer(kReceiveBufferBytes);
-    return BestSecondsOf(5, [&] {
+    return bench::BestSecondsOf(5, [&] {
         result = CaptureFile(buffer);
         return result.ok;
     });
@@ -117,7 +106,7 @@ int CompareWithTcpdump() {
         return 1;
     }
     const std::string command = "tcpdump -nn -q -r '" + kCapture + "' > /dev/null 2>&1";
-    const double tcpdumpSeconds = BestSecondsOf(3, [&] { return std::system(command.c_str()) == 0; });
+    const double tcpdumpSeconds = bench::BestSecondsOf(3, [&] { return std::system(command.c_str()) == 0; });
 
     const double datagrams = result.datagrams;
     std::printf("\ncapture path over %s: %u datagrams, %zu flows\n", kCapture.c_str(), result.datagrams, result.flows);

@@ -9,27 +9,9 @@
 namespace nete2e {
 
 bool ChooseTrayItem(HWND dialog, DWORD pid, int position) {
-    e2e::TrayNotify(dialog, WM_RBUTTONUP);
-    HWND popup = nullptr;
-    if (!e2e::WaitUntil(
-            [&] {
-                for (HWND w : inspect::TopLevelWindows(pid, "#32768", ""))
-                    if (IsWindowVisible(w)) {
-                        popup = w;
-                        return true;
-                    }
-                return false;
-            },
-            10000))
-        return false;
-    // The menu's own loop must be running before the first key arrives, or that key is lost.
-    Sleep(300);
-    for (int i = 0; i <= position; ++i) {
-        e2e::PostKey(popup, VK_DOWN);
-        Sleep(50);
-    }
-    e2e::PostKey(popup, VK_RETURN);
-    return e2e::WaitUntil([&] { return !IsWindow(popup) || !IsWindowVisible(popup); }, 5000);
+    std::vector<UINT> keys(static_cast<size_t>(position) + 1, VK_DOWN);
+    keys.push_back(VK_RETURN);
+    return e2e::UseTrayMenu(dialog, pid, keys);
 }
 
 void SetText(HWND dialog, int id, const std::string& text) {

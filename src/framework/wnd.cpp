@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <utility>
 
@@ -10,8 +11,39 @@
 
 namespace {
 
-// The window property that carries the permanent object of a window.
-constexpr const char* kObjectProperty = "BrisklaneFwObject";
+// The permanent object of each window of ours. Kept in the process rather than in a window property: the
+// procedure looks it up for every message, and asking the window system each time (as a property, with
+// checks that the handle is alive and ours) made every message cost several round trips under Wine.
+// Entries go when the window's last message (WM_NCDESTROY) detaches its object.
+class PermanentObjects {
+public:
+    CWnd* Find(HWND hWnd) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        const auto it = objects_.find(hWnd);
+        return it != objects_.end() ? it->second : nullptr;
+    }
+    bool Insert(HWND hWnd, CWnd* wnd) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return objects_.emplace(hWnd, wnd).second;
+    }
+    void Erase(HWND hWnd, const CWnd* wnd) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (const auto it = objects_.find(hWnd); it != objects_.end() && it->second == wnd) {
+            objects_.erase(it);
+        }
+    }
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<HWND, CWnd*> objects_;
+};
+
+// Never destroyed: windows of static objects (the tray's invisible owner) still receive their last
+// messages while the statics are destroyed at exit.
+PermanentObjects& Permanent() {
+    static PermanentObjects* const objects = new PermanentObjects;
+    return *objects;
+}
 
 // The object whose window is being created right now on this thread (by CreateEx with one of our classes).
 thread_local CWnd* creatingWindow = nullptr;
@@ -59,10 +91,7 @@ CWnd::~CWnd() {
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    if (hWnd == nullptr || !::IsWindow(hWnd) || !OwnedByThisProcess(hWnd)) {
-        return nullptr;
-    }
-    return static_cast<CWnd*>(::GetPropA(hWnd, kObjectProperty));
+    return hWnd != nullptr ? Permanent().Find(hWnd) : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd) {
@@ -87,7 +116,7 @@ bool CWnd::AttachPermanent(HWND hWnd) {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr) {
         return false;
     }
-    if (!::SetPropA(hWnd, kObjectProperty, this)) {
+    if (!::IsWindow(hWnd) || !OwnedByThisProcess(hWnd) || !Permanent().Insert(hWnd, this)) {
         return false;
     }
     m_hWnd = hWnd;
@@ -96,8 +125,8 @@ bool CWnd::AttachPermanent(HWND hWnd) {
 }
 
 void CWnd::DetachPermanent() {
-    if (m_hWnd != nullptr && ::GetPropA(m_hWnd, kObjectProperty) == this) {
-        (void)::RemovePropA(m_hWnd, kObjectProperty);
+    if (m_hWnd != nullptr) {
+        Permanent().Erase(m_hWnd, this);
     }
     m_hWnd = nullptr;
     m_bOwnsWindow = false;

@@ -4,10 +4,10 @@
 set -euo pipefail
 
 brisklane_packages=(
-    cmake ninja-build g++ clang clang-format libclang-rt-14-dev python3
+    cmake ninja-build g++ clang clang-format libclang-rt-14-dev python3 git
     googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-    wine wine64 xvfb x11-utils imagemagick tcpdump
+    wine wine64 xvfb tcpdump
 )
 
 brisklane_install_missing() {

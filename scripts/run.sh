@@ -15,7 +15,7 @@ brisklane_install_missing
 echo "run: building the 64-bit program"
 cmake -S "$root" -B "$build/win64" -G Ninja -DBRISKLANE_CONFIG=win64 >"$build.run-configure.log" 2>&1 ||
     { cat "$build.run-configure.log"; exit 1; }
-ninja -C "$build/win64" Brisklane BrisklaneInspect >"$build.run-build.log" 2>&1 ||
+ninja -C "$build/win64" Brisklane BrisklaneLookout >"$build.run-build.log" 2>&1 ||
     { tail -40 "$build.run-build.log"; exit 1; }
 bin="$build/win64/bin"
 
@@ -36,7 +36,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 
 stop() {
-    [ -n "${inspector:-}" ] && kill "$inspector" 2>/dev/null
+    [ -n "${lookout:-}" ] && kill "$lookout" 2>/dev/null
     [ -n "${program:-}" ] && kill "$program" 2>/dev/null
     wineserver -k 2>/dev/null || true
     [ -n "${BRISKLANE_XVFB_PID:-}" ] && kill "$BRISKLANE_XVFB_PID" 2>/dev/null
@@ -52,8 +52,8 @@ fi
 wine "$bin/Brisklane.exe" "$@" &
 program=$!
 screenshot="$build/brisklane-window.bmp"
-wine "$bin/BrisklaneInspect.exe" "$(winepath -w "$screenshot" 2>/dev/null)" "$screenshot" &
-inspector=$!
+wine "$bin/BrisklaneLookout.exe" "$(winepath -w "$screenshot" 2>/dev/null)" "$screenshot" &
+lookout=$!
 wait "$program" || true
 echo "run: Brisklane has ended"
 stop

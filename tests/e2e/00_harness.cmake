@@ -2,7 +2,7 @@
 # under Wine, each test program in a fresh prefix. Sorted first so that every other file here can use it.
 if(BRISKLANE_CONFIG STREQUAL "win64")
     add_library(brisklane_e2e_harness STATIC ${CMAKE_CURRENT_LIST_DIR}/e2e_harness.cpp)
-    target_link_libraries(brisklane_e2e_harness PUBLIC brisklane_inspect advapi32 user32 gdi32)
+    target_link_libraries(brisklane_e2e_harness PUBLIC brisklane_lookout advapi32 user32 gdi32)
     target_include_directories(brisklane_e2e_harness PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
     # brisklane_e2e_test(NAME SOURCES ...): a GoogleTest program that drives the built executables.

@@ -9,7 +9,7 @@
 #include "capture/host/host_ids.h"
 #include "capture_e2e_support.h"
 #include "e2e_harness.h"
-#include "window_inspect.h"
+#include "lookout.h"
 
 namespace {
 
@@ -23,7 +23,7 @@ HWND FindHostWindow(const e2e::Program& program) {
     HWND found = nullptr;
     e2e::WaitUntil(
         [&] {
-            for (HWND window : inspect::TopLevelWindows(program.Pid(), "", kWindowCaption)) {
+            for (HWND window : lookout::TopLevelWindows(program.Pid(), "", kWindowCaption)) {
                 if (IsWindowVisible(window)) {
                     found = window;
                     return true;

@@ -1,7 +1,7 @@
 // Drives the real Brisklane.exe from outside under Wine.
 #include "e2e_harness.h"
 
-#include "window_inspect.h"
+#include "lookout.h"
 
 #include <sstream>
 
@@ -59,7 +59,7 @@ HWND Program::MainWindow(DWORD timeoutMs) {
         return mainWindow_;
     WaitUntil(
         [&] {
-            for (HWND w : inspect::TopLevelWindows(Pid(), "#32770", "Brisklane"))
+            for (HWND w : lookout::TopLevelWindows(Pid(), "#32770", "Brisklane"))
                 if (IsWindowVisible(w) && GetDlgItem(w, 1001) != nullptr) {
                     mainWindow_ = w;
                     return true;
@@ -81,7 +81,7 @@ bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
 }
 
 std::string Text(HWND dialog, int controlId) {
-    return inspect::WindowText(GetDlgItem(dialog, controlId));
+    return lookout::WindowText(GetDlgItem(dialog, controlId));
 }
 
 void Click(HWND dialog, int controlId) {
@@ -114,7 +114,7 @@ bool UseTrayMenu(HWND dialog, DWORD pid, const std::vector<UINT>& keys) {
     HWND popup = nullptr;
     if (!WaitUntil(
             [&] {
-                for (HWND w : inspect::TopLevelWindows(pid, "#32768", ""))
+                for (HWND w : lookout::TopLevelWindows(pid, "#32768", ""))
                     if (IsWindowVisible(w)) {
                         popup = w;
                         return true;
@@ -151,7 +151,7 @@ SeenDialog WaitForDialog(DWORD pid, HWND except, DWORD timeoutMs) {
     SeenDialog seen;
     WaitUntil(
         [&] {
-            for (HWND w : inspect::TopLevelWindows(pid, "#32770", ""))
+            for (HWND w : lookout::TopLevelWindows(pid, "#32770", ""))
                 if (w != except && IsWindowVisible(w)) {
                     seen.hwnd = w;
                     return true;
@@ -161,8 +161,8 @@ SeenDialog WaitForDialog(DWORD pid, HWND except, DWORD timeoutMs) {
         timeoutMs, 100);
     if (seen.hwnd == nullptr)
         return seen;
-    seen.caption = inspect::WindowText(seen.hwnd);
-    for (const inspect::ControlInfo& c : inspect::Controls(seen.hwnd))
+    seen.caption = lookout::WindowText(seen.hwnd);
+    for (const lookout::ControlInfo& c : lookout::Controls(seen.hwnd))
         if (c.className == "Static" && !c.text.empty()) {
             if (!seen.text.empty())
                 seen.text += "\n";

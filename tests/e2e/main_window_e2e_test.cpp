@@ -1,7 +1,7 @@
 // End to end: the real Brisklane.exe under Wine, driven from outside as a person would.
 #include "e2e_harness.h"
 #include "screenshot_compare.h"
-#include "window_inspect.h"
+#include "lookout.h"
 
 #include <gtest/gtest.h>
 
@@ -109,7 +109,7 @@ TEST_F(MainWindow, AppearsCentredWithCaptionAndEveryControlAtItsPlace) {
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr) << "no visible Brisklane window";
-    EXPECT_EQ(inspect::WindowText(dialog), "Brisklane");
+    EXPECT_EQ(lookout::WindowText(dialog), "Brisklane");
 
     RECT window{};
     GetWindowRect(dialog, &window);
@@ -120,11 +120,11 @@ TEST_F(MainWindow, AppearsCentredWithCaptionAndEveryControlAtItsPlace) {
 
     UnitConverter units;
     ASSERT_TRUE(units.Ready());
-    std::vector<inspect::ControlInfo> controls = inspect::Controls(dialog);
-    ASSERT_EQ(controls.size(), std::size(kLayout)) << inspect::DescribeDialog(dialog);
+    std::vector<lookout::ControlInfo> controls = lookout::Controls(dialog);
+    ASSERT_EQ(controls.size(), std::size(kLayout)) << lookout::DescribeDialog(dialog);
     for (size_t i = 0; i < controls.size(); ++i) {
         const Expected& want = kLayout[i];
-        const inspect::ControlInfo& got = controls[i];
+        const lookout::ControlInfo& got = controls[i];
         SCOPED_TRACE("control " + std::to_string(i) + " '" + got.text + "'");
         if (want.id > 0) {
             EXPECT_EQ(got.id, want.id);
@@ -306,9 +306,9 @@ TEST_F(MainWindow, LooksLikeTheReferenceScreenshot) {
     RECT window{};
     GetWindowRect(dialog, &window);
     std::vector<RECT> ignored;
-    const std::vector<inspect::ControlInfo> controls = inspect::Controls(dialog);
+    const std::vector<lookout::ControlInfo> controls = lookout::Controls(dialog);
     for (size_t i = 0; i < controls.size(); ++i) {
-        const inspect::ControlInfo& c = controls[i];
+        const lookout::ControlInfo& c = controls[i];
         const bool footer = i == 10;
         const bool value = c.id == 1009 || c.id == 1011 || c.id == 1012 || c.id == 1015 || c.id == 1016 ||
                            c.id == 1022 || c.id == 1024;
@@ -325,7 +325,7 @@ TEST_F(MainWindow, LooksLikeTheReferenceScreenshot) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string actualPath = std::string(temp) + "brisklane-main-window.bmp";
-    ASSERT_TRUE(inspect::SaveWindowScreenshot(dialog, actualPath));
+    ASSERT_TRUE(lookout::SaveWindowScreenshot(dialog, actualPath));
     const char* update = std::getenv("BRISKLANE_UPDATE_REFERENCE");
     if (update != nullptr && std::string(update) == "1") {
         ASSERT_TRUE(CopyFileA(actualPath.c_str(), ("Z:" + referencePath).c_str(), FALSE));

@@ -1,7 +1,7 @@
 // Helpers shared by the end-to-end tests of the preferences, statistics, acceleration and launchers.
 #include "net_e2e_support.h"
 
-#include "window_inspect.h"
+#include "lookout.h"
 
 #include <fstream>
 #include <sstream>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace inspect {
+namespace lookout {
 
 struct ControlInfo {
     HWND hwnd = nullptr;
@@ -35,4 +35,4 @@ std::string DescribeDialog(HWND dialog);
 // Saves the screen pixels under the window's rectangle as a 24-bit BMP file. Returns false on failure.
 bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath);
 
-} // namespace inspect
+} // namespace lookout

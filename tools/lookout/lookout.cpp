@@ -1,10 +1,10 @@
 // Reads another process's windows from outside: texts, classes, places and screen pixels.
-#include "window_inspect.h"
+#include "lookout.h"
 
 #include <cstdio>
 #include <fstream>
 
-namespace inspect {
+namespace lookout {
 
 std::string WindowText(HWND hwnd) {
     char text[1024] = {};
@@ -129,4 +129,4 @@ bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath) {
     return static_cast<bool>(out);
 }
 
-} // namespace inspect
+} // namespace lookout

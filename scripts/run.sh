@@ -30,10 +30,10 @@ fi
 export WINEPREFIX=${WINEPREFIX:-$build/wine-run} WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "run: preparing the Wine prefix $WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    brisklane_prepare_prefix
 fi
+# Also a prefix of an earlier run, made before its look was part of it.
+[ -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] || brisklane_prefix_look
 
 stop() {
     [ -n "${lookout:-}" ] && kill "$lookout" 2>/dev/null

@@ -7,7 +7,7 @@ brisklane_packages=(
     cmake ninja-build g++ clang clang-format libclang-rt-14-dev python3 git
     googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-    wine wine64 xvfb tcpdump
+    wine wine64 fonts-wine xvfb tcpdump
 )
 
 brisklane_install_missing() {
@@ -46,11 +46,36 @@ brisklane_start_display() {
     return 1
 }
 
+# Wine's own fonts, which a Windows dialog's "MS Shell Dlg" resolves to. This Wine does not look in their
+# installed folder, so without a copy in the prefix the dialog font becomes whatever the machine happens to
+# have (DejaVu Sans on a plain Debian), and every window is laid out wider than on Windows.
+brisklane_wine_fonts=/usr/share/wine/fonts
+
+# Gives the current prefix the look of a Windows machine: Wine's fonts in its font folder, and window frames
+# and captions drawn by Wine itself, as Windows draws them, rather than by whatever window manager runs (on
+# a virtual display none does, and a window would have no caption at all).
+brisklane_prefix_look() {
+    if [ ! -f "$brisklane_wine_fonts/tahoma.ttf" ]; then
+        echo "setup: Wine's fonts are missing from $brisklane_wine_fonts (package fonts-wine)" >&2
+        return 1
+    fi
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp "$brisklane_wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    wineserver -w
+}
+
+# Prepares a new Wine prefix in $WINEPREFIX with that look, and waits until it is ready.
+brisklane_prepare_prefix() {
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+    brisklane_prefix_look
+}
+
 # Creates a fresh Wine prefix in the given folder and waits until it is ready.
 brisklane_fresh_prefix() {
     export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
+    brisklane_prepare_prefix
 }

@@ -3,10 +3,12 @@
 # that no end-to-end test sees what another one left in the registry or the file system.
 #   run_in_fresh_prefix.sh PROGRAM.exe [ARGS...]
 set -u
+# shellcheck source=scripts/setup.sh
+source "$(dirname "$0")/../../scripts/setup.sh"
+set +e
 prefix=$(mktemp -d /tmp/brisklane-e2e.XXXXXX)
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1
-wineserver -w
+brisklane_prepare_prefix || exit 1
 timeout --kill-after=10 "${BRISKLANE_E2E_TIMEOUT:-900}" wine "$@"
 status=$?
 wineserver -k 2>/dev/null

@@ -4,34 +4,65 @@
 #include <memory>
 #include <new>
 
-#include "net/acceleration_run.h"
 #include "net/ip_utils.h"
+#include "widgets/transparent_static.h"
 
 void CHollowmereDlg::OnAccelerate() {
-    if (net::accelerationRunning == 0) {
-        net::accelerationRunning = 1;
-        OpenRawSocket();
+    if (net::accelerationRunning != 0) {
+        // The run's socket is closed under its watcher's pending receive, so the watcher ends now.
+        if (m_accelerationRun)
+            m_accelerationRun->Stop();
+        ShowAccelerationStopped();
+        return;
+    }
+    net::accelerationRunning = 1;
+    OpenRawSocket();
+    if (m_accelerationRun) {
         // The watcher shares the run with this window; whichever lets go last frees it.
         auto* handed = new (std::nothrow) std::shared_ptr<net::AccelerationRun>(m_accelerationRun);
-        if (handed != nullptr && AfxBeginThread(net::WatcherThreadProc, handed) == nullptr)
+        if (handed == nullptr || AfxBeginThread(net::WatcherThreadProc, handed) == nullptr) {
             delete handed;
-        (void)SetTimer(kAccelerationTimer, kTimerPeriodMs);
-        m_btnAccelerate.SetWindowText(net::kCaptionAccelerating);
-    } else {
-        net::accelerationRunning = 0;
-        // Only this run's watcher sees the stop; it closes the run's socket after its pending receive.
-        if (m_accelerationRun)
-            m_accelerationRun->running.store(false, std::memory_order_release);
-        (void)KillTimer(kAccelerationTimer);
-        m_btnAccelerate.SetWindowText(net::kCaptionStopped);
+            m_accelerationRun->Stop();
+            m_accelerationRun.reset();
+        }
     }
+    // Without a socket or a watcher nothing would accelerate: the switch must not say otherwise. The footer
+    // tells why, and the next press tries again.
+    if (!m_accelerationRun) {
+        ShowAccelerationStopped();
+        return;
+    }
+    (void)SetTimer(kAccelerationTimer, kTimerPeriodMs);
+    m_btnAccelerate.SetWindowText(net::kCaptionAccelerating);
+    CheckDlgButton(IDC_ACCELERATE, BST_CHECKED);
+}
+
+void CHollowmereDlg::ShowAccelerationStopped() {
+    net::accelerationRunning = 0;
+    (void)KillTimer(kAccelerationTimer);
+    m_btnAccelerate.SetWindowText(net::kCaptionStopped);
+    CheckDlgButton(IDC_ACCELERATE, BST_UNCHECKED);
+}
+
+LRESULT CHollowmereDlg::OnAccelerationFailed(WPARAM error, LPARAM serial) {
+    // A late report from a run that was stopped or replaced since changes nothing.
+    if (net::accelerationRunning == 0 || !m_accelerationRun ||
+        m_accelerationRun->Serial() != static_cast<uint32_t>(serial))
+        return 0;
+    m_accelerationRun->Stop();
+    ShowAccelerationStopped();
+    ShowAccelerationNote(net::RawSocketNote(net::RawSocketStep::Receive, static_cast<int>(error), {}));
+    return 0;
 }
 
 void CHollowmereDlg::OpenRawSocket() {
-    net::RawSocketOpening opening = net::OpenRawSocket(net::localAddresses, net::localAddressCount);
-    net::rawSocket = opening.socket.Get();
+    net::RawSocketOpening opening =
+        m_openRawSocket ? m_openRawSocket() : net::OpenRawSocket(net::localAddresses, net::localAddressCount);
+    net::rawSocket = opening.socket;
     ShowAccelerationNote(net::RawSocketNote(opening.step, opening.error, opening.address));
-    m_accelerationRun = std::make_shared<net::AccelerationRun>(std::move(opening.socket));
+    m_accelerationRun.reset();
+    if (opening.source)
+        m_accelerationRun = std::make_shared<net::AccelerationRun>(std::move(opening.source), m_hWnd, ++m_nRunSerial);
 }
 
 void CHollowmereDlg::ShowAccelerationNote(const std::string& note) {
@@ -43,8 +74,5 @@ void CHollowmereDlg::ShowAccelerationNote(const std::string& note) {
     if (!m_bFooterNoted)
         m_strNormalFooter = footer->GetWindowText();
     m_bFooterNoted = !note.empty();
-    // Hidden while its text changes, so that nothing of the old text stays on the skinned background.
-    (void)footer->ShowWindow(SW_HIDE);
-    footer->SetWindowText(m_bFooterNoted ? note : m_strNormalFooter);
-    (void)footer->ShowWindow(SW_SHOW);
+    SetSeeThroughText(*footer, m_bFooterNoted ? note : m_strNormalFooter);
 }

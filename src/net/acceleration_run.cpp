@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "net/socket_handle.h"
+
 namespace net {
 
 int32_t accelerationRunning = 0;
@@ -39,25 +41,38 @@ RawSocketOpening OpenRawSocket(const LocalAddress* table, int count) {
     DWORD returned = 0;
     if (WSAIoctl(socket.Get(), SIO_RCVALL, &enable, sizeof enable, &output, sizeof output, &returned, nullptr,
                  nullptr) == SOCKET_ERROR) {
+        // Without receive-all mode the socket would see next to nothing: not a run worth showing as one.
         opening.step = RawSocketStep::ReceiveAll;
         opening.error = WSAGetLastError();
-    } else {
-        opening.step = RawSocketStep::Ready;
+        return opening;
     }
-    opening.socket = std::move(socket);
+    opening.step = RawSocketStep::Ready;
+    opening.socket = socket.Get();
+    opening.source = std::make_unique<SocketSource>(socket.Release());
     return opening;
 }
 
-ReceiveOutcome AccelerationRun::Receive(unsigned char* buffer, size_t size) {
-    if (!socket_.IsValid())
+ReceiveOutcome SocketSource::Receive(unsigned char* buffer, size_t size) {
+    const SOCKET socket = socket_.load();
+    if (socket == INVALID_SOCKET)
         return ReceiveOutcome::Failed;
     sockaddr_in sender{};
     int senderLength = sizeof sender;
-    const int received = recvfrom(socket_.Get(), reinterpret_cast<char*>(buffer), static_cast<int>(size), 0,
+    const int received = recvfrom(socket, reinterpret_cast<char*>(buffer), static_cast<int>(size), 0,
                                   reinterpret_cast<sockaddr*>(&sender), &senderLength);
     if (received != SOCKET_ERROR)
         return ReceiveOutcome::Datagram;
-    return WSAGetLastError() == WSAEMSGSIZE ? ReceiveOutcome::Truncated : ReceiveOutcome::Failed;
+    const int error = WSAGetLastError();
+    if (error == WSAEMSGSIZE)
+        return ReceiveOutcome::Truncated;
+    lastError_.store(error);
+    return ReceiveOutcome::Failed;
+}
+
+void SocketSource::Close() {
+    const SOCKET socket = socket_.exchange(INVALID_SOCKET);
+    if (socket != INVALID_SOCKET)
+        (void)closesocket(socket);
 }
 
 UINT WatcherThreadProc(LPVOID param) {
@@ -65,7 +80,11 @@ UINT WatcherThreadProc(LPVOID param) {
     if (!handed || !*handed)
         return kWatcherReceiveFailed;
     AccelerationRun& run = **handed;
-    return DrainUntilStopped(run, run.running);
+    const unsigned exitCode = DrainUntilStopped(run.Source(), run.running);
+    if (exitCode == kWatcherReceiveFailed)
+        (void)PostMessageA(run.Notify(), kAccelerationFailedMessage, static_cast<WPARAM>(run.Source().LastError()),
+                           static_cast<LPARAM>(run.Serial()));
+    return exitCode;
 }
 
 } // namespace net

@@ -21,6 +21,9 @@ std::string RawSocketNote(RawSocketStep step, int error, const std::string& addr
     case RawSocketStep::ReceiveAll:
         std::snprintf(text, sizeof text, "Acceleration: receive-all mode refused (error %d)", error);
         break;
+    case RawSocketStep::Receive:
+        std::snprintf(text, sizeof text, "Acceleration stopped: its raw socket failed to receive (error %d)", error);
+        break;
     }
     return text;
 }

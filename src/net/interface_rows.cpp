@@ -46,4 +46,22 @@ std::optional<size_t> RowOfItem(const int32_t* rowOfItem, size_t listed, int32_t
     return static_cast<size_t>(row);
 }
 
+int32_t ChooseTrafficInterface(const std::vector<ListedInterface>& listed,
+                               std::optional<uint32_t> defaultRouteIfIndex) {
+    if (defaultRouteIfIndex) {
+        for (size_t item = 0; item < listed.size(); ++item) {
+            if (listed[item].ifIndex == *defaultRouteIfIndex)
+                return static_cast<int32_t>(item);
+        }
+    }
+    std::optional<size_t> busiest;
+    for (size_t item = 0; item < listed.size(); ++item) {
+        if (listed[item].loopback)
+            continue;
+        if (!busiest || listed[item].octets > listed[*busiest].octets)
+            busiest = item;
+    }
+    return busiest ? static_cast<int32_t>(*busiest) : 0;
+}
+
 } // namespace net

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace net {
 
@@ -28,5 +29,18 @@ constexpr size_t kMaxListedInterfaces = 256;
 // `item` names no listed item or its row is no longer one of the `numEntries` rows the table holds now.
 [[nodiscard]] std::optional<size_t> RowOfItem(const int32_t* rowOfItem, size_t listed, int32_t item,
                                               uint32_t numEntries) noexcept;
+
+// What a first start looks at in a listed interface to find the one that carries the machine's traffic.
+struct ListedInterface {
+    uint32_t ifIndex = 0;
+    bool loopback = false;
+    uint64_t octets = 0; // received and sent together
+};
+
+// The item to select when the user has not chosen one: the interface of the default route; failing that
+// the non-loopback interface that has moved the most bytes; a loopback one only when nothing else is
+// listed. 0 for an empty list.
+[[nodiscard]] int32_t ChooseTrafficInterface(const std::vector<ListedInterface>& listed,
+                                             std::optional<uint32_t> defaultRouteIfIndex);
 
 } // namespace net

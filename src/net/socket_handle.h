@@ -25,6 +25,8 @@ public:
 
     [[nodiscard]] bool IsValid() const { return socket_ != INVALID_SOCKET; }
     [[nodiscard]] SOCKET Get() const { return socket_; }
+    // Gives up ownership: the caller closes the socket from now on.
+    [[nodiscard]] SOCKET Release() { return std::exchange(socket_, INVALID_SOCKET); }
 
     void Close() {
         if (socket_ != INVALID_SOCKET)

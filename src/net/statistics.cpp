@@ -4,20 +4,19 @@
 #include <wininet.h>
 
 #include <cstddef>
+#include <cstring>
 #include <exception>
 #include <new>
+#include <vector>
 
 #include "net/connection_text.h"
 #include "net/elapsed_clock.h"
 #include "net/if_table_api.h"
 #include "net/interface_rows.h"
 #include "ui/registry_key.h"
+#include "widgets/transparent_static.h"
 
 namespace {
-
-// A one-row table: the row count and one row. The buffer holds this many of them per byte of the size
-// the sizing call reports.
-constexpr size_t kOneRowTableBytes = sizeof(DWORD) + sizeof(MIB_IFROW);
 
 // Rows of the table that lie inside its buffer, however many it claims.
 DWORD RowsInBuffer(const MIB_IFTABLE* table, size_t capacity) {
@@ -48,11 +47,7 @@ void CHollowmereDlg::LoadInterfaceList() {
         m_pIfTable = nullptr;
         m_dwIfTableSize = 0;
         if (api->getIfTable(m_pIfTable, &m_dwIfTableSize, TRUE) == ERROR_INSUFFICIENT_BUFFER) {
-            const size_t bytes = static_cast<size_t>(m_dwIfTableSize) * kOneRowTableBytes;
-            m_ifTableStorage.reset(new (std::nothrow) unsigned char[bytes]());
-            if (m_ifTableStorage) {
-                m_ifTableCapacity = bytes;
-                m_pIfTable = reinterpret_cast<MIB_IFTABLE*>(m_ifTableStorage.get());
+            if (GrowIfTable(m_dwIfTableSize)) {
                 RefreshIfTable();
                 const DWORD rows = RowsInBuffer(m_pIfTable, m_ifTableCapacity);
                 for (DWORD i = 0; i < rows; ++i) {
@@ -66,19 +61,55 @@ void CHollowmereDlg::LoadInterfaceList() {
                 }
             }
         }
+        if (!m_bNetworkStored)
+            m_nNetwork = DefaultInterfaceItem();
     }
     (void)m_comboNetwork.SetCurSel(m_nNetwork);
+}
+
+bool CHollowmereDlg::GrowIfTable(size_t bytes) {
+    if (bytes <= m_ifTableCapacity)
+        return true;
+    std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[bytes]());
+    if (!grown)
+        return false;
+    // The rows of the last refresh stay until the next one succeeds.
+    if (m_ifTableStorage)
+        std::memcpy(grown.get(), m_ifTableStorage.get(), m_ifTableCapacity);
+    m_ifTableStorage = std::move(grown);
+    m_ifTableCapacity = bytes;
+    m_pIfTable = reinterpret_cast<MIB_IFTABLE*>(m_ifTableStorage.get());
+    return true;
 }
 
 void CHollowmereDlg::RefreshIfTable() {
     const net::IfTableApi* api = net::IfTableEntries();
     if (api == nullptr || m_pIfTable == nullptr)
         return;
-    // The platform writes the size it needs into the variable after a call that did not fit; the next
-    // call must still not be told the buffer is larger than it is.
-    if (m_dwIfTableSize > m_ifTableCapacity)
+    // The buffer is as large as the platform last asked for. When interfaces have come since, the call
+    // reports the size it needs now, and the buffer grows to it.
+    m_dwIfTableSize = static_cast<DWORD>(m_ifTableCapacity);
+    if (api->getIfTable(m_pIfTable, &m_dwIfTableSize, TRUE) == ERROR_INSUFFICIENT_BUFFER &&
+        GrowIfTable(m_dwIfTableSize)) {
         m_dwIfTableSize = static_cast<DWORD>(m_ifTableCapacity);
-    (void)api->getIfTable(m_pIfTable, &m_dwIfTableSize, TRUE);
+        (void)api->getIfTable(m_pIfTable, &m_dwIfTableSize, TRUE);
+    }
+}
+
+int32_t CHollowmereDlg::DefaultInterfaceItem() const {
+    const DWORD rows = RowsInBuffer(m_pIfTable, m_ifTableCapacity);
+    std::vector<net::ListedInterface> listed;
+    for (size_t item = 0; item < m_listedInterfaces; ++item) {
+        const auto row = static_cast<DWORD>(m_nRowOfItem[item]);
+        if (row >= rows)
+            break;
+        const MIB_IFROW& r = m_pIfTable->table[row];
+        listed.push_back({r.dwIndex, r.dwType == IF_TYPE_SOFTWARE_LOOPBACK, uint64_t{r.dwInOctets} + r.dwOutOctets});
+    }
+    // The route to 0.0.0.0 is the default route.
+    DWORD defaultRoute = 0;
+    const bool routed = ::GetBestInterface(INADDR_ANY, &defaultRoute) == NO_ERROR;
+    return net::ChooseTrafficInterface(listed, routed ? std::optional<uint32_t>(defaultRoute) : std::nullopt);
 }
 
 void CHollowmereDlg::ShowSelectedCounters() {
@@ -120,7 +151,10 @@ void CHollowmereDlg::TickDurationClock() {
 
 void CHollowmereDlg::TickAccelerationClock() {
     AdvanceClock(m_nAccelHours, m_nAccelMinutes, m_nAccelSeconds, m_strAccelDuration);
-    (void)UpdateData(false);
+    // Only the clock: pushing every field would overwrite what a person is typing into the two settings
+    // since the last statistics tick read them.
+    if (CWnd* clock = GetDlgItem(IDC_ACCEL_DURATION))
+        SetSeeThroughText(*clock, m_strAccelDuration);
 }
 
 void CHollowmereDlg::OnSelChangeNetwork() {

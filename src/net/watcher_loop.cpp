@@ -5,14 +5,17 @@ namespace net {
 
 unsigned DrainUntilStopped(DatagramSource& source, const std::atomic<bool>& running) {
     unsigned char buffer[kWatcherBufferSize];
+    unsigned exitCode = kWatcherStopped;
     while (running.load(std::memory_order_acquire)) {
         if (source.Receive(buffer, sizeof buffer) == ReceiveOutcome::Failed) {
-            source.Close();
-            return kWatcherReceiveFailed;
+            // A stop closes the source to end the pending receive: that failure is the stop itself.
+            if (running.load(std::memory_order_acquire))
+                exitCode = kWatcherReceiveFailed;
+            break;
         }
     }
     source.Close();
-    return kWatcherStopped;
+    return exitCode;
 }
 
 } // namespace net

@@ -75,6 +75,7 @@ const fw::MessageMap* CHollowmereDlg::GetThisMessageMap() {
         fw::OnMessage<&D::OnTrayNotification>(WM_TRAY_NOTIFY),
         fw::OnCommand<&D::OnExit>(ID_APP_EXIT_MENU),
         fw::OnCommand<&D::OnAccelerate>(IDC_ACCELERATE),
+        fw::OnMessage<&D::OnAccelerationFailed>(net::kAccelerationFailedMessage),
         fw::OnWmTimer<&D::OnTimer>(),
         fw::OnCommand<&D::RunClient>(IDC_RUN_CLIENT),
         fw::OnCommand<&D::OnQuit>(IDC_QUIT),
@@ -137,9 +138,9 @@ BOOL CHollowmereDlg::OnInitDialog() {
 
     net::localAddressCount = net::ListLocalAddresses(net::localAddresses, net::kMaxLocalAddresses);
 
-    // Acceleration is off here, so this starts it.
+    // Acceleration is off here, so this starts it; the switch shows checked only when the start worked.
     OnAccelerate();
-    CheckDlgButton(IDC_ACCELERATE, BST_CHECKED);
+    CheckDlgButton(IDC_ACCELERATE, net::accelerationRunning != 0 ? BST_CHECKED : BST_UNCHECKED);
     return TRUE;
 }
 

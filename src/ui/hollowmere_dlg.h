@@ -6,18 +6,16 @@
 #include <iphlpapi.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "framework/framework.h"
+#include "net/acceleration_run.h"
 #include "res/resource.h"
 #include "widgets/button_st.h"
 #include "widgets/system_tray.h"
 #include "widgets/transparent_static.h"
-
-namespace net {
-class AccelerationRun;
-}
 
 // Window timers of the main dialog.
 constexpr UINT_PTR kStatisticsTimer = 1;   // every second from initialisation until Quit or Exit
@@ -140,12 +138,21 @@ public:
     // so the construction order of those stays as it is.
     std::unique_ptr<unsigned char[]> m_ifTableStorage;       // owns the buffer m_pIfTable points into
     std::shared_ptr<net::AccelerationRun> m_accelerationRun; // the run started last, if any
+    uint32_t m_nRunSerial = 0;                               // serial number of the run started last
+    // How a start opens its raw socket: the platform's raw socket unless a test puts its own here.
+    std::function<net::RawSocketOpening()> m_openRawSocket;
     size_t m_ifTableCapacity = 0;  // bytes of the table buffer: no refresh may be told it is larger
     size_t m_listedInterfaces = 0; // items in the Network Interface list, each with its row in m_nRowOfItem
+    bool m_bNetworkStored = false; // "Network" was read from the registry, so the user chose the interface
     std::string m_strNormalFooter; // the footer's own text while it shows an acceleration note
     bool m_bFooterNoted = false;   // the footer shows an acceleration note
     void ShowAccelerationNote(const std::string& note); // empty: the footer's own text again
-    void RefreshIfTable();       // GetIfTable into the buffer, within its size; the result is not examined
-    void ShowSelectedCounters(); // the selected interface's byte counters, if it names a row of the table
+    void ShowAccelerationStopped();                     // flag, timer 2, caption and check state of a stopped switch
+    // A watcher's receive failed (kAccelerationFailedMessage): that run, if still the current one, stops.
+    LRESULT OnAccelerationFailed(WPARAM error, LPARAM serial);
+    void RefreshIfTable();          // GetIfTable into the buffer, within its size; the result is not examined
+    bool GrowIfTable(size_t bytes); // at least `bytes` of table buffer, keeping its rows; false without memory
+    void ShowSelectedCounters();    // the selected interface's byte counters, if it names a row of the table
+    [[nodiscard]] int32_t DefaultInterfaceItem() const; // the item that carries the traffic, for a first start
     // ---- End of the state added by net ---------------------------------------------------------------------
 };

@@ -63,6 +63,7 @@ void CHollowmereDlg::LoadWindowSettings() {
         // An index the list doesn't have leaves it without a selection.
         (void)m_comboCheckPeriodUnit.SetCurSel(static_cast<int>(key.ReadNumber(kCheckPeriodCombo, 0)));
         m_nNetwork = static_cast<int32_t>(key.ReadNumber(kNetwork, 0));
+        m_bNetworkStored = key.HasValue(kNetwork);
     }
     (void)UpdateData(false);
 }

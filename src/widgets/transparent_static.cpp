@@ -29,15 +29,35 @@ void CTransparentStatic::OnPaint() {
     }
 }
 
-LRESULT CTransparentStatic::OnSetText(WPARAM, LPARAM) {
-    // A label that its owner has hidden stays hidden.
-    const bool visible = (GetStyle() & WS_VISIBLE) != 0;
+namespace {
+
+// Runs `change` with the control hidden, so that its parent repaints the control's place before the control
+// draws itself again. A control that its owner has hidden stays hidden.
+template <typename Change>
+auto WhileHidden(CWnd& control, Change change) {
+    const bool visible = (control.GetStyle() & WS_VISIBLE) != 0;
     if (visible) {
-        (void)ShowWindow(SW_HIDE);
+        (void)control.ShowWindow(SW_HIDE);
     }
-    const LRESULT result = Default();
+    const auto result = change();
     if (visible) {
-        (void)ShowWindow(SW_SHOW);
+        (void)control.ShowWindow(SW_SHOW);
     }
     return result;
+}
+
+} // namespace
+
+LRESULT CTransparentStatic::OnSetText(WPARAM, LPARAM) {
+    return WhileHidden(*this, [this] { return Default(); });
+}
+
+void SetSeeThroughText(CWnd& label, const std::string& text) {
+    if (label.GetWindowText() == text) {
+        return;
+    }
+    (void)WhileHidden(label, [&] {
+        label.SetWindowText(text);
+        return 0;
+    });
 }

@@ -22,6 +22,20 @@ int ComboSelection(HWND dialog, int id) {
     return static_cast<int>(SendMessageA(GetDlgItem(dialog, id), CB_GETCURSEL, 0, 0));
 }
 
+std::string DefaultRouteInterface() {
+    std::ifstream in("Z:\\proc\\net\\route");
+    std::string line;
+    std::getline(in, line); // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        std::string destination;
+        if (fields >> name >> destination && destination == "00000000")
+            return name;
+    }
+    return {};
+}
+
 std::string TempFolder(const std::string& name) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);

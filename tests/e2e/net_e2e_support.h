@@ -15,6 +15,7 @@ constexpr int kMinimize = 2;
 constexpr int kAccelerateN = 1004;
 constexpr int kCheckPeriod = 1005;
 constexpr int kCheckPeriodUnit = 1006;
+constexpr int kDuration = 1009;
 constexpr int kBytesReceived = 1011;
 constexpr int kBytesSent = 1012;
 constexpr int kStatus = 1015;
@@ -49,6 +50,9 @@ void SetText(HWND dialog, int id, const std::string& text);
 
 // The selected index of a combo box (-1 when nothing is selected).
 int ComboSelection(HWND dialog, int id);
+
+// The interface of the kernel's default route (the one to 0.0.0.0), e.g. "eth0"; empty when there is none.
+std::string DefaultRouteInterface();
 
 // A folder of its own under the temporary folder (created, emptied of nothing).
 std::string TempFolder(const std::string& name);

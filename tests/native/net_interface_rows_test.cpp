@@ -85,6 +85,25 @@ TEST(RowOfItem, UsesOnlyListedItemsAndRowsStillInTheTable) {
     EXPECT_FALSE(net::RowOfItem(map, 300, 256, 500)); // a count past the map's room is not trusted
 }
 
+TEST(ChooseTrafficInterface, PrefersTheDefaultRouteThenTheBusiestThenLoopback) {
+    using L = net::ListedInterface;
+    const std::vector<L> machine = {{1, true, 9'000'000}, {2, false, 500}, {3, false, 70'000}, {4, false, 70'000}};
+    struct Case {
+        std::vector<L> listed;
+        std::optional<uint32_t> routed;
+        int32_t item;
+    };
+    const Case cases[] = {
+        {machine, 2u, 1},                      // the default route's interface, however quiet
+        {machine, std::nullopt, 2},            // no route: the busiest that is not loopback, the first of a tie
+        {machine, 99u, 2},                     // a route through an interface that is not listed
+        {{{1, true, 5}, {7, true, 9}}, {}, 0}, // only loopback: the first item
+        {{}, 3u, 0},                           // nothing listed
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(net::ChooseTrafficInterface(c.listed, c.routed), c.item);
+}
+
 TEST(ConnectionText, NamesTheKindsInTheirFixedOrder) {
     EXPECT_EQ(net::ConnectionStatusText(true), " Connected");
     EXPECT_EQ(net::ConnectionStatusText(false), "N/A");

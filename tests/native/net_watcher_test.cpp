@@ -84,6 +84,15 @@ TEST(DrainUntilStopped, OversizedDatagramsCountAsReceived) {
     EXPECT_EQ(source.closes, 1);
 }
 
+TEST(DrainUntilStopped, AReceiveEndedByTheStopIsTheStopNotAnError) {
+    std::atomic<bool> running{true};
+    // The stop clears the flag and closes the socket under the pending receive, which then fails.
+    ScriptedSource source({ReceiveOutcome::Datagram, ReceiveOutcome::Failed}, running, 2);
+    EXPECT_EQ(net::DrainUntilStopped(source, running), net::kWatcherStopped);
+    EXPECT_EQ(source.receives, 2u);
+    EXPECT_EQ(source.closes, 1);
+}
+
 net::LocalAddress Entry(const char* address, const char* mask) {
     net::LocalAddress entry{};
     net::SetAddressField(entry.address, address);

@@ -2,6 +2,7 @@
 #include "net/acceleration_run.h"
 
 #include "framework/thread.h"
+#include "net/socket_handle.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,10 @@ net::SocketHandle BoundUdpSocket(u_short& port) {
     return socket;
 }
 
+std::unique_ptr<net::SocketSource> UdpSource(u_short& port) {
+    return std::make_unique<net::SocketSource>(BoundUdpSocket(port).Release());
+}
+
 void SendTo(u_short port, size_t size) {
     net::SocketHandle sender(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     sockaddr_in target{};
@@ -47,6 +52,12 @@ void SendTo(u_short port, size_t size) {
     EXPECT_EQ(sendto(sender.Get(), payload.data(), static_cast<int>(payload.size()), 0,
                      reinterpret_cast<sockaddr*>(&target), sizeof target),
               static_cast<int>(size));
+}
+
+bool IsOpenSocket(SOCKET socket) {
+    int type = 0;
+    int length = sizeof type;
+    return getsockopt(socket, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &length) == 0;
 }
 
 TEST(OpenRawSocket, ARefusedRawSocketSaysSoWithTheError) {
@@ -60,33 +71,30 @@ TEST(OpenRawSocket, ARefusedRawSocketSaysSoWithTheError) {
     // Without administrator rights (and always under Wine) the platform refuses the socket itself.
     EXPECT_EQ(opening.step, net::RawSocketStep::Create);
     EXPECT_TRUE(opening.error == WSAEPROTONOSUPPORT || opening.error == WSAEACCES) << opening.error;
-    EXPECT_FALSE(opening.socket.IsValid());
+    EXPECT_EQ(opening.source, nullptr);
+    EXPECT_EQ(opening.socket, INVALID_SOCKET);
     EXPECT_EQ(net::RawSocketNote(opening.step, opening.error, opening.address),
               "Acceleration needs administrator rights: raw socket refused (error " + std::to_string(opening.error) +
                   ")");
 }
 
-TEST(AccelerationRunReceive, DatagramsTooLargeForTheBufferCountAsReceived) {
+TEST(SocketSourceReceive, DatagramsTooLargeForTheBufferCountAsReceived) {
     WinsockSession winsock;
     u_short port = 0;
-    net::AccelerationRun run(BoundUdpSocket(port));
+    const auto source = UdpSource(port);
     unsigned char buffer[net::kWatcherBufferSize];
     SendTo(port, 100);
-    EXPECT_EQ(run.Receive(buffer, sizeof buffer), net::ReceiveOutcome::Datagram);
+    EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Datagram);
     SendTo(port, 2000);
-    EXPECT_EQ(run.Receive(buffer, sizeof buffer), net::ReceiveOutcome::Truncated);
+    EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Truncated);
     SendTo(port, net::kWatcherBufferSize);
-    EXPECT_EQ(run.Receive(buffer, sizeof buffer), net::ReceiveOutcome::Datagram);
-    run.Close();
-    EXPECT_EQ(run.Socket(), INVALID_SOCKET);
-    EXPECT_EQ(run.Receive(buffer, sizeof buffer), net::ReceiveOutcome::Failed);
+    EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Datagram);
+    source->Close();
+    EXPECT_EQ(source->Socket(), INVALID_SOCKET);
+    EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Failed);
 }
 
-// Starts the watcher through the framework's thread start and gives its exit code once it ends.
-struct WatchedThread {
-    std::promise<unsigned> exitCode;
-};
-
+// Starts watchers through the framework's thread start and gives their exit codes as they end.
 class WatcherThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -94,12 +102,19 @@ protected:
             if (proc == net::WatcherThreadProc)
                 ended_.set_value(code);
         });
+        window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+        ASSERT_NE(window_, nullptr);
     }
-    void TearDown() override { fw::SetThreadHooks(nullptr, nullptr); }
+    void TearDown() override {
+        fw::SetThreadHooks(nullptr, nullptr);
+        (void)DestroyWindow(window_);
+    }
 
-    void Start(const std::shared_ptr<net::AccelerationRun>& run) {
+    std::shared_ptr<net::AccelerationRun> Start(std::unique_ptr<net::DatagramSource> source, uint32_t serial = 1) {
+        auto run = std::make_shared<net::AccelerationRun>(std::move(source), window_, serial);
         auto* param = new std::shared_ptr<net::AccelerationRun>(run);
-        ASSERT_NE(AfxBeginThread(net::WatcherThreadProc, param), nullptr);
+        EXPECT_NE(AfxBeginThread(net::WatcherThreadProc, param), nullptr);
+        return run;
     }
     // The watcher's exit code, or -1 when it has not ended within the time.
     int ExitCode() {
@@ -108,49 +123,59 @@ protected:
             return -1;
         return static_cast<int>(future.get());
     }
+    // The failure the watcher posted to its window: {error, serial}, or {-1, -1} when there is none.
+    std::pair<long long, long long> PostedFailure() {
+        MSG msg{};
+        if (!PeekMessageA(&msg, window_, net::kAccelerationFailedMessage, net::kAccelerationFailedMessage, PM_REMOVE))
+            return {-1, -1};
+        return {static_cast<long long>(msg.wParam), static_cast<long long>(msg.lParam)};
+    }
 
     WinsockSession winsock_;
     std::promise<unsigned> ended_;
+    HWND window_ = nullptr;
 };
 
-TEST_F(WatcherThreadTest, StopEndsWithZeroAtTheNextDatagramAndClosesTheSocket) {
+TEST_F(WatcherThreadTest, AStopEndsTheWatcherAtOnceOnAQuietSocket) {
     u_short port = 0;
-    auto run = std::make_shared<net::AccelerationRun>(BoundUdpSocket(port));
-    const SOCKET socket = run->Socket();
-    Start(run);
+    auto source = UdpSource(port);
+    const SOCKET socket = source->Socket();
+    const auto run = Start(std::move(source));
     SendTo(port, 2000); // oversized: drained, not an error
     SendTo(port, 10);
-    Sleep(200);
-    run->running.store(false);
-    SendTo(port, 10); // the pending receive returns, the watcher sees the stop
+    // Nothing more arrives: the stop itself must end the pending receive.
+    run->Stop();
     EXPECT_EQ(ExitCode(), 0);
-    EXPECT_EQ(run->Socket(), INVALID_SOCKET);
-    int type = 0;
-    int length = sizeof type;
-    EXPECT_EQ(getsockopt(socket, SOL_SOCKET, SO_TYPE, reinterpret_cast<char*>(&type), &length), SOCKET_ERROR);
+    EXPECT_FALSE(IsOpenSocket(socket));
+    EXPECT_EQ(PostedFailure().first, -1); // a stop is not a failure
 }
 
-TEST_F(WatcherThreadTest, ARunWithoutASocketEndsWithOne) {
-    auto run = std::make_shared<net::AccelerationRun>(net::SocketHandle());
-    Start(run);
+TEST_F(WatcherThreadTest, AReceiveErrorEndsWithOneAndTellsTheWindowOnce) {
+    u_short port = 0;
+    auto source = UdpSource(port);
+    const SOCKET socket = source->Socket();
+    const auto run = Start(std::move(source), 42);
+    // The socket breaks under the watcher while the run is on.
+    ASSERT_EQ(closesocket(socket), 0);
     EXPECT_EQ(ExitCode(), 1);
-    EXPECT_TRUE(run->running.load()); // the window's state is not changed by the watcher
+    EXPECT_TRUE(run->running.load()); // the window decides what the run's state becomes
+    const auto [error, serial] = PostedFailure();
+    EXPECT_NE(error, 0);
+    EXPECT_EQ(serial, 42);
+    EXPECT_EQ(PostedFailure().first, -1);
 }
 
-TEST_F(WatcherThreadTest, AnOldRunKeepsItsOwnSocketWhenANewRunStarts) {
+TEST_F(WatcherThreadTest, StoppingAnOldRunLeavesTheNewRunsSocketAlone) {
     u_short oldPort = 0;
     u_short newPort = 0;
-    auto oldRun = std::make_shared<net::AccelerationRun>(BoundUdpSocket(oldPort));
-    auto newRun = std::make_shared<net::AccelerationRun>(BoundUdpSocket(newPort));
-    const SOCKET newSocket = newRun->Socket();
-    Start(oldRun);
-    oldRun->running.store(false);
-    // A quick restart: the new run exists before the old watcher has seen its stop.
-    SendTo(oldPort, 10);
+    const auto oldRun = Start(UdpSource(oldPort));
+    auto newSource = UdpSource(newPort);
+    const SOCKET newSocket = newSource->Socket();
+    const net::AccelerationRun newRun(std::move(newSource), window_, 2);
+    oldRun->Stop();
     EXPECT_EQ(ExitCode(), 0);
-    EXPECT_EQ(oldRun->Socket(), INVALID_SOCKET);
-    EXPECT_EQ(newRun->Socket(), newSocket); // untouched by the old watcher
-    EXPECT_TRUE(newRun->running.load());
+    EXPECT_TRUE(IsOpenSocket(newSocket));
+    EXPECT_TRUE(newRun.running.load());
 }
 
 } // namespace

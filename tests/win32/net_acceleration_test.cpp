@@ -6,6 +6,7 @@
 #include "net/acceleration_text.h"
 #include "net/ip_utils.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -31,53 +32,119 @@ void Press(CHollowmereDlg& dialog) {
     (void)dialog.GetDlgItem(IDC_ACCELERATE)->SendMessage(BM_CLICK);
 }
 
-TEST_F(AccelerationTest, StartStopAndRestartWithARefusedRawSocket) {
+// What the window shows for a stopped switch: caption, check state, flag, and a clock that stands still.
+void ExpectStopped(CHollowmereDlg& dialog) {
+    EXPECT_EQ(Caption(dialog), kStopped);
+    EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_ACCELERATE), UINT{BST_UNCHECKED});
+    EXPECT_EQ(net::accelerationRunning, 0);
+    const std::string clock = dialog.GetDlgItem(IDC_ACCEL_DURATION)->GetWindowText();
+    const int32_t seconds = dialog.m_nAccelSeconds;
+    // Two ticks of timer 1 pass; timer 2 would have ticked meanwhile.
+    const int32_t durationAt = dialog.m_nDurSeconds;
+    EXPECT_TRUE(nettest::PumpUntil([&] { return dialog.m_nDurSeconds >= durationAt + 2; }));
+    EXPECT_EQ(dialog.m_nAccelSeconds, seconds);
+    EXPECT_EQ(dialog.GetDlgItem(IDC_ACCEL_DURATION)->GetWindowText(), clock);
+}
+
+void ExpectAccelerating(CHollowmereDlg& dialog) {
+    EXPECT_EQ(Caption(dialog), kAccelerating);
+    EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_ACCELERATE), UINT{BST_CHECKED});
+    EXPECT_EQ(net::accelerationRunning, 1);
+    const int32_t seconds = dialog.m_nAccelSeconds;
+    EXPECT_TRUE(nettest::PumpUntil([&] { return dialog.m_nAccelSeconds > seconds; }, 3000));
+}
+
+TEST_F(AccelerationTest, ARefusedRawSocketLeavesTheSwitchStoppedAndSaysWhy) {
     CHollowmereDlg dialog;
+    dialog.m_openRawSocket = [] {
+        net::RawSocketOpening refused;
+        refused.step = net::RawSocketStep::Create;
+        refused.error = WSAEACCES;
+        return refused;
+    };
     RunModal(dialog, [&] {
-        // Switched on by the initialisation.
-        EXPECT_EQ(Caption(dialog), kAccelerating);
-        EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_ACCELERATE), UINT{BST_CHECKED});
-        EXPECT_EQ(net::accelerationRunning, 1);
-        ASSERT_TRUE(dialog.m_accelerationRun);
-        const bool refused = dialog.m_accelerationRun->Socket() == INVALID_SOCKET;
-        if (!refused)
-            GTEST_SKIP() << "raw sockets are permitted here";
-        // The refusal is told in the footer, with the platform's code; the window still shows the run.
-        const std::string footer = Footer(dialog);
-        EXPECT_EQ(footer.rfind("Acceleration needs administrator rights: raw socket refused (error ", 0), 0u) << footer;
-        EXPECT_NE(footer.find("10043"), std::string::npos) << footer;
-        // Without a socket the run's watcher ends at its first receive, with 1.
-        ASSERT_TRUE(WaitForWatcherExits(1));
-        EXPECT_EQ(WatcherExits()[0], 1u);
+        EXPECT_EQ(Footer(dialog), "Acceleration needs administrator rights: raw socket refused (error 10013)");
+        EXPECT_EQ(dialog.m_strAccelDuration, " 0 hrs :  0 mins :  0 secs");
+        EXPECT_FALSE(dialog.m_accelerationRun);
+        ExpectStopped(dialog);
+        EXPECT_TRUE(WatcherExits().empty()); // no watcher without a socket
 
-        // The acceleration clock counts on timer 2.
-        Pump(1300);
-        EXPECT_NE(dialog.m_strAccelDuration, " 0 hrs :  0 mins :  0 secs");
-        EXPECT_GE(dialog.m_nAccelSeconds, 1);
-
-        // Stop: caption, check state and flag change; the clock stands still.
+        // Each press tries again; a refusal unchecks the switch the press has just checked.
         Press(dialog);
-        EXPECT_EQ(Caption(dialog), kStopped);
         EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_ACCELERATE), UINT{BST_UNCHECKED});
-        EXPECT_EQ(net::accelerationRunning, 0);
-        EXPECT_FALSE(dialog.m_accelerationRun->running.load());
-        const int32_t stoppedAt = dialog.m_nAccelSeconds;
-        Pump(1300);
-        EXPECT_EQ(dialog.m_nAccelSeconds, stoppedAt);
-        EXPECT_EQ(Footer(dialog), footer); // still true: no start has succeeded since
+        EXPECT_EQ(Caption(dialog), kStopped);
 
-        // Restart: a new run with a new watcher; the clock goes on from where it stood.
-        const auto previous = dialog.m_accelerationRun;
+        // Once the socket opens, the switch runs and the footer has its own text again.
+        dialog.m_openRawSocket = nettest::QuietOpener();
         Press(dialog);
-        EXPECT_EQ(Caption(dialog), kAccelerating);
-        EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_ACCELERATE), UINT{BST_CHECKED});
-        EXPECT_EQ(net::accelerationRunning, 1);
-        EXPECT_NE(dialog.m_accelerationRun, previous);
-        EXPECT_TRUE(dialog.m_accelerationRun->running.load());
-        EXPECT_FALSE(previous->running.load());
-        ASSERT_TRUE(WaitForWatcherExits(2));
-        Pump(1300);
+        ExpectAccelerating(dialog);
+        EXPECT_EQ(Footer(dialog).find("Acceleration"), std::string::npos) << Footer(dialog);
+    });
+}
+
+TEST_F(AccelerationTest, StopEndsTheRunAtOnceAndRestartContinuesTheClock) {
+    CHollowmereDlg dialog;
+    dialog.m_openRawSocket = nettest::QuietOpener();
+    RunModal(dialog, [&] {
+        ExpectAccelerating(dialog);
+        const auto first = dialog.m_accelerationRun;
+        ASSERT_TRUE(first);
+
+        // Nothing arrives on the socket: the stop alone ends the watcher.
+        Press(dialog);
+        ASSERT_TRUE(WaitForWatcherExits(1));
+        EXPECT_EQ(WatcherExits()[0], net::kWatcherStopped);
+        EXPECT_FALSE(first->running.load());
+        ExpectStopped(dialog);
+        const int32_t stoppedAt = dialog.m_nAccelSeconds;
+
+        Press(dialog);
+        EXPECT_NE(dialog.m_accelerationRun, first);
+        EXPECT_GT(dialog.m_accelerationRun->Serial(), first->Serial());
+        ExpectAccelerating(dialog);
         EXPECT_GT(dialog.m_nAccelSeconds, stoppedAt);
+    });
+}
+
+TEST_F(AccelerationTest, AFailedReceiveStopsTheSwitchAndSaysWhy) {
+    CHollowmereDlg dialog;
+    nettest::QuietSource* source = nullptr;
+    dialog.m_openRawSocket = nettest::QuietOpener(&source);
+    RunModal(dialog, [&] {
+        ExpectAccelerating(dialog);
+        ASSERT_NE(source, nullptr);
+        source->Fail(WSAENETDOWN);
+        ASSERT_TRUE(WaitForWatcherExits(1));
+        EXPECT_EQ(WatcherExits()[0], net::kWatcherReceiveFailed);
+        EXPECT_TRUE(nettest::PumpUntil([&] { return net::accelerationRunning == 0; }));
+        EXPECT_EQ(Footer(dialog), "Acceleration stopped: its raw socket failed to receive (error 10050)");
+        ExpectStopped(dialog);
+    });
+}
+
+TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
+    CHollowmereDlg dialog;
+    dialog.m_openRawSocket = nettest::QuietOpener();
+    RunModal(dialog, [&] {
+        ASSERT_EQ(net::accelerationRunning, 1);
+        const nettest::ProcessCounts before = nettest::CountsOfThisProcess();
+        constexpr size_t kCycles = 1000;
+        for (size_t i = 0; i < kCycles; ++i) {
+            Press(dialog); // stop
+            Press(dialog); // start
+        }
+        ASSERT_EQ(net::accelerationRunning, 1);
+        ASSERT_TRUE(WaitForWatcherExits(kCycles, 30000)) << WatcherExits().size();
+        // A watcher has told its end just before its thread goes: wait for the last ones to go.
+        nettest::ProcessCounts after = nettest::CountsOfThisProcess();
+        (void)nettest::PumpUntil([&] {
+            after = nettest::CountsOfThisProcess();
+            return after.threads <= before.threads && after.handles <= before.handles;
+        });
+        std::printf("after %zu stop and start cycles: threads %lu -> %lu, handles %lu -> %lu\n", kCycles,
+                    before.threads, after.threads, before.handles, after.handles);
+        EXPECT_LE(after.threads, before.threads);
+        EXPECT_LE(after.handles, before.handles);
     });
 }
 

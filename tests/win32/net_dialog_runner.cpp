@@ -3,6 +3,10 @@
 #include "net_dialog_runner.h"
 
 #include "net/acceleration_run.h"
+#include "net/library.h"
+
+#include <tlhelp32.h>
+#include <winternl.h>
 
 namespace nettest {
 
@@ -48,6 +52,21 @@ void Pump(DWORD ms) {
     }
 }
 
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!condition()) {
+        if (GetTickCount() - start > timeoutMs)
+            return condition();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            (void)TranslateMessage(&msg);
+            (void)DispatchMessageA(&msg);
+        }
+        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return true;
+}
+
 INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int endResult) {
     pendingScript = &script;
     runningDialog = &dialog;
@@ -89,13 +108,97 @@ std::vector<unsigned> DialogTest::WatcherExits() {
 }
 
 bool DialogTest::WaitForWatcherExits(size_t count, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (WatcherExits().size() < count) {
-        if (GetTickCount() - start > timeoutMs)
-            return false;
-        Pump(20);
+    return PumpUntil([&] { return WatcherExits().size() >= count; }, timeoutMs);
+}
+
+net::ReceiveOutcome QuietSource::Receive(unsigned char*, size_t) {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return closed_ || error_ != 0; });
+    return net::ReceiveOutcome::Failed;
+}
+
+void QuietSource::Close() {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    changed_.notify_all();
+}
+
+int QuietSource::LastError() const {
+    std::lock_guard lock(mutex_);
+    return error_;
+}
+
+void QuietSource::Fail(int error) {
+    std::lock_guard lock(mutex_);
+    error_ = error;
+    changed_.notify_all();
+}
+
+std::function<net::RawSocketOpening()> QuietOpener(QuietSource** last) {
+    return [last] {
+        net::RawSocketOpening opening;
+        auto source = std::make_unique<QuietSource>();
+        if (last != nullptr)
+            *last = source.get();
+        opening.source = std::move(source);
+        opening.step = net::RawSocketStep::Ready;
+        return opening;
+    };
+}
+
+namespace {
+
+// The system's handle table as NtQuerySystemInformation(SystemHandleInformation) gives it. Unlike
+// GetProcessHandleCount, which Wine does not implement, it is answered under Wine too.
+struct SystemHandleEntry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT value;
+    PVOID object;
+    ULONG access;
+};
+struct SystemHandleTable {
+    ULONG count;
+    SystemHandleEntry entries[1];
+};
+constexpr ULONG kSystemHandleInformation = 16;
+constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
+
+unsigned long HandlesOfThisProcess() {
+    using QueryFn = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const net::Library ntdll("ntdll.dll");
+    const auto query = ntdll.Entry<QueryFn>("NtQuerySystemInformation");
+    std::vector<unsigned char> buffer(1 << 20);
+    ULONG length = 0;
+    NTSTATUS status = kInfoLengthMismatch;
+    while (query != nullptr && (status = query(kSystemHandleInformation, buffer.data(),
+                                               static_cast<ULONG>(buffer.size()), &length)) == kInfoLengthMismatch)
+        buffer.resize(buffer.size() * 2);
+    if (status != 0) {
+        DWORD count = 0;
+        (void)GetProcessHandleCount(GetCurrentProcess(), &count);
+        return count;
     }
-    return true;
+    const auto* table = reinterpret_cast<const SystemHandleTable*>(buffer.data());
+    unsigned long mine = 0;
+    for (ULONG i = 0; i < table->count; ++i)
+        mine += table->entries[i].ownerPid == GetCurrentProcessId() ? 1 : 0;
+    return mine;
+}
+
+} // namespace
+
+ProcessCounts CountsOfThisProcess() {
+    ProcessCounts counts;
+    counts.handles = HandlesOfThisProcess();
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        counts.threads += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    (void)CloseHandle(snapshot);
+    return counts;
 }
 
 bool ReadRawValue(HKEY root, const char* key, const char* name, DWORD& type, std::vector<unsigned char>& data) {

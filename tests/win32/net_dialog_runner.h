@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -25,6 +27,8 @@ void CleanProgramRegistry();
 
 // Processes the thread's messages for `ms` milliseconds (timers included).
 void Pump(DWORD ms);
+// Processes the thread's messages until `condition` holds or `timeoutMs` have passed; gives the condition.
+bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
 // Runs `dialog` modally; once its loop is up, `script` runs inside it, and then the dialog is ended with
 // `endResult`, unless that is kLeaveOpen (the script then ends it itself). Gives DoModal's result.
@@ -47,6 +51,32 @@ private:
     std::mutex mutex_;
     std::vector<unsigned> watcherExits_;
 };
+
+// A raw socket on a network where nothing arrives: a receive waits until the source is closed, or fails with
+// `error` once Fail is called. Lets acceleration run without administrator rights.
+class QuietSource final : public net::DatagramSource {
+public:
+    net::ReceiveOutcome Receive(unsigned char* buffer, size_t size) override;
+    void Close() override;
+    [[nodiscard]] int LastError() const override;
+    void Fail(int error);
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    bool closed_ = false;
+    int error_ = 0;
+};
+
+// An opening of the raw socket that gives a QuietSource, kept in `*last` when given.
+std::function<net::RawSocketOpening()> QuietOpener(QuietSource** last = nullptr);
+
+// Threads and kernel handles this process holds now.
+struct ProcessCounts {
+    unsigned long threads = 0;
+    unsigned long handles = 0;
+};
+ProcessCounts CountsOfThisProcess();
 
 // Reads a value's type and raw bytes; false when it does not exist.
 bool ReadRawValue(HKEY root, const char* key, const char* name, DWORD& type, std::vector<unsigned char>& data);

@@ -43,7 +43,7 @@ TEST_F(PreferencesTest, FirstStartShowsTheDefaultsAndCreatesNoKey) {
     EXPECT_EQ(accelerateN, "7");
     EXPECT_EQ(unitSelection, 0);
     EXPECT_EQ(unit, "Minutes");
-    EXPECT_EQ(dialog.m_nNetwork, 0);
+    EXPECT_FALSE(dialog.m_bNetworkStored); // the interface is the first start's own choice
     EXPECT_FALSE(dialog.m_bRunOtherApp);
     EXPECT_FALSE(KeyExists(kProductKey));
 }

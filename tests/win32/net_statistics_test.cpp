@@ -61,7 +61,13 @@ TEST_F(StatisticsTest, TheListHoldsTheTableRowsButWanIsatapAndLoopback) {
     ASSERT_EQ(dialog.m_listedInterfaces, expectedRows.size());
     for (size_t k = 0; k < expectedRows.size(); ++k)
         EXPECT_EQ(dialog.m_nRowOfItem[k], expectedRows[k]) << k;
-    EXPECT_EQ(selection, expected.empty() ? CB_ERR : 0);
+    // Nothing stored: the interface of the default route is selected, else the busiest one.
+    DWORD routed = 0;
+    if (GetBestInterface(INADDR_ANY, &routed) == NO_ERROR) {
+        const std::vector<MIB_IFROW> all = PlatformRows();
+        ASSERT_GE(selection, 0);
+        EXPECT_EQ(all[static_cast<size_t>(expectedRows[static_cast<size_t>(selection)])].dwIndex, routed);
+    }
     EXPECT_FALSE(nettest::KeyExists(kProductKey));
 }
 
@@ -71,9 +77,10 @@ TEST_F(StatisticsTest, EachTickShowsTheSelectedRowsCountersStatusAndClock) {
         ASSERT_GT(dialog.m_listedInterfaces, 0u);
         (void)dialog.KillTimer(kStatisticsTimer);
         const int32_t seconds = dialog.m_nDurSeconds;
-        const MIB_IFROW before = PlatformRows()[static_cast<size_t>(dialog.m_nRowOfItem[0])];
+        const auto row = static_cast<size_t>(dialog.m_nRowOfItem[dialog.m_nNetwork]);
+        const MIB_IFROW before = PlatformRows()[row];
         (void)dialog.UpdateStatistics();
-        const MIB_IFROW after = PlatformRows()[static_cast<size_t>(dialog.m_nRowOfItem[0])];
+        const MIB_IFROW after = PlatformRows()[row];
         const unsigned long long sent = std::stoull(dialog.m_strBytesSent);
         const unsigned long long received = std::stoull(dialog.m_strBytesReceived);
         EXPECT_GE(sent, before.dwOutOctets);
@@ -178,10 +185,57 @@ TEST_F(StatisticsTest, ANewSelectionIsStoredOnceAndTheSameSelectionWritesNothing
     });
 }
 
+// The table buffer is as large as the platform asks for, and grows when interfaces come while it runs.
+TEST_F(StatisticsTest, TheTableBufferHasThePlatformsSizeAndGrowsWithIt) {
+    ULONG reported = 0;
+    ASSERT_EQ(GetIfTable(nullptr, &reported, TRUE), DWORD{ERROR_INSUFFICIENT_BUFFER});
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        EXPECT_EQ(dialog.m_ifTableCapacity, reported);
+        // As if the table had been sized when the machine had no interface yet.
+        dialog.m_ifTableStorage = std::make_unique<unsigned char[]>(sizeof(DWORD));
+        dialog.m_pIfTable = reinterpret_cast<MIB_IFTABLE*>(dialog.m_ifTableStorage.get());
+        dialog.m_ifTableCapacity = sizeof(DWORD);
+        dialog.RefreshIfTable();
+        EXPECT_EQ(dialog.m_ifTableCapacity, reported);
+        EXPECT_EQ(dialog.m_pIfTable->dwNumEntries, PlatformRows().size());
+    });
+}
+
+// What a person types into the settings between a statistics tick, which reads the fields, and the next
+// acceleration tick stays: that tick changes only its clock.
+TEST_F(StatisticsTest, TypedSettingsSurviveBothTimers) {
+    CHollowmereDlg dialog;
+    dialog.m_openRawSocket = nettest::QuietOpener();
+    RunModal(dialog, [&] {
+        ASSERT_EQ(net::accelerationRunning, 1);
+        const HWND edit = dialog.m_editCheckPeriod.m_hWnd;
+        (void)SetFocus(edit);
+        (void)SendMessageA(edit, EM_SETSEL, 0, -1);
+        for (const char key : std::string("345")) {
+            const int32_t statisticsTick = dialog.m_nDurSeconds;
+            ASSERT_TRUE(nettest::PumpUntil([&] { return dialog.m_nDurSeconds != statisticsTick; }));
+            const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16;
+            (void)PostMessageA(edit, WM_KEYDOWN, static_cast<WPARAM>(key), 1 | scan);
+            (void)PostMessageA(edit, WM_KEYUP, static_cast<WPARAM>(key), 1 | scan | (3u << 30));
+            const int32_t accelerationTick = dialog.m_nAccelSeconds;
+            ASSERT_TRUE(nettest::PumpUntil([&] { return dialog.m_nAccelSeconds != accelerationTick; }));
+        }
+        const int32_t statisticsTick = dialog.m_nDurSeconds;
+        ASSERT_TRUE(nettest::PumpUntil([&] { return dialog.m_nDurSeconds != statisticsTick; }));
+        EXPECT_EQ(dialog.m_editCheckPeriod.GetWindowText(), "345");
+        EXPECT_EQ(dialog.m_strCheckPeriod, "345");
+        DWORD caret = 0;
+        (void)SendMessageA(edit, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
+        EXPECT_EQ(caret, 3u);
+    });
+}
+
 TEST_F(StatisticsTest, TheAccelerationClockAdvancesOnlyWhenTicked) {
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        dialog.OnAccelerate(); // stop, so that timer 2 does not tick meanwhile
+        if (net::accelerationRunning != 0)
+            dialog.OnAccelerate(); // stop, so that timer 2 does not tick meanwhile
         dialog.m_nAccelHours = 0;
         dialog.m_nAccelMinutes = 59;
         dialog.m_nAccelSeconds = 59;

@@ -12,11 +12,12 @@ build=${BRISKLANE_BUILD_DIR:-$root/build}
 source "$root/scripts/setup.sh"
 brisklane_install_missing
 
+mkdir -p "$build"
 echo "run: building the 64-bit program"
-cmake -S "$root" -B "$build/win64" -G Ninja -DBRISKLANE_CONFIG=win64 >"$build.run-configure.log" 2>&1 ||
-    { cat "$build.run-configure.log"; exit 1; }
-ninja -C "$build/win64" Brisklane BrisklaneLookout >"$build.run-build.log" 2>&1 ||
-    { tail -40 "$build.run-build.log"; exit 1; }
+cmake -S "$root" -B "$build/win64" -G Ninja -DBRISKLANE_CONFIG=win64 >"$build/run-configure.log" 2>&1 ||
+    { cat "$build/run-configure.log"; exit 1; }
+ninja -C "$build/win64" Brisklane BrisklaneLookout >"$build/run-build.log" 2>&1 ||
+    { tail -40 "$build/run-build.log"; exit 1; }
 bin="$build/win64/bin"
 
 headless=0

@@ -11,6 +11,7 @@ brisklane_win32_test(net_dialog_win32_tests
             ${CMAKE_CURRENT_LIST_DIR}/net_statistics_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_acceleration_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_launchers_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ui_look_test.cpp
     LIBS brisklane_resources)
 # Each in-process run of the main dialog takes a few seconds under Wine.
 if(TARGET net_dialog_win32_tests)

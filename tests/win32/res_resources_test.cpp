@@ -29,21 +29,22 @@ struct ExpectedControl {
 
 // The main dialog's controls in tab order.
 const ExpectedControl kMainControls[] = {
-    {IDC_ACCELERATE, "Button", "ACCELLERATE!", 26, 16, 155, 33, BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_LEFT | WS_TABSTOP},
+    {IDC_ACCELERATE, "Button", "ACCELLERATE!", 26, 16, 155, 33,
+     BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_LEFT | BS_MULTILINE | WS_TABSTOP},
     {IDC_RUN_CLIENT, "Button", "&Run Quillfin", 213, 16, 37, 33, BS_PUSHBUTTON | BS_CENTER | BS_MULTILINE | WS_TABSTOP},
     {IDCANCEL, "Button", "&Minimize", 213, 52, 37, 33, BS_PUSHBUTTON | BS_CENTER | WS_TABSTOP},
     {IDC_QUIT, "Button", "&Quit", 213, 88, 37, 33, BS_PUSHBUTTON | BS_CENTER | WS_TABSTOP},
     {IDC_CHECK_PERIOD, "Edit", "", 91, 62, 17, 12, ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
     {IDC_CHECK_PERIOD_UNIT, "ComboBox", "", 130, 62, 51, 64, CBS_DROPDOWNLIST | WS_TABSTOP},
     {IDC_ACCELERATE_N, "Edit", "", 91, 81, 17, 12, ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {kNoId, "Static", "downloads", 146, 83, 35, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Check period", 26, 64, 42, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Accelerate first", 26, 83, 50, 8, SS_LEFT | WS_GROUP},
+    {kNoId, "Static", "downloads", 146, 83, 37, 8, SS_LEFT | WS_GROUP},
+    {kNoId, "Static", "Check period", 26, 64, 46, 8, SS_LEFT | WS_GROUP},
+    {kNoId, "Static", "Accelerate first", 26, 83, 54, 8, SS_LEFT | WS_GROUP},
     {IDC_FOOTER, "Static", "Brisklane: raw receive-all socket and live interface statistics", 3, 190, 261, 8,
      SS_CENTER | WS_GROUP},
-    {kNoId, "Static", "Duration", 11, 169, 28, 8, SS_LEFT | WS_GROUP},
+    {kNoId, "Static", "Duration", 11, 169, 30, 8, SS_LEFT | WS_GROUP},
     {kNoId, "Static", "Bytes Sent", 127, 145, 45, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Bytes Received", 127, 157, 49, 8, SS_LEFT | WS_GROUP},
+    {kNoId, "Static", "Bytes Received", 124, 157, 53, 8, SS_LEFT | WS_GROUP},
     {IDC_DURATION, "Static", "Static", 41, 169, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
     {IDC_BYTES_RECEIVED, "Static", "Static", 177, 157, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
     {IDC_BYTES_SENT, "Static", "Static", 177, 145, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
@@ -58,7 +59,7 @@ const ExpectedControl kMainControls[] = {
     {IDC_ACCEL_DURATION, "Static", "Static", 177, 169, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
     {kNoId, "Button", "", 206, 4, 54, 124, BS_GROUPBOX},
     {IDC_NETWORK, "ComboBox", "", 73, 110, 124, 100, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
-    {IDC_NETWORK_LABEL, "Static", "Network Interface", 12, 112, 60, 8, SS_LEFT | WS_GROUP},
+    {IDC_NETWORK_LABEL, "Static", "Network Interface", 9, 112, 64, 8, SS_LEFT | WS_GROUP},
     {kNoId, "Static", "", 12, 101, 185, 1, SS_LEFT | SS_SUNKEN},
 };
 

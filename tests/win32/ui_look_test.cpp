@@ -1,0 +1,160 @@
+// The look of the main window and the About box: every label, value and button shows its whole text
+// (measured with the control's own font against its client rectangle, line breaks included), and a value
+// that changes leaves no trace of its old text, also without a skin.
+#include "net_dialog_runner.h"
+
+#include "net/acceleration_text.h"
+#include "ui/about_dlg.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using nettest::RunModal;
+
+class LookTest : public nettest::DialogTest {};
+
+// The part of a button's client area that its text may use: inside the edge and the focus rectangle.
+RECT ButtonTextArea(HWND button) {
+    RECT area{};
+    (void)GetClientRect(button, &area);
+    const int inset = GetSystemMetrics(SM_CXEDGE) + 1;
+    (void)InflateRect(&area, -inset, -inset);
+    return area;
+}
+
+// Describes how `text` does not fit into `control` (empty when it fits), drawn as the control draws it.
+std::string CutOf(HWND control, const std::string& text) {
+    if (text.empty())
+        return {};
+    char className[32] = {};
+    (void)GetClassNameA(control, className, sizeof className);
+    const LONG style = GetWindowLongA(control, GWL_STYLE);
+    const bool button = lstrcmpiA(className, "Button") == 0;
+    const bool groupBox = button && (style & BS_TYPEMASK) == BS_GROUPBOX;
+
+    RECT area{};
+    UINT format = DT_CALCRECT | DT_EXPANDTABS;
+    if (groupBox) {
+        (void)GetClientRect(control, &area);
+        // The caption sits on the frame, indented from both ends.
+        area.right -= 2 * (GetSystemMetrics(SM_CXEDGE) + 4);
+        format |= DT_SINGLELINE;
+    } else if (button) {
+        area = ButtonTextArea(control);
+        format |= (style & BS_MULTILINE) != 0 ? DT_WORDBREAK : DT_SINGLELINE;
+    } else {
+        (void)GetClientRect(control, &area);
+        format |= (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP ? DT_SINGLELINE : DT_WORDBREAK;
+    }
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+
+    const HDC dc = GetDC(control);
+    const auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
+    const HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
+    RECT needed{0, 0, width, 0};
+    (void)DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, format);
+    RECT oneLine{0, 0, 0, 0};
+    (void)DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &oneLine, DT_CALCRECT | DT_SINGLELINE);
+    (void)SelectObject(dc, previous);
+    (void)ReleaseDC(control, dc);
+
+    const int neededWidth = needed.right - needed.left;
+    const int neededHeight = needed.bottom - needed.top;
+    if (neededWidth <= width && neededHeight <= height)
+        return {};
+    return "'" + text + "' (control " + std::to_string(GetDlgCtrlID(control)) + ") needs " +
+           std::to_string(neededWidth) + "x" + std::to_string(neededHeight) + " pixels, has " + std::to_string(width) +
+           "x" + std::to_string(height) + " (" + std::to_string(oneLine.right) + " on one line)";
+}
+
+// Checks the current text of every static and button of the dialog.
+void ExpectEveryTextWhole(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char className[32] = {};
+        (void)GetClassNameA(child, className, sizeof className);
+        if (lstrcmpiA(className, "Static") != 0 && lstrcmpiA(className, "Button") != 0)
+            continue;
+        char text[512] = {};
+        (void)GetWindowTextA(child, text, sizeof text);
+        const std::string cut = CutOf(child, text);
+        EXPECT_TRUE(cut.empty()) << cut;
+    }
+}
+
+TEST_F(LookTest, TheMainWindowShowsEveryTextWhole) {
+    CHollowmereDlg dialog;
+    RunModal(dialog, [&] {
+        // As the window shows itself after its first second, with both captions of the switch and the
+        // longest footer note it can show.
+        nettest::Pump(1100);
+        ExpectEveryTextWhole(dialog.m_hWnd);
+        CWnd* footer = dialog.GetDlgItem(IDC_FOOTER);
+        for (const char* caption : {net::kCaptionAccelerating, net::kCaptionStopped}) {
+            dialog.m_btnAccelerate.SetWindowText(caption);
+            EXPECT_EQ(CutOf(dialog.m_btnAccelerate.m_hWnd, caption), "");
+        }
+        const std::string note = net::RawSocketNote(net::RawSocketStep::Bind, 10049, "255.255.255.255");
+        EXPECT_EQ(CutOf(footer->m_hWnd, note), "");
+    });
+}
+
+TEST_F(LookTest, TheAboutBoxShowsEveryTextWhole) {
+    CAboutDlg about;
+    RunModal(about, [&] { ExpectEveryTextWhole(about.m_hWnd); });
+}
+
+// The colours of a control's client area as the screen shows it now.
+std::vector<COLORREF> ShownPixels(HWND control) {
+    RECT client{};
+    (void)GetClientRect(control, &client);
+    std::vector<COLORREF> pixels;
+    const HDC dc = GetDC(control);
+    for (int y = 0; y < client.bottom; ++y) {
+        for (int x = 0; x < client.right; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    }
+    (void)ReleaseDC(control, dc);
+    return pixels;
+}
+
+// The tests run without a skin: each value, once it has changed a few times, looks exactly as a fresh
+// painting of the whole window draws it.
+TEST_F(LookTest, ChangedValuesLeaveNoTraceOfTheirOldText) {
+    CHollowmereDlg dialog;
+    dialog.m_openRawSocket = nettest::QuietOpener(); // so that the acceleration clock runs too
+    RunModal(dialog, [&] {
+        ASSERT_TRUE(nettest::PumpUntil([&] { return dialog.m_nAccelSeconds >= 2 && dialog.m_nDurSeconds >= 2; }));
+        const int values[] = {IDC_DURATION, IDC_BYTES_RECEIVED, IDC_BYTES_SENT,
+                              IDC_STATUS,   IDC_TYPE,           IDC_ACCEL_DURATION};
+        auto texts = [&] {
+            std::vector<std::string> shown;
+            for (const int id : values)
+                shown.push_back(dialog.GetDlgItem(id)->GetWindowText());
+            return shown;
+        };
+        // A tick between the two looks would change a text: then look again.
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            (void)UpdateWindow(dialog.m_hWnd);
+            const std::vector<std::string> before = texts();
+            std::vector<std::vector<COLORREF>> incremental;
+            for (const int id : values)
+                incremental.push_back(ShownPixels(dialog.GetDlgItem(id)->m_hWnd));
+            (void)RedrawWindow(dialog.m_hWnd, nullptr, nullptr,
+                               RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+            std::vector<std::vector<COLORREF>> fresh;
+            for (const int id : values)
+                fresh.push_back(ShownPixels(dialog.GetDlgItem(id)->m_hWnd));
+            if (texts() != before)
+                continue;
+            for (size_t i = 0; i < std::size(values); ++i)
+                EXPECT_TRUE(incremental[i] == fresh[i]) << "control " << values[i] << " '" << before[i] << "'";
+            return;
+        }
+        FAIL() << "the values kept changing between two looks";
+    });
+}
+
+} // namespace

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "capture/capture_pass.h"
+#include "capture/counting_traffic_view.h"
 #include "capture/name_cache.h"
 #include "capture/protocol_names.h"
 #include "capture/services_parser.h"
@@ -96,26 +97,6 @@ bool WriteFlowCapture(const std::string& path, uint32_t flows,
     return std::fclose(file) == 0 && ok;
 }
 
-// A view that takes every row and keeps nothing of it.
-class CountingView final : public capture::TrafficView, private capture::ViewTarget {
-public:
-    void Apply(capture::ViewBatch& batch) override { capture::ApplyBatch(batch, *this); }
-
-private:
-    int32_t RowCount() override { return m_rows; }
-    int32_t InsertRow(int32_t index, const char*, capture::TrafficRecord*) override {
-        ++m_rows;
-        return index;
-    }
-    void SetCell(int32_t, int32_t, const char*) override {}
-    void DeleteRow(int32_t) override { --m_rows; }
-    void DeleteAllRows() override { m_rows = 0; }
-    void RedrawAll() override {}
-    void SetStatus(const char*) override {}
-
-    int32_t m_rows = 0;
-};
-
 struct ReplayFigures {
     bool ok = false;
     std::size_t rows = 0;     // rows at the end of the replay
@@ -139,7 +120,7 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
     packet::CaptureReplay replay(std::move(reader));
     std::vector<uint8_t> buffer(kReceiveBufferBytes);
 
-    CountingView view;
+    capture::CountingTrafficView view;
     CNSCashe names{ReverseLookup()};
     CServicesParser services("/nonexistent/services");
     capture::SettingsValues settings;

@@ -41,6 +41,9 @@ if(BRISKLANE_WINDOWS)
     # Single-byte text everywhere; Windows 7 level API; static runtime so the program needs no DLL of ours.
     add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0600)
     add_link_options(-static -static-libgcc -static-libstdc++)
+    # Reproducible programs: no link time in the PE header, and no checkout path in __FILE__ texts.
+    add_link_options(-Wl,--no-insert-timestamp)
+    add_compile_options(-fmacro-prefix-map=${CMAKE_SOURCE_DIR}/=)
 elseif(BRISKLANE_CONFIG STREQUAL "native")
     set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
     add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: native unit tests (sanitizers), Win32 and end-to-end
 # tests under Wine on a virtual display, each fuzzer for a bounded time, the benchmarks (which print their
-# figures), and finally compiles the 32-bit program. Installs what is missing first.
+# figures), compiles the 32-bit program, and last writes and tries the release zips. Installs what is
+# missing first.
 #
 #   scripts/test.sh            everything
 #   FUZZ_SECONDS=10 scripts/test.sh   shorter fuzzing
@@ -139,6 +140,25 @@ if configure_and_build win32; then
 else
     record "win32 build" 1
 fi
+
+# 6. Release zips from the builds above, written and checked by scripts/package.sh (each zip's programs
+#    for its architecture, no build paths, the same bytes from a second build from scratch); then the
+#    64-bit zip is unpacked into a fresh prefix and both programs are started from there.
+echo "== release zips"
+set +e
+scripts/package.sh --reproducible 2>&1 | tee "$build/package.log"
+s=${PIPESTATUS[0]}
+record "release zips" "$s"
+if [ "$s" -eq 0 ]; then
+    version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/win64/CMakeCache.txt")
+    tests/e2e/release_zip_test.sh "$build/win64/bin/e2e_release_zip.exe" "dist/brisklane-$version-win64.zip" \
+        >"$build/release-zip-test.log" 2>&1
+    s=$?
+    grep -E '^\[ +(OK|FAILED) +\]' "$build/release-zip-test.log"
+    [ "$s" -eq 0 ] || tail -40 "$build/release-zip-test.log"
+    record "release zip test" "$s"
+fi
+set -e
 
 echo
 if [ ${#failures[@]} -gt 0 ]; then

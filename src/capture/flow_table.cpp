@@ -1,6 +1,7 @@
 // The flow table behind the traffic list.
 #include "capture/flow_table.h"
 
+#include <algorithm>
 #include <atomic>
 #include <charconv>
 #include <cstdio>
@@ -257,6 +258,7 @@ void FlowTable::UpdateTraffic() {
     SendBatch();
     // The view let go of the records with the rows; now they may go.
     ForgetRows(idle);
+    ReleaseSpareCapacity();
 
     const uint32_t later = Now();
     const uint32_t start = captureStartTick.load(std::memory_order_relaxed);
@@ -270,6 +272,24 @@ void FlowTable::UpdateTraffic() {
     intervalBytes.store(total - previousTotal.load(std::memory_order_relaxed), std::memory_order_relaxed);
     previousTotal.store(total, std::memory_order_relaxed);
     updateDue.store(0, std::memory_order_relaxed);
+}
+
+void FlowTable::ReleaseSpareCapacity() {
+    // Containers keep the capacity of their largest moment. After a burst of flows has gone idle that
+    // would hold the burst's memory for the rest of the capture, so what is far beyond the rows left is
+    // given back; a quarter of it in use keeps this from happening again at the next update.
+    constexpr std::size_t kSmallRows = 1024;
+    const std::size_t needed = std::max(m_rows.size(), kSmallRows);
+    if (m_rows.capacity() > 4 * needed)
+        m_rows.shrink_to_fit();
+    if (m_dirty.capacity() > 4 * needed)
+        std::vector<FlowRow*>().swap(m_dirty);
+    if (m_index.bucket_count() > 4 * needed)
+        m_index.rehash(0);
+    // The batch of one refresh can hold a whole burst of new rows; the next refresh builds its own. Moved
+    // into a local, its buffers go with it (a string's move assignment may keep the old buffer).
+    ViewBatch released(std::move(m_batch));
+    m_batch.Clear();
 }
 
 void FlowTable::RemoveProtocol(uint8_t protocol) {

@@ -141,6 +141,8 @@ private:
     void SendBatch();
     // Takes rows out of the index; their records go with the vector.
     void ForgetRows(const std::vector<std::unique_ptr<FlowRow>>& gone);
+    // Gives back memory held from a time with many more rows than now.
+    void ReleaseSpareCapacity();
     const char* PortText(uint16_t portNetworkOrder, uint8_t protocol, char (&buffer)[12]) const;
 
     FlowTableServices m_services;

@@ -30,7 +30,8 @@ void ReadAll(HANDLE pipe, std::string& into) {
 
 } // namespace
 
-ConsoleRun RunHost(const HostFolder& folder, const std::string& arguments, DWORD timeoutMs) {
+ConsoleRun RunConsole(const std::string& exe, const std::string& folder, const std::string& arguments,
+                      DWORD timeoutMs) {
     ConsoleRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
@@ -44,12 +45,12 @@ ConsoleRun RunHost(const HostFolder& folder, const std::string& arguments, DWORD
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
-    std::string commandLine = "\"" + folder.Exe() + "\" " + arguments;
+    std::string commandLine = "\"" + exe + "\" " + arguments;
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(folder.Exe().c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        folder.Path().c_str(), &startup, &process);
+    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
+                                        &startup, &process);
     CloseHandle(outWrite);
     CloseHandle(errWrite);
     if (started) {

@@ -36,8 +36,12 @@ struct ConsoleRun {
     std::string err;
 };
 
-// Runs the host with the arguments in its folder and collects both output streams.
-ConsoleRun RunHost(const HostFolder& folder, const std::string& arguments, DWORD timeoutMs);
+// Runs a program with the arguments in the given folder and collects both output streams.
+ConsoleRun RunConsole(const std::string& exe, const std::string& folder, const std::string& arguments, DWORD timeoutMs);
+// Runs the host with the arguments in its folder.
+inline ConsoleRun RunHost(const HostFolder& folder, const std::string& arguments, DWORD timeoutMs) {
+    return RunConsole(folder.Exe(), folder.Path(), arguments, timeoutMs);
+}
 
 // What the console prints for a shared capture: the reference flows (without the truncation column) and
 // the status line with the reference totals.

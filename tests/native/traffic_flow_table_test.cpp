@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "capture/counting_traffic_view.h"
 #include "capture/memory_traffic_view.h"
 #include "capture/name_cache.h"
 #include "capture/protocol_names.h"
@@ -240,6 +241,30 @@ TEST_F(TrafficFlowTable, IdleRowsGoAfterMoreThanTheIdleTime) {
     EXPECT_EQ(RowOf(2).cells[1], "1");
     EXPECT_EQ(RowOf(2).cells[5], "100");
     EXPECT_EQ(table.RowPackets(2), 1u);
+}
+
+TEST_F(TrafficFlowTable, RowsLeftAfterABurstWentIdleKeepCounting) {
+    // Enough flows that the update gives back the burst's memory (index, rows, batch) once it has gone.
+    capture::CountingTrafficView counting;
+    table.SetView(&counting);
+    settings.idleseconds = 10000;
+    for (uint16_t port = 1; port <= 10000; ++port)
+        Packet(Datagram(17, 100, kA, kB, port, port));
+    table.Flush();
+    now = 5000;
+    Packet(Datagram(17, 100, kB, kA, 7, 7));
+    now = 12000;
+    table.UpdateTraffic();
+    ASSERT_EQ(table.RowCount(), 1u);
+    Packet(Datagram(17, 100, kB, kA, 7, 7));
+    Packet(Datagram(17, 100, kA, kB, 1, 1));
+    table.Flush();
+    EXPECT_EQ(counting.rows, 2);
+    ASSERT_EQ(table.RowCount(), 2u);
+    EXPECT_EQ(table.RowRecord(0).bytes, 200u);
+    EXPECT_EQ(table.RowPackets(0), 2u);
+    EXPECT_EQ(table.RowRecord(1).key.destinationAddress, traffic_test::AsStored(kB));
+    EXPECT_EQ(table.RowPackets(1), 1u);
 }
 
 TEST_F(TrafficFlowTable, UpdateWritesIntervalBytesAndRatesOnlyForRowsOfASecondOrMore) {

@@ -35,6 +35,8 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
 fi
 # Also a prefix of an earlier run, made before its look was part of it.
 [ -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] || brisklane_prefix_look
+# A display of one's own has a window manager; the virtual one has none.
+if [ "$headless" -eq 0 ]; then brisklane_prefix_window_manager yes; else brisklane_prefix_window_manager no; fi
 
 stop() {
     [ -n "${lookout:-}" ] && kill "$lookout" 2>/dev/null

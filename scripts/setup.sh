@@ -53,7 +53,8 @@ brisklane_wine_fonts=/usr/share/wine/fonts
 
 # Gives the current prefix the look of a Windows machine: Wine's fonts in its font folder, and window frames
 # and captions drawn by Wine itself, as Windows draws them, rather than by whatever window manager runs (on
-# a virtual display none does, and a window would have no caption at all).
+# a virtual display none does, and a window would have no caption at all). The prefix starts out set up for
+# a virtual display, where no window manager runs: see brisklane_prefix_window_manager.
 brisklane_prefix_look() {
     if [ ! -f "$brisklane_wine_fonts/tahoma.ttf" ]; then
         echo "setup: Wine's fonts are missing from $brisklane_wine_fonts (package fonts-wine)" >&2
@@ -62,6 +63,18 @@ brisklane_prefix_look() {
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
     cp "$brisklane_wine_fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/"
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    brisklane_prefix_window_manager no
+}
+
+# Tells Wine whether a window manager runs on the display (yes) or not (no). Without one, Wine must not
+# hand its windows to it: it would wait two seconds for the missing manager each time a window is hidden
+# or closed.
+brisklane_prefix_window_manager() {
+    if [ "$1" = yes ]; then
+        wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
+    else
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    fi
     wineserver -w
 }
 

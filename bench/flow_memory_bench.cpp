@@ -5,8 +5,8 @@
 //
 // The replay runs the capture path of the program (file reader, driver-format replay into a 1 MiB receive
 // buffer, record walk, flow table) on a simulated clock: 10 ms per receive, the periodic update once a
-// second, so a paced minute takes well under a second. The view keeps no rows, so that the heap measured
-// is the table's own (in the program the list view holds its texts besides).
+// second, so a paced minute takes well under a second. The view keeps no rows, as the program's owner-data
+// list view keeps none: the heap measured is the table's own.
 #include <malloc.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -22,7 +22,6 @@
 
 #include "capture/capture_pass.h"
 #include "capture/counting_traffic_view.h"
-#include "capture/name_cache.h"
 #include "capture/protocol_names.h"
 #include "capture/services_parser.h"
 #include "packet/capture_replay.h"
@@ -121,12 +120,11 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
     std::vector<uint8_t> buffer(kReceiveBufferBytes);
 
     capture::CountingTrafficView view;
-    CNSCashe names{ReverseLookup()};
     CServicesParser services("/nonexistent/services");
     capture::SettingsValues settings;
     settings.idleseconds = idleMilliseconds;
     uint32_t now = 0;
-    capture::FlowTable table({&view, [&now] { return now; }, &names, &services, &settings, nullptr});
+    capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
     const double emptyHeap = HeapInUse();
 
     uint32_t drainUntil = 0; // paced: the simulated time by which every row will have gone idle

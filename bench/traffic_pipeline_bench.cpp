@@ -17,7 +17,6 @@
 
 #include "capture/capture_pass.h"
 #include "capture/memory_traffic_view.h"
-#include "capture/name_cache.h"
 #include "capture/protocol_names.h"
 #include "capture/services_parser.h"
 #include "capture/traffic_counters.h"
@@ -51,12 +50,11 @@ PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer) {
     packetCount = 0;
     totalBytes = 0;
     capture::MemoryTrafficView view;
-    CNSCashe names{ReverseLookup()};
     CServicesParser services("/nonexistent/services");
     capture::SettingsValues settings;
     settings.idleseconds = 0xffffffffu;
     uint32_t now = 0;
-    capture::FlowTable table({&view, [&now] { return now; }, &names, &services, &settings, nullptr});
+    capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
     for (;;) {
         const packet::ReplayFill fill =
             replay.Fill(receiveBuffer.data(), kReceiveBufferBytes, packet::CaptureReplay::kAllDue);

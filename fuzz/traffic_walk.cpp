@@ -1,6 +1,6 @@
 // Fuzzes what the network controls: a receive buffer of driver records walked into the flow table, with
 // periodic updates and refreshes in between. Every read must stay inside the received bytes, and the
-// table, its view and the shared counters must agree afterwards.
+// table, its sorted list and the shared counters must agree afterwards.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,7 +8,6 @@
 
 #include "capture/capture_pass.h"
 #include "capture/memory_traffic_view.h"
-#include "capture/name_cache.h"
 #include "capture/services_parser.h"
 #include "capture/traffic_counters.h"
 
@@ -21,8 +20,9 @@ void Check(bool condition) {
 
 } // namespace
 
-// The first byte chooses the link header (bit 0: Token Ring), the filters (bits 1-3) and how often the
-// periodic update runs (bits 4-7); the rest is the receive buffer, walked in up to four receives.
+// The first byte chooses the link header (bit 0: Token Ring), the filters (bits 1-3), how often the
+// periodic update runs and the list's order (bits 4-7: bits 4-6 the column, bit 7 descending); the rest is
+// the receive buffer, walked in up to four receives.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1)
         return 0;
@@ -38,11 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.filtericmp = control >> 3 & 1;
     settings.idleseconds = 1500;
     capture::MemoryTrafficView view;
-    view.refuseRows = (control & 0xf0) == 0xf0;
-    CNSCashe names{ReverseLookup()};
     CServicesParser services("/nonexistent/services");
     uint32_t now = 0xfffff000; // the tick count wraps during the run
-    capture::FlowTable table({&view, [&now] { return now; }, &names, &services, &settings, nullptr});
+    capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
+    table.SortBy({control >> 4 & 7, (control & 0x80) != 0}); // columns 0 to 7
     const uint32_t linkHeader = capture::LinkHeaderLengthForMedium(control & 1);
 
     // The same bytes split into receives at a few places, as the library may hand them out.
@@ -59,16 +58,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     table.Flush();
 
     uint64_t packets = 0;
-    Check(view.rows.size() == table.RowCount());
-    for (size_t row = 0; row < table.RowCount(); ++row) {
-        Check(view.rows[row].record == &table.RowRecord(row));
-        Check(view.rows[row].cells[capture::kColumnBytes] == std::to_string(table.RowRecord(row).bytes));
+    Check(view.rows == table.RowCount());
+    for (size_t row = 0; row < table.RowCount(); ++row)
         packets += table.RowPackets(row);
-    }
-    Check(packets <= packetCount); // idle rows and refused rows take their datagrams with them
-    if (view.rows.empty() && packetCount == 0)
+    Check(packets <= packetCount); // idle rows take their datagrams with them
+    // The list holds the table's rows in its order, every cell readable.
+    uint64_t listed = 0;
+    uint64_t previous = 0;
+    size_t position = 0;
+    table.VisitList([&](const capture::FlowRow& row) {
+        const uint64_t key = capture::SortKey(row, table.Order().column);
+        Check(position == 0 || ((control & 0x80) != 0 ? key <= previous : key >= previous));
+        Check(capture::MemoryTrafficView::Cell(table, position, capture::kColumnBytes) ==
+              std::to_string(row.record.bytes));
+        previous = key;
+        listed += row.packets;
+        ++position;
+    });
+    Check(position == view.rows && listed == packets);
+    if (view.rows == 0 && packetCount == 0)
         Check(view.status.empty());
     table.Clear();
-    Check(view.rows.empty());
+    Check(view.rows == 0);
     return 0;
 }

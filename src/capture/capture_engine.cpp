@@ -87,7 +87,7 @@ int OpenAdapter(const char* adapterName) {
     return QueryLinkType();
 }
 
-// Gives back what a capture holds: packet object, adapter, batch window.
+// Gives back what a capture holds: packet object, adapter, refresh window.
 void ReleaseAdapter() {
     if (capturePacket != nullptr) {
         library->PacketFreePacket(capturePacket);
@@ -97,7 +97,7 @@ void ReleaseAdapter() {
         library->PacketCloseAdapter(captureAdapter);
         captureAdapter = nullptr;
     }
-    theTrafficList.ListView().CloseBatchWindow();
+    theTrafficList.ListView().CloseRefreshWindow();
 }
 
 unsigned int CaptureThreadProc(void*) {
@@ -156,7 +156,7 @@ int StartCapture(const char* adapterName) {
     totalBytes = 0;
     // Opened before the thread runs, so that the first datagrams are logged too.
     OpenLogFile("a+");
-    (void)theTrafficList.ListView().OpenBatchWindow();
+    (void)theTrafficList.ListView().OpenRefreshWindow();
     captureRunning = 1;
 
     // Started suspended: the thread object closes its own handle when the thread ends, so ours is a copy

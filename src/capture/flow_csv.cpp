@@ -9,18 +9,7 @@ namespace capture {
 
 namespace {
 
-uint32_t HostOrder32(uint32_t stored) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(&stored);
-    return static_cast<uint32_t>(bytes[0]) << 24 | static_cast<uint32_t>(bytes[1]) << 16 |
-           static_cast<uint32_t>(bytes[2]) << 8 | bytes[3];
-}
-
-uint16_t HostOrder16(uint16_t stored) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(&stored);
-    return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
-}
-
-auto SortKey(const FlowLine& line) {
+auto ReferenceOrder(const FlowLine& line) {
     return std::make_tuple(HostOrder32(line.key.sourceAddress), HostOrder32(line.key.destinationAddress),
                            HostOrder16(line.key.sourcePort), HostOrder16(line.key.destinationPort), line.key.protocol);
 }
@@ -29,7 +18,11 @@ auto SortKey(const FlowLine& line) {
 
 std::string FormatFlowCsv(std::vector<FlowLine> flows) {
     std::sort(flows.begin(), flows.end(),
-              [](const FlowLine& left, const FlowLine& right) { return SortKey(left) < SortKey(right); });
+              [](const FlowLine& left, const FlowLine& right) { return ReferenceOrder(left) < ReferenceOrder(right); });
+    return FormatFlowCsvInOrder(flows);
+}
+
+std::string FormatFlowCsvInOrder(const std::vector<FlowLine>& flows) {
     std::string text = "src,dst,sport,dport,proto,packets,bytes\n";
     for (const FlowLine& line : flows) {
         const uint32_t source = HostOrder32(line.key.sourceAddress);
@@ -49,6 +42,14 @@ std::vector<FlowLine> FlowLinesOf(const FlowTable& table) {
     lines.reserve(table.RowCount());
     for (std::size_t row = 0; row < table.RowCount(); ++row)
         lines.push_back({table.RowRecord(row).key, table.RowPackets(row), table.RowRecord(row).bytes});
+    return lines;
+}
+
+std::vector<FlowLine> FlowLinesInListOrder(const FlowTable& table) {
+    std::vector<FlowLine> lines;
+    table.VisitList([&lines](const FlowRow& row) {
+        lines.push_back({row.record.key, LoadCount(row.packets), LoadCount(row.record.bytes)});
+    });
     return lines;
 }
 

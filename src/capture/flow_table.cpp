@@ -6,9 +6,8 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <string>
 
-#include "capture/name_cache.h"
+#include "capture/name_resolver.h"
 #include "capture/protocol_names.h"
 #include "capture/record_walk.h"
 #include "capture/services_parser.h"
@@ -34,6 +33,13 @@ uint16_t SwapBytes(uint16_t value) {
 const char* Decimal(uint32_t value, char (&buffer)[12]) {
     *std::to_chars(buffer, buffer + 10, value).ptr = '\0';
     return buffer;
+}
+
+// Copies text into a cell's buffer, cut to its size.
+void CopyCell(const char* text, char* cell, std::size_t size) {
+    const std::size_t length = std::min(std::strlen(text), size - 1);
+    std::memcpy(cell, text, length);
+    cell[length] = '\0';
 }
 
 // A setting that the host's window may change while the capture thread reads it.
@@ -95,6 +101,7 @@ void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
     Add(packetCount, 1);
     Add(totalBytes, length - size);
     m_statusDirty = true;
+    m_changed = true;
 
     std::memcpy(&m_key.sourceAddress, datagram + 12, 4);
     std::memcpy(&m_key.destinationAddress, datagram + 16, 4);
@@ -110,19 +117,22 @@ void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
         AddRow(length);
         return;
     }
+    // Only this thread writes the counts: a load and a store are the whole update.
     FlowRow& flow = *found->second;
-    flow.record.bytes += length;
-    flow.record.lastSeen = Now();
-    ++flow.packets;
-    if (flow.shown && !flow.dirty) {
-        flow.dirty = true;
-        m_dirty.push_back(&flow);
-    }
+    StoreCount(flow.record.bytes, flow.record.bytes + length);
+    StoreCount(flow.record.lastSeen, Now());
+    StoreCount(flow.packets, flow.packets + 1);
 }
 
 int32_t FlowTable::FindRow() const {
     const auto found = m_index.find(m_key);
-    return found == m_index.end() ? -1 : found->second->row;
+    if (found == m_index.end())
+        return -1;
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_rows[row].get() == found->second)
+            return static_cast<int32_t>(row);
+    }
+    return -1;
 }
 
 void FlowTable::AddRow(uint32_t bytes) {
@@ -130,81 +140,41 @@ void FlowTable::AddRow(uint32_t bytes) {
     const uint32_t now = Now();
     flow->record = TrafficRecord{m_key, now, now, bytes, 0};
     flow->packets = 1;
-    flow->row = static_cast<int32_t>(m_rows.size());
     m_index.emplace(m_key, flow.get());
-    // The view gets the row, with its names, at the next refresh.
-    m_rows.push_back(std::move(flow));
+    {
+        const std::lock_guard lock(m_lock);
+        m_rows.push_back(std::move(flow));
+    }
+    // The names are wanted as soon as the flow is known; the list shows them when they arrive.
+    if (m_services.names != nullptr) {
+        m_services.names->Request(m_key.sourceAddress);
+        m_services.names->Request(m_key.destinationAddress);
+    }
 }
 
 const char* FlowTable::PortText(uint16_t portNetworkOrder, uint8_t protocol, char (&buffer)[12]) const {
     const uint16_t port = SwapBytes(portNetworkOrder);
-    if (const char* name = m_services.services->Lookup(port, protocol))
-        return name;
+    if (m_services.services != nullptr) {
+        if (const char* name = m_services.services->Lookup(port, protocol))
+            return name;
+    }
     return Decimal(port, buffer);
 }
 
-void FlowTable::QueueNewRows() {
-    char bytes[12];
-    char sourcePort[12];
-    char destinationPort[12];
-    for (std::size_t i = m_firstUnshown; i < m_rows.size(); ++i) {
-        TrafficRecord& record = m_rows[i]->record;
-        // The resolver's text lasts only until its next call, so the source host is copied first.
-        const std::string sourceHost = m_services.names->Resolve(record.key.sourceAddress);
-        const char* const texts[6] = {sourceHost.c_str(),
-                                      m_services.names->Resolve(record.key.destinationAddress),
-                                      protocolNames[record.key.protocol],
-                                      Decimal(record.bytes, bytes),
-                                      PortText(record.key.sourcePort, record.key.protocol, sourcePort),
-                                      PortText(record.key.destinationPort, record.key.protocol, destinationPort)};
-        m_batch.AppendRow(&record, texts);
-    }
-}
-
-void FlowTable::SendBatch() {
-    if (!m_batch.Empty())
-        m_services.view->Apply(m_batch);
-}
-
 void FlowTable::Flush() {
-    // Nothing to show: nothing is touched, so a reader of an idle table never meets a write.
-    if (m_dirty.empty() && m_firstUnshown == m_rows.size() && !m_statusDirty)
+    if (!m_changed && !m_statusDirty)
         return;
-    m_batch.Clear();
-    char number[12];
-    for (FlowRow* flow : m_dirty) {
-        flow->dirty = false;
-        m_batch.SetCell(flow->row, kColumnBytes, Decimal(flow->record.bytes, number));
-    }
-    m_dirty.clear();
-    const std::size_t firstNew = m_firstUnshown;
-    QueueNewRows();
+    const char* status = nullptr;
     if (m_statusDirty) {
         std::snprintf(m_text, sizeof m_text, "All packets: %u     Total bytes: %u",
                       static_cast<unsigned>(packetCount.load(std::memory_order_relaxed)),
                       static_cast<unsigned>(totalBytes.load(std::memory_order_relaxed)));
-        m_batch.SetStatus(m_text);
+        status = m_text;
         m_statusDirty = false;
     }
-    SendBatch();
-
-    // Rows the view refused are dropped; a later datagram of the flow starts it again.
-    std::vector<std::unique_ptr<FlowRow>> refused;
-    std::size_t kept = firstNew;
-    for (std::size_t i = firstNew; i < m_rows.size(); ++i) {
-        const std::size_t appended = i - firstNew;
-        const bool shown = appended >= m_batch.appendedRows.size() || m_batch.appendedRows[appended] >= 0;
-        if (!shown) {
-            refused.push_back(std::move(m_rows[i]));
-            continue;
-        }
-        m_rows[i]->shown = true;
-        m_rows[i]->row = static_cast<int32_t>(kept);
-        m_rows[kept++] = std::move(m_rows[i]);
-    }
-    m_rows.resize(kept);
-    ForgetRows(refused);
-    m_firstUnshown = m_rows.size();
+    m_changed = false;
+    if (m_services.view != nullptr)
+        m_services.view->Refresh(*this, status);
     m_lastRefresh = Now();
 }
 
@@ -213,51 +183,48 @@ void FlowTable::FlushIfDue(bool idle) {
         Flush();
 }
 
-void FlowTable::ForgetRows(const std::vector<std::unique_ptr<FlowRow>>& gone) {
-    for (const std::unique_ptr<FlowRow>& flow : gone)
-        m_index.erase(flow->record.key);
-}
-
-void FlowTable::UpdateTraffic() {
-    Flush();
-    m_batch.Clear();
-    const uint32_t idleLimit = m_services.settings->idleseconds;
-    const uint32_t now = Now();
-    std::vector<std::unique_ptr<FlowRow>> idle;
+template <class Gone>
+void FlowTable::RemoveRows(Gone gone) {
     std::size_t kept = 0;
-    char number[12];
-    // Row numbers in the batch are those at the moment of each change: a deleted row's successors have
-    // moved up by then, so a surviving row's number is the count of rows kept before it.
     for (std::unique_ptr<FlowRow>& flow : m_rows) {
-        TrafficRecord& record = flow->record;
-        if (now - record.lastSeen > idleLimit) {
-            m_batch.DeleteRow(static_cast<int32_t>(kept));
-            idle.push_back(std::move(flow));
+        if (gone(*flow)) {
+            m_index.erase(flow->record.key);
+            flow->gone = true;
+            m_gone.push_back(std::move(flow));
+            m_changed = true;
             continue;
         }
-        const uint32_t interval = record.bytes - record.bytesAtUpdate;
-        if (!flow->intervalShown || flow->interval != interval) {
-            m_batch.SetCell(static_cast<int32_t>(kept), kColumnIntervalBytes, Decimal(interval, number));
-            flow->interval = interval;
-            flow->intervalShown = true;
-        }
-        record.bytesAtUpdate = record.bytes;
-        if (record.lastSeen > record.firstSeen) {
-            const uint32_t span = (record.lastSeen - record.firstSeen) / 1000;
-            if (span != 0 && (!flow->rateShown || flow->rate != record.bytes / span)) {
-                flow->rate = record.bytes / span;
-                flow->rateShown = true;
-                m_batch.SetCell(static_cast<int32_t>(kept), kColumnAverageRate, Decimal(flow->rate, number));
-            }
-        }
-        flow->row = static_cast<int32_t>(kept);
         m_rows[kept++] = std::move(flow);
     }
     m_rows.resize(kept);
-    m_firstUnshown = kept;
-    SendBatch();
-    // The view let go of the records with the rows; now they may go.
-    ForgetRows(idle);
+}
+
+void FlowTable::UpdateTraffic() {
+    const uint32_t idleLimit = m_services.settings->idleseconds;
+    const uint32_t now = Now();
+    {
+        const std::lock_guard lock(m_lock);
+        RemoveRows([&](FlowRow& flow) {
+            TrafficRecord& record = flow.record;
+            if (now - record.lastSeen > idleLimit)
+                return true;
+            const uint32_t interval = record.bytes - record.bytesAtUpdate;
+            m_changed = m_changed || !flow.intervalShown || flow.interval != interval;
+            flow.interval = interval;
+            flow.intervalShown = true;
+            record.bytesAtUpdate = record.bytes;
+            if (record.lastSeen > record.firstSeen) {
+                const uint32_t span = (record.lastSeen - record.firstSeen) / 1000;
+                if (span != 0) {
+                    m_changed = m_changed || !flow.rateShown || flow.rate != record.bytes / span;
+                    flow.rate = record.bytes / span;
+                    flow.rateShown = true;
+                }
+            }
+            return false;
+        });
+    }
+    Flush();
     ReleaseSpareCapacity();
 
     const uint32_t later = Now();
@@ -279,47 +246,130 @@ void FlowTable::ReleaseSpareCapacity() {
     // would hold the burst's memory for the rest of the capture, so what is far beyond the rows left is
     // given back; a quarter of it in use keeps this from happening again at the next update.
     constexpr std::size_t kSmallRows = 1024;
+    const std::lock_guard lock(m_lock);
     const std::size_t needed = std::max(m_rows.size(), kSmallRows);
     if (m_rows.capacity() > 4 * needed)
         m_rows.shrink_to_fit();
-    if (m_dirty.capacity() > 4 * needed)
-        std::vector<FlowRow*>().swap(m_dirty);
+    if (m_gone.empty() && m_gone.capacity() > 4 * needed)
+        std::vector<std::unique_ptr<FlowRow>>().swap(m_gone);
     if (m_index.bucket_count() > 4 * needed)
         m_index.rehash(0);
-    // The batch of one refresh can hold a whole burst of new rows; the next refresh builds its own. Moved
-    // into a local, its buffers go with it (a string's move assignment may keep the old buffer).
-    ViewBatch released(std::move(m_batch));
-    m_batch.Clear();
 }
 
 void FlowTable::RemoveProtocol(uint8_t protocol) {
-    Flush();
-    m_batch.Clear();
-    std::vector<std::unique_ptr<FlowRow>> removed;
-    std::size_t kept = 0;
-    for (std::unique_ptr<FlowRow>& flow : m_rows) {
-        if (flow->record.key.protocol == protocol) {
-            m_batch.DeleteRow(static_cast<int32_t>(kept));
-            removed.push_back(std::move(flow));
-            continue;
-        }
-        flow->row = static_cast<int32_t>(kept);
-        m_rows[kept++] = std::move(flow);
+    {
+        const std::lock_guard lock(m_lock);
+        RemoveRows([protocol](const FlowRow& flow) { return flow.record.key.protocol == protocol; });
     }
-    m_rows.resize(kept);
-    m_firstUnshown = kept;
-    SendBatch();
-    ForgetRows(removed);
+    Flush();
 }
 
 void FlowTable::Clear() {
-    m_batch.Clear();
-    m_batch.DeleteAllRows();
-    SendBatch();
-    m_dirty.clear();
-    m_index.clear();
-    m_rows.clear();
-    m_firstUnshown = 0;
+    {
+        const std::lock_guard lock(m_lock);
+        m_list.clear();
+        m_gone.clear();
+        m_rows.clear();
+        m_index.clear();
+    }
+    m_changed = false;
+    if (m_services.view != nullptr)
+        m_services.view->Refresh(*this, nullptr);
+}
+
+void FlowTable::SortBy(ListOrder order) {
+    const std::lock_guard lock(m_lock);
+    m_order = order;
+}
+
+ListOrder FlowTable::Order() const {
+    const std::lock_guard lock(m_lock);
+    return m_order;
+}
+
+std::size_t FlowTable::Reorder(std::vector<int32_t>* selected) {
+    const std::lock_guard lock(m_lock);
+    std::vector<const FlowRow*> selectedRows;
+    if (selected != nullptr) {
+        for (int32_t position : *selected) {
+            const bool shown = position >= 0 && static_cast<std::size_t>(position) < m_list.size();
+            selectedRows.push_back(shown && !m_list[position]->gone ? m_list[position] : nullptr);
+        }
+    }
+    m_list = OrderRows(m_rows, m_order);
+    // Nothing refers to the removed rows any more.
+    m_gone.clear();
+    if (selected != nullptr) {
+        std::unordered_map<const FlowRow*, int32_t> positions;
+        for (const FlowRow* row : selectedRows) {
+            if (row != nullptr)
+                positions.emplace(row, -1);
+        }
+        for (std::size_t position = 0; position < m_list.size() && !positions.empty(); ++position) {
+            const auto found = positions.find(m_list[position]);
+            if (found != positions.end())
+                found->second = static_cast<int32_t>(position);
+        }
+        for (std::size_t i = 0; i < selectedRows.size(); ++i)
+            (*selected)[i] = selectedRows[i] != nullptr ? positions.at(selectedRows[i]) : -1;
+    }
+    return m_list.size();
+}
+
+bool FlowTable::CellText(std::size_t position, int32_t column, char* text, std::size_t size) const {
+    if (size == 0)
+        return false;
+    const std::lock_guard lock(m_lock);
+    if (position >= m_list.size()) {
+        text[0] = '\0';
+        return false;
+    }
+    const FlowRow& row = *m_list[position];
+    const FlowKey& key = row.record.key;
+    char number[12];
+    switch (column) {
+    case kColumnSourceHost:
+    case kColumnDestinationHost: {
+        const uint32_t address = column == kColumnSourceHost ? key.sourceAddress : key.destinationAddress;
+        if (m_services.names != nullptr) {
+            m_services.names->Text(address, text, size);
+        } else {
+            char quad[16];
+            FormatDottedQuad(address, quad);
+            CopyCell(quad, text, size);
+        }
+        return true;
+    }
+    case kColumnSourcePort:
+        CopyCell(PortText(key.sourcePort, key.protocol, number), text, size);
+        return true;
+    case kColumnDestinationPort:
+        CopyCell(PortText(key.destinationPort, key.protocol, number), text, size);
+        return true;
+    case kColumnProtocol:
+        CopyCell(protocolNames[key.protocol], text, size);
+        return true;
+    case kColumnBytes:
+        CopyCell(Decimal(LoadCount(row.record.bytes), number), text, size);
+        return true;
+    case kColumnIntervalBytes:
+        CopyCell(row.intervalShown ? Decimal(row.interval, number) : "", text, size);
+        return true;
+    case kColumnAverageRate:
+        CopyCell(row.rateShown ? Decimal(row.rate, number) : "", text, size);
+        return true;
+    default:
+        text[0] = '\0';
+        return false;
+    }
+}
+
+void FlowTable::VisitList(const std::function<void(const FlowRow&)>& visit) const {
+    const std::lock_guard lock(m_lock);
+    for (const FlowRow* row : m_list) {
+        if (!row->gone)
+            visit(*row);
+    }
 }
 
 } // namespace capture

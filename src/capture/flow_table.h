@@ -1,52 +1,25 @@
-// The flow table behind the traffic list: counts IPv4 datagrams per flow, keeps the shared totals, and
-// shows its rows on a traffic view, batching the changes into a few refreshes a second.
+// The flow table behind the traffic list: counts IPv4 datagrams per flow and keeps the shared totals. It is
+// the one store of the list's rows: the list view asks it for the cells it shows, in the order the list is
+// sorted by.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <unordered_map>
 #include <vector>
 
+#include "capture/flow_order.h"
 #include "capture/settings_values.h"
 #include "capture/traffic_view.h"
 
-class CNSCashe;
 class CServicesParser;
 
 namespace capture {
 
-// Identifies a flow; compared as one block of 16 bytes. Addresses and ports in network byte order.
-struct FlowKey {
-    uint32_t sourceAddress;      // IP header bytes 12..15
-    uint32_t destinationAddress; // IP header bytes 16..19
-    uint16_t sourcePort;         // first 16-bit word after the 20-byte IP header
-    uint16_t destinationPort;    // second 16-bit word after it
-    uint8_t protocol;            // IP header byte 9
-    uint8_t zero[3];             // always 0
-};
-static_assert(sizeof(FlowKey) == 16);
-static_assert(offsetof(FlowKey, destinationAddress) == 4 && offsetof(FlowKey, sourcePort) == 8);
-static_assert(offsetof(FlowKey, destinationPort) == 10 && offsetof(FlowKey, protocol) == 12);
-
-bool operator==(const FlowKey& left, const FlowKey& right);
-
-struct FlowKeyHash {
-    std::size_t operator()(const FlowKey& key) const;
-};
-
-// One per row, the row's item data. Ticks are milliseconds, compared in 32-bit unsigned arithmetic.
-struct TrafficRecord {
-    FlowKey key;
-    uint32_t lastSeen;
-    uint32_t firstSeen;
-    uint32_t bytes;         // sum of the IP total lengths of the flow's datagrams
-    uint32_t bytesAtUpdate; // bytes at the last periodic update
-};
-static_assert(sizeof(TrafficRecord) == 32);
-static_assert(offsetof(TrafficRecord, lastSeen) == 16 && offsetof(TrafficRecord, firstSeen) == 20);
-static_assert(offsetof(TrafficRecord, bytes) == 24 && offsetof(TrafficRecord, bytesAtUpdate) == 28);
+class HostNames;
 
 // Where counted datagrams are logged.
 class DatagramLog {
@@ -64,12 +37,16 @@ using TickClock = std::function<uint32_t()>;
 struct FlowTableServices {
     TrafficView* view = nullptr;
     TickClock clock;
-    CNSCashe* names = nullptr;
+    HostNames* names = nullptr; // none: the host columns show dotted quads
     CServicesParser* services = nullptr;
     const SettingsValues* settings = nullptr;
     DatagramLog* log = nullptr; // none: nothing is logged
 };
 
+// Two threads meet here. The capture thread counts, adds and removes rows and runs the periodic update; the
+// thread that shows the list reorders it and reads its cells. Rows are added and removed under the table's
+// lock; a row's counts change without it, as single atomic words. A removed row is freed only once the list
+// has let go of it, at the next Reorder.
 class FlowTable {
 public:
     // Shortest time between two refreshes of the view while datagrams keep coming.
@@ -83,6 +60,10 @@ public:
     void SetView(TrafficView* view) { m_services.view = view; }
     void SetClock(TickClock clock) { m_services.clock = std::move(clock); }
     void SetLog(DatagramLog* log) { m_services.log = log; }
+    // Only while no capture runs.
+    void SetNames(HostNames* names) { m_services.names = names; }
+
+    // ---- The capture thread's side ----
 
     // Counts one IPv4 datagram with a 20-byte header, of which captured bytes are present (fewer than
     // kDatagramBytesNeeded, 24: ignored). A datagram longer than what was captured counts by its total length.
@@ -101,17 +82,33 @@ public:
     // The fixed header size of a protocol: 40 TCP, 28 UDP and IGMP, 20 IP in IP, 0 for any other.
     static uint32_t HeaderSize(uint8_t protocol);
 
-    // Brings the view up to date with every count so far.
+    // Has the view refresh when anything changed since its last refresh.
     void Flush();
     // Flush when the network is idle, or when the last refresh is kRefreshMilliseconds old.
     void FlushIfDue(bool idle);
 
-    // The rows in list order, for readers that need more than the view shows. Counts are exact once the
-    // table has been flushed.
+    // The rows in the order their flows arrived, for the capture thread and for readers once it has ended.
     std::size_t RowCount() const { return m_rows.size(); }
     const TrafficRecord& RowRecord(std::size_t row) const { return m_rows[row]->record; }
     // Datagrams counted in the row (not a column of the list).
     uint32_t RowPackets(std::size_t row) const { return m_rows[row]->packets; }
+
+    // ---- The list's side, on the thread that shows it ----
+
+    // The list's order from the next Reorder on.
+    void SortBy(ListOrder order);
+    ListOrder Order() const;
+
+    // Brings the list up to date: flows that arrived join it, rows that went leave it (and are freed), and
+    // the rows are sorted again. selected: positions in the list before, replaced by the positions of the
+    // same flows after (-1 for those that left). Returns the list's row count.
+    std::size_t Reorder(std::vector<int32_t>* selected = nullptr);
+
+    // The text of a cell of the list; false (and an empty text) when the list has no such row.
+    bool CellText(std::size_t position, int32_t column, char* text, std::size_t size) const;
+
+    // Calls visit for every row of the list that is still in the table, in the list's order.
+    void VisitList(const std::function<void(const FlowRow&)>& visit) const;
 
 protected:
     // The row of m_key, or -1.
@@ -123,36 +120,24 @@ protected:
     char m_text[300] = {};
 
 private:
-    struct FlowRow {
-        TrafficRecord record;
-        uint32_t packets = 0;
-        int32_t row = 0;    // index in m_rows, which is the list's row order
-        bool shown = false; // the view has the row
-        bool dirty = false; // the bytes column of a shown row is behind
-        // What the interval and rate columns show, so that an unchanged value is not sent again.
-        bool intervalShown = false;
-        bool rateShown = false;
-        uint32_t interval = 0;
-        uint32_t rate = 0;
-    };
-
     uint32_t Now() const { return m_services.clock(); }
-    void QueueNewRows();
-    void SendBatch();
-    // Takes rows out of the index; their records go with the vector.
-    void ForgetRows(const std::vector<std::unique_ptr<FlowRow>>& gone);
+    // Moves the rows for which gone() holds out of the table, under the lock.
+    template <class Gone>
+    void RemoveRows(Gone gone);
     // Gives back memory held from a time with many more rows than now.
     void ReleaseSpareCapacity();
     const char* PortText(uint16_t portNetworkOrder, uint8_t protocol, char (&buffer)[12]) const;
 
     FlowTableServices m_services;
-    std::vector<std::unique_ptr<FlowRow>> m_rows;
-    std::unordered_map<FlowKey, FlowRow*, FlowKeyHash> m_index;
-    std::vector<FlowRow*> m_dirty;
-    std::size_t m_firstUnshown = 0; // rows from here on are not in the view yet
+    mutable std::mutex m_lock;                    // guards the structure of m_rows, m_gone, m_list and m_order
+    std::vector<std::unique_ptr<FlowRow>> m_rows; // in arrival order; the capture thread reads it unlocked
+    std::vector<std::unique_ptr<FlowRow>> m_gone; // removed, possibly still in m_list
+    std::vector<FlowRow*> m_list;                 // the list's rows, as of the last Reorder
+    ListOrder m_order;
+    std::unordered_map<FlowKey, FlowRow*, FlowKeyHash> m_index; // the capture thread's alone
+    bool m_changed = false;                                     // rows or counts changed since the last refresh
     bool m_statusDirty = false;
     uint32_t m_lastRefresh = 0;
-    ViewBatch m_batch;
 };
 
 } // namespace capture

@@ -1,54 +1,36 @@
-// The traffic list's rows and status text kept in memory: the view of tests, fuzzing and benchmarks.
+// The traffic list's view kept in memory: the view of tests, fuzzing and benchmarks. Like the program's list
+// view it holds no rows: each refresh reorders the table's list, and cells are read from the table.
 #pragma once
 
-#include <array>
+#include <cstddef>
 #include <string>
 #include <vector>
 
-#include "capture/traffic_view.h"
+#include "capture/flow_table.h"
 
 namespace capture {
 
-class MemoryTrafficView final : public TrafficView, private ViewTarget {
+class MemoryTrafficView final : public TrafficView {
 public:
-    struct Row {
-        TrafficRecord* record = nullptr;
-        std::array<std::string, kTrafficColumnCount> cells;
-    };
+    std::size_t rows = 0;          // the list's rows as of the last refresh
+    std::string status;            // the last totals line
+    int refreshes = 0;             // refreshes asked for by the table
+    std::vector<int32_t> selected; // selected positions, carried across refreshes as a list view's are
 
-    std::vector<Row> rows;
-    std::string status;
-    int redraws = 0;         // repaints with the background erased
-    int batches = 0;         // batches applied
-    bool refuseRows = false; // insertions fail while set, as in a list view out of memory
-
-    void Apply(ViewBatch& batch) override {
-        ++batches;
-        ApplyBatch(batch, *this);
+    void Refresh(FlowTable& table, const char* statusText) override {
+        ++refreshes;
+        rows = table.Reorder(&selected);
+        std::erase(selected, -1);
+        if (statusText != nullptr)
+            status = statusText;
     }
 
-private:
-    int32_t RowCount() override { return static_cast<int32_t>(rows.size()); }
-    int32_t InsertRow(int32_t index, const char* text, TrafficRecord* record) override {
-        if (refuseRows || index < 0 || index > RowCount())
-            return -1;
-        Row row;
-        row.record = record;
-        row.cells[kColumnSourceHost] = text;
-        rows.insert(rows.begin() + index, std::move(row));
-        return index;
+    // A cell as the list would show it now.
+    static std::string Cell(const FlowTable& table, std::size_t row, int32_t column) {
+        char text[300];
+        (void)table.CellText(row, column, text, sizeof text);
+        return text;
     }
-    void SetCell(int32_t row, int32_t column, const char* text) override {
-        if (row >= 0 && row < RowCount() && column >= 0 && column < kTrafficColumnCount)
-            rows[static_cast<size_t>(row)].cells[static_cast<size_t>(column)] = text;
-    }
-    void DeleteRow(int32_t row) override {
-        if (row >= 0 && row < RowCount())
-            rows.erase(rows.begin() + row);
-    }
-    void DeleteAllRows() override { rows.clear(); }
-    void RedrawAll() override { ++redraws; }
-    void SetStatus(const char* text) override { status = text; }
 };
 
 } // namespace capture

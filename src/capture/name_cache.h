@@ -35,6 +35,7 @@ public:
 
     // Switches lookups on (non-zero) or off; returns the previous state. The cache is kept either way.
     int SetEnabled(int enabled);
+    bool Enabled() const { return m_enabled.load(std::memory_order_relaxed) != 0; }
 
 private:
     struct HostEntry {

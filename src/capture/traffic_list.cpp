@@ -18,13 +18,19 @@ uint32_t TickCount() {
 // Built before the other capture globals: only their addresses are taken here.
 CTrafficList::CTrafficList()
     : capture::FlowTable(
-          capture::FlowTableServices{nullptr, TickCount, &theNameCache, &theServicesParser, &theSettings, nullptr}) {
+          capture::FlowTableServices{nullptr, TickCount, nullptr, &theServicesParser, &theSettings, nullptr}),
+      m_cacheNames(theNameCache, capture::NameResolver::Mode::OnCallersThread) {
     FillUnknownProtocolNames();
     SetView(&m_listView);
+    SetNames(&m_cacheNames);
     SetLog(&m_log);
 }
 
 CTrafficList::~CTrafficList() = default;
+
+void CTrafficList::UseNames(capture::HostNames* names) {
+    SetNames(names != nullptr ? names : &m_cacheNames);
+}
 
 bool CTrafficList::ProgramLog::IsOpen() const {
     return logFile.IsOpen();

@@ -6,6 +6,7 @@
 
 #include "capture/flow_table.h"
 #include "capture/list_view_view.h"
+#include "capture/name_resolver.h"
 #include "capture/traffic_counters.h"
 
 class CTrafficList : public capture::FlowTable {
@@ -17,6 +18,13 @@ public:
     // The view over the host's windows (the table's view unless a test put another in its place).
     capture::ListViewTrafficView& ListView() { return m_listView; }
 
+    // Where the host columns get their names: by default theNameCache, looked up on the capture thread as
+    // each flow appears; a host may give a resolver of its own (null: the default again). Only while no
+    // capture runs.
+    void UseNames(capture::HostNames* names);
+    // The default names, over theNameCache.
+    capture::NameResolver& CacheNames() { return m_cacheNames; }
+
 private:
     class ProgramLog final : public capture::DatagramLog {
     public:
@@ -25,6 +33,7 @@ private:
     };
 
     capture::ListViewTrafficView m_listView;
+    capture::NameResolver m_cacheNames;
     ProgramLog m_log;
 };
 

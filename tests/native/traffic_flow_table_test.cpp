@@ -1,12 +1,12 @@
 // The flow table: what counts and how much, the rows and their columns, idle removal and rates, the
-// shared counters, and the batched refreshes of the view.
+// shared counters, the refreshes of the view, and the list's order.
 #include "capture/flow_table.h"
 
 #include <gtest/gtest.h>
 
 #include "capture/counting_traffic_view.h"
 #include "capture/memory_traffic_view.h"
-#include "capture/name_cache.h"
+#include "capture/name_resolver.h"
 #include "capture/protocol_names.h"
 #include "capture/services_parser.h"
 #include "capture/traffic_counters.h"
@@ -47,8 +47,8 @@ protected:
               name = found->second;
               return true;
           }),
-          services("/nonexistent/services"),
-          table(capture::FlowTableServices{&view, [this] { return now; }, &names, &services, &settings, &log}) {
+          resolver(names, capture::NameResolver::Mode::OnCallersThread), services("/nonexistent/services"),
+          table(capture::FlowTableServices{&view, [this] { return now; }, &resolver, &services, &settings, &log}) {
         FillUnknownProtocolNames();
         ResetCounters();
     }
@@ -66,12 +66,20 @@ protected:
 
     void Packet(const Bytes& datagram) { table.OnPacket(datagram.data(), static_cast<uint32_t>(datagram.size())); }
 
-    const MemoryTrafficView::Row& RowOf(size_t index) { return view.rows.at(index); }
+    std::string Cell(size_t row, int32_t column) const { return MemoryTrafficView::Cell(table, row, column); }
+    // One column of the whole list, top to bottom.
+    std::vector<std::string> Column(int32_t column) const {
+        std::vector<std::string> cells;
+        for (size_t row = 0; row < view.rows; ++row)
+            cells.push_back(Cell(row, column));
+        return cells;
+    }
 
     uint32_t now = 1000;
     std::map<uint32_t, std::string> hostNames; // by address as stored in the header
     capture::SettingsValues settings;
     CNSCashe names;
+    capture::NameResolver resolver;
     CServicesParser services;
     RecordingLog log;
     MemoryTrafficView view;
@@ -93,7 +101,7 @@ TEST_F(TrafficFlowTable, DatagramsNotLongerThanTheirFixedHeaderLeaveNoTrace) {
         table.Flush();
         EXPECT_EQ(packetCount, 0u);
         EXPECT_EQ(totalBytes, 0u);
-        EXPECT_TRUE(view.rows.empty());
+        EXPECT_EQ(view.rows, 0u);
         EXPECT_TRUE(log.entries.empty());
     }
 }
@@ -117,9 +125,9 @@ TEST_F(TrafficFlowTable, CountsPayloadInTotalsAndWholeLengthInTheRow) {
         table.Flush();
         EXPECT_EQ(packetCount, row + 1);
         EXPECT_EQ(totalBytes, expectedTotal);
-        ASSERT_EQ(view.rows.size(), row + 1);
-        EXPECT_EQ(RowOf(row).cells[capture::kColumnBytes], std::to_string(c.length));
-        EXPECT_EQ(RowOf(row).cells[capture::kColumnProtocol], c.protocolName);
+        ASSERT_EQ(view.rows, row + 1);
+        EXPECT_EQ(Cell(row, capture::kColumnBytes), std::to_string(c.length));
+        EXPECT_EQ(Cell(row, capture::kColumnProtocol), c.protocolName);
         EXPECT_EQ(FlowTable::HeaderSize(c.protocol), c.length - c.payload);
         EXPECT_EQ(log.entries.back().headerSize, c.length - c.payload);
         ++row;
@@ -132,20 +140,18 @@ TEST_F(TrafficFlowTable, RowShowsHostsPortsAndAccumulatesItsFlow) {
     Packet(Datagram(6, 1500, kA, kB, 80, 1025));
     Packet(Datagram(6, 100, kB, kA, 1025, 80)); // the other direction is a row of its own
     table.Flush();
-    ASSERT_EQ(view.rows.size(), 2u);
-    const auto& first = RowOf(0).cells;
-    EXPECT_EQ(first[0], "10.0.0.1");
-    EXPECT_EQ(first[1], "80");
-    EXPECT_EQ(first[2], "10.0.0.2");
-    EXPECT_EQ(first[3], "1025");
-    EXPECT_EQ(first[4], "TCP");
-    EXPECT_EQ(first[5], "3000");
-    EXPECT_EQ(first[6], "");
-    EXPECT_EQ(first[7], "");
-    EXPECT_EQ(RowOf(1).cells[5], "100");
+    ASSERT_EQ(view.rows, 2u);
+    const std::vector<std::string> first = {"10.0.0.1", "80", "10.0.0.2", "1025", "TCP", "3000", "", ""};
+    for (int32_t column = 0; column < capture::kTrafficColumnCount; ++column)
+        EXPECT_EQ(Cell(0, column), first[column]) << column;
+    EXPECT_EQ(Cell(1, 5), "100");
     EXPECT_EQ(table.RowPackets(0), 2u);
     EXPECT_EQ(table.RowRecord(0).bytes, 3000u);
-    EXPECT_EQ(RowOf(0).record, &table.RowRecord(0)) << "the row's item data is its record";
+    char text[4] = "xyz";
+    EXPECT_FALSE(table.CellText(2, 0, text, sizeof text)) << "no third row";
+    EXPECT_STREQ(text, "");
+    EXPECT_TRUE(table.CellText(0, 0, text, sizeof text));
+    EXPECT_STREQ(text, "10.") << "cut to the cell's buffer";
 }
 
 TEST_F(TrafficFlowTable, PortColumnsShowServiceNamesWhenLookupsAreOn) {
@@ -154,9 +160,9 @@ TEST_F(TrafficFlowTable, PortColumnsShowServiceNamesWhenLookupsAreOn) {
     Packet(Datagram(6, 100, kA, kB, 80, 1025));
     Packet(Datagram(17, 100, kA, kB, 80, 1025));
     table.Flush();
-    EXPECT_EQ(RowOf(0).cells[1], "http");
-    EXPECT_EQ(RowOf(0).cells[3], "1025");
-    EXPECT_EQ(RowOf(1).cells[1], "80") << "the service is TCP only";
+    EXPECT_EQ(Cell(0, 1), "http");
+    EXPECT_EQ(Cell(0, 3), "1025");
+    EXPECT_EQ(Cell(1, 1), "80") << "the service is TCP only";
 }
 
 TEST_F(TrafficFlowTable, IcmpRowsAreKeyedByTypeCodeAndChecksum) {
@@ -165,10 +171,10 @@ TEST_F(TrafficFlowTable, IcmpRowsAreKeyedByTypeCodeAndChecksum) {
     Packet(Datagram(1, 84, kA, kB, 0x0800, 0x1111));
     table.Flush();
     EXPECT_EQ(totalBytes, 3u * 84u);
-    ASSERT_EQ(view.rows.size(), 2u);
-    EXPECT_EQ(RowOf(0).cells[1], "2048");
-    EXPECT_EQ(RowOf(0).cells[3], "4369");
-    EXPECT_EQ(RowOf(0).cells[5], "168");
+    ASSERT_EQ(view.rows, 2u);
+    EXPECT_EQ(Cell(0, 1), "2048");
+    EXPECT_EQ(Cell(0, 3), "4369");
+    EXPECT_EQ(Cell(0, 5), "168");
     const capture::FlowKey key = table.RowRecord(1).key;
     EXPECT_EQ(key.sourcePort, 0x0008) << "network byte order";
     EXPECT_EQ(key.destinationPort, 0x2222);
@@ -198,9 +204,9 @@ TEST_F(TrafficFlowTable, ProtocolFiltersDropTheirProtocolEntirely) {
         table.Flush();
         EXPECT_EQ(packetCount, 2u);
         EXPECT_EQ(log.entries.size(), 2u);
-        ASSERT_EQ(view.rows.size(), 2u);
-        for (const auto& row : view.rows)
-            EXPECT_NE(row.record->key.protocol, c.dropped);
+        ASSERT_EQ(view.rows, 2u);
+        for (size_t row = 0; row < table.RowCount(); ++row)
+            EXPECT_NE(table.RowRecord(row).key.protocol, c.dropped);
     }
 }
 
@@ -208,7 +214,7 @@ TEST_F(TrafficFlowTable, TruncatedDatagramCountsByTotalLengthAndLogsWhatWasCaptu
     Packet(Datagram(6, 1500, kA, kB, 80, 1025, 82));
     table.Flush();
     EXPECT_EQ(totalBytes, 1460u);
-    EXPECT_EQ(RowOf(0).cells[5], "1500");
+    EXPECT_EQ(Cell(0, 5), "1500");
     ASSERT_EQ(log.entries.size(), 1u);
     EXPECT_EQ(log.entries[0].length, 1500u);
     EXPECT_EQ(log.entries[0].captured, 82u);
@@ -229,17 +235,16 @@ TEST_F(TrafficFlowTable, IdleRowsGoAfterMoreThanTheIdleTime) {
     Packet(Datagram(17, 100, kA, kB, 3, 3)); // seen at 1002
     now = 11001;                             // 10,001, 10,000 and 9,999 ms later
     table.UpdateTraffic();
-    ASSERT_EQ(view.rows.size(), 2u);
-    EXPECT_EQ(RowOf(0).cells[1], "2");
-    EXPECT_EQ(RowOf(1).cells[1], "3");
+    ASSERT_EQ(view.rows, 2u);
+    EXPECT_EQ(Cell(0, 1), "2");
+    EXPECT_EQ(Cell(1, 1), "3");
     EXPECT_EQ(table.RowCount(), 2u);
-    EXPECT_EQ(RowOf(1).record, &table.RowRecord(1));
     // The flow that went starts afresh with its next datagram, at the end.
     Packet(Datagram(17, 100, kA, kB, 1, 1));
     table.Flush();
-    ASSERT_EQ(view.rows.size(), 3u);
-    EXPECT_EQ(RowOf(2).cells[1], "1");
-    EXPECT_EQ(RowOf(2).cells[5], "100");
+    ASSERT_EQ(view.rows, 3u);
+    EXPECT_EQ(Cell(2, 1), "1");
+    EXPECT_EQ(Cell(2, 5), "100");
     EXPECT_EQ(table.RowPackets(2), 1u);
 }
 
@@ -274,26 +279,26 @@ TEST_F(TrafficFlowTable, UpdateWritesIntervalBytesAndRatesOnlyForRowsOfASecondOr
     Packet(Datagram(6, 1000, kA, kB, 1, 1));
     Packet(Datagram(6, 1000, kA, kB, 2, 2)); // a single datagram: first = last seen
     table.UpdateTraffic();
-    EXPECT_EQ(RowOf(0).cells[6], "2000");
-    EXPECT_EQ(RowOf(0).cells[7], "") << "less than a second between first and last datagram";
-    EXPECT_EQ(RowOf(1).cells[6], "1000");
-    EXPECT_EQ(RowOf(1).cells[7], "");
+    EXPECT_EQ(Cell(0, 6), "2000");
+    EXPECT_EQ(Cell(0, 7), "") << "less than a second between first and last datagram";
+    EXPECT_EQ(Cell(1, 6), "1000");
+    EXPECT_EQ(Cell(1, 7), "");
 
     now = 3500;
     Packet(Datagram(6, 1000, kA, kB, 1, 1)); // 2.5 s after the first: span 2 s
     table.UpdateTraffic();
-    EXPECT_EQ(RowOf(0).cells[6], "1000") << "bytes since the previous update";
-    EXPECT_EQ(RowOf(0).cells[7], "1500") << "3000 bytes over 2 whole seconds";
-    EXPECT_EQ(RowOf(1).cells[6], "0");
+    EXPECT_EQ(Cell(0, 6), "1000") << "bytes since the previous update";
+    EXPECT_EQ(Cell(0, 7), "1500") << "3000 bytes over 2 whole seconds";
+    EXPECT_EQ(Cell(1, 6), "0");
 
     now = 10000;
     table.UpdateTraffic();
-    EXPECT_EQ(RowOf(0).cells[7], "1500") << "the rate keeps its text";
-    EXPECT_EQ(RowOf(0).cells[6], "0");
-    const int batches = view.batches;
+    EXPECT_EQ(Cell(0, 7), "1500") << "the rate keeps its text";
+    EXPECT_EQ(Cell(0, 6), "0");
+    const int refreshes = view.refreshes;
     now = 11000;
     table.UpdateTraffic();
-    EXPECT_EQ(view.batches, batches) << "values the list already shows are not sent again";
+    EXPECT_EQ(view.refreshes, refreshes) << "nothing the list shows changed: no refresh";
 }
 
 TEST_F(TrafficFlowTable, UpdateBringsTheSharedRatesUpToDate) {
@@ -327,73 +332,119 @@ TEST_F(TrafficFlowTable, CountersWrapAt32Bits) {
     EXPECT_EQ(view.status, "All packets: 0     Total bytes: 10");
 }
 
-TEST_F(TrafficFlowTable, FirstRowOfAnEmptyListRepaintsTheWholeList) {
+TEST_F(TrafficFlowTable, ClearEmptiesTheListAndFlowsStartAfresh) {
     Packet(Datagram(17, 100, kA, kB, 1, 1));
     Packet(Datagram(17, 100, kA, kB, 2, 2));
     table.Flush();
-    EXPECT_EQ(view.redraws, 1);
-    Packet(Datagram(17, 100, kA, kB, 3, 3));
-    table.Flush();
-    EXPECT_EQ(view.redraws, 1);
+    EXPECT_EQ(view.rows, 2u);
     table.Clear();
-    EXPECT_TRUE(view.rows.empty());
+    EXPECT_EQ(view.rows, 0u) << "the view is told at once";
     EXPECT_EQ(table.RowCount(), 0u);
-    Packet(Datagram(17, 100, kA, kB, 3, 3));
+    Packet(Datagram(17, 100, kA, kB, 2, 2));
     table.Flush();
-    EXPECT_EQ(view.redraws, 2);
+    ASSERT_EQ(view.rows, 1u);
+    EXPECT_EQ(Cell(0, 3), "2");
     EXPECT_EQ(table.RowPackets(0), 1u) << "a cleared table starts its flows afresh";
 }
 
-TEST_F(TrafficFlowTable, RefusedRowIsDroppedAndTriedAgainWithTheNextDatagram) {
-    view.refuseRows = true;
-    Packet(Datagram(17, 100, kA, kB, 1, 1));
+TEST_F(TrafficFlowTable, SortsByAClickedColumnNumbersAsNumbersAddressesByValue) {
+    settings.idleseconds = 60000;
+    // Arrival order: bytes 900, 10000, 85; addresses 10.0.0.20, 9.0.0.1, 10.0.0.3; ports 443, 80, 8080.
+    Packet(Datagram(6, 900, 0x0a000014, kB, 443, 1));
+    Packet(Datagram(17, 10000, 0x09000001, kB, 80, 2));
+    Packet(Datagram(1, 85, 0x0a000003, kB, 8080, 3));
+    now = 3000;
+    Packet(Datagram(17, 10000, 0x09000001, kB, 80, 2)); // 20000 bytes over 2 s: a rate of 10000
+    table.UpdateTraffic();
+    const struct {
+        const char* name;
+        int32_t column;
+        bool descending;
+        std::vector<std::string> shown; // the sorted column, top to bottom
+    } cases[] = {
+        {"arrival", capture::kUnsorted, false, {"10.0.0.20", "9.0.0.1", "10.0.0.3"}},
+        {"source host", capture::kColumnSourceHost, false, {"9.0.0.1", "10.0.0.3", "10.0.0.20"}},
+        {"source host reversed", capture::kColumnSourceHost, true, {"10.0.0.20", "10.0.0.3", "9.0.0.1"}},
+        {"source port", capture::kColumnSourcePort, false, {"80", "443", "8080"}},
+        {"protocol by number", capture::kColumnProtocol, false, {"ICMP", "TCP", "UDP"}},
+        {"bytes", capture::kColumnBytes, false, {"85", "900", "20000"}},
+        {"bytes reversed", capture::kColumnBytes, true, {"20000", "900", "85"}},
+        {"rate, empty cells first", capture::kColumnAverageRate, false, {"", "", "10000"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        table.SortBy({c.column, c.descending});
+        (void)table.Reorder();
+        EXPECT_EQ(Column(c.column == capture::kUnsorted ? capture::kColumnSourceHost : c.column), c.shown);
+    }
+}
+
+TEST_F(TrafficFlowTable, HeaderClicksSortThenReverse) {
+    const capture::ListOrder unsorted;
+    const capture::ListOrder byBytes = unsorted.Clicked(capture::kColumnBytes);
+    EXPECT_EQ(byBytes, (capture::ListOrder{capture::kColumnBytes, false}));
+    EXPECT_EQ(byBytes.Clicked(capture::kColumnBytes), (capture::ListOrder{capture::kColumnBytes, true}));
+    EXPECT_EQ(byBytes.Clicked(capture::kColumnBytes).Clicked(capture::kColumnBytes), byBytes);
+    EXPECT_EQ(byBytes.Clicked(capture::kColumnBytes).Clicked(capture::kColumnProtocol),
+              (capture::ListOrder{capture::kColumnProtocol, false}))
+        << "another column starts ascending";
+}
+
+TEST_F(TrafficFlowTable, SortHoldsWhileRowsUpdateAndTheSelectionFollowsItsFlow) {
+    settings.idleseconds = 5000;
+    table.SortBy({capture::kColumnBytes, true});
+    Packet(Datagram(17, 300, kA, kB, 1, 1));
+    Packet(Datagram(17, 200, kA, kB, 2, 2));
+    Packet(Datagram(17, 100, kA, kB, 3, 3));
     table.Flush();
-    EXPECT_TRUE(view.rows.empty());
-    EXPECT_EQ(table.RowCount(), 0u);
-    EXPECT_EQ(packetCount, 1u) << "the totals keep the datagram";
-    EXPECT_EQ(view.redraws, 1) << "an empty list repaints even when the row is refused";
-    view.refuseRows = false;
-    Packet(Datagram(17, 100, kA, kB, 1, 1));
-    Packet(Datagram(17, 100, kA, kB, 2, 2));
+    EXPECT_EQ(Column(capture::kColumnSourcePort), (std::vector<std::string>{"1", "2", "3"}));
+    view.selected = {2}; // the flow of port 3
+    now = 3000;
+    Packet(Datagram(17, 1000, kA, kB, 3, 3));
+    Packet(Datagram(17, 1000, kA, kB, 4, 4));
     table.Flush();
-    ASSERT_EQ(view.rows.size(), 2u);
-    EXPECT_EQ(RowOf(0).cells[5], "100");
-    EXPECT_EQ(RowOf(1).record, &table.RowRecord(1));
+    EXPECT_EQ(Column(capture::kColumnSourcePort), (std::vector<std::string>{"3", "4", "1", "2"}));
+    EXPECT_EQ(view.selected, std::vector<int32_t>{0}) << "the selection moved with its flow";
+    now = 7500; // ports 1 and 2 have been idle for 7.5 s
+    view.selected = {2, 1};
+    table.UpdateTraffic();
+    EXPECT_EQ(Column(capture::kColumnSourcePort), (std::vector<std::string>{"3", "4"}));
+    EXPECT_EQ(view.selected, std::vector<int32_t>{1}) << "a row that left takes its selection with it";
 }
 
 TEST_F(TrafficFlowTable, RemoveProtocolDeletesOnlyThatProtocolsRows) {
     for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{6}, uint8_t{1}, uint8_t{6}})
-        Packet(Datagram(protocol, 100, kA, kB, protocol, static_cast<uint16_t>(view.rows.size() + table.RowCount())));
+        Packet(Datagram(protocol, 100, kA, kB, protocol, static_cast<uint16_t>(table.RowCount())));
     table.RemoveProtocol(6);
-    ASSERT_EQ(view.rows.size(), 2u);
-    EXPECT_EQ(RowOf(0).cells[4], "UDP");
-    EXPECT_EQ(RowOf(1).cells[4], "ICMP");
-    EXPECT_EQ(RowOf(1).record, &table.RowRecord(1));
+    ASSERT_EQ(view.rows, 2u);
+    EXPECT_EQ(Cell(0, 4), "UDP");
+    EXPECT_EQ(Cell(1, 4), "ICMP");
     Packet(Datagram(1, 100, kA, kB, 1, 3)); // the ICMP row still counts in place
     table.Flush();
-    EXPECT_EQ(RowOf(1).cells[5], "200");
+    EXPECT_EQ(Cell(1, 5), "200");
 }
 
 TEST_F(TrafficFlowTable, RefreshesTheViewAFewTimesASecondAndAtOnceWhenIdle) {
     Packet(Datagram(17, 100, kA, kB, 1, 1));
     table.FlushIfDue(false); // the first refresh is due: the table has never refreshed
-    ASSERT_EQ(view.rows.size(), 1u);
-    const int batches = view.batches;
+    ASSERT_EQ(view.rows, 1u);
+    const int refreshes = view.refreshes;
     now += 100;
     Packet(Datagram(17, 100, kA, kB, 1, 1));
+    Packet(Datagram(17, 100, kA, kB, 2, 2));
     table.FlushIfDue(false);
-    EXPECT_EQ(view.batches, batches) << "100 ms after the last refresh";
-    EXPECT_EQ(RowOf(0).cells[5], "100");
+    EXPECT_EQ(view.refreshes, refreshes) << "100 ms after the last refresh";
+    EXPECT_EQ(view.rows, 1u) << "a new flow joins the list at its next refresh";
+    EXPECT_EQ(Cell(0, 5), "200") << "the cells are read from the table as they stand";
     now += capture::FlowTable::kRefreshMilliseconds;
     table.FlushIfDue(false);
-    EXPECT_EQ(RowOf(0).cells[5], "200");
+    EXPECT_EQ(view.rows, 2u);
     Packet(Datagram(17, 100, kA, kB, 1, 1));
     table.FlushIfDue(true);
-    EXPECT_EQ(RowOf(0).cells[5], "300") << "an idle receive shows every count";
-    EXPECT_EQ(view.status, "All packets: 3     Total bytes: 216");
-    const int settled = view.batches;
+    EXPECT_EQ(view.status, "All packets: 4     Total bytes: 288") << "an idle receive shows every count";
+    const int settled = view.refreshes;
     table.FlushIfDue(true);
-    EXPECT_EQ(view.batches, settled) << "nothing changed, nothing sent";
+    EXPECT_EQ(view.refreshes, settled) << "nothing changed, nothing sent";
 }
 
 TEST_F(TrafficFlowTable, ResolvedHostNamesFillTheHostColumns) {
@@ -401,8 +452,8 @@ TEST_F(TrafficFlowTable, ResolvedHostNamesFillTheHostColumns) {
     (void)names.SetEnabled(1);
     Packet(Datagram(17, 100, kA, kB, 1, 1));
     table.Flush();
-    EXPECT_EQ(RowOf(0).cells[0], "alpha.example");
-    EXPECT_EQ(RowOf(0).cells[2], "10.0.0.2");
+    EXPECT_EQ(Cell(0, 0), "alpha.example");
+    EXPECT_EQ(Cell(0, 2), "10.0.0.2");
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include "capture/capture_pass.h"
 #include "capture/flow_csv.h"
 #include "capture/memory_traffic_view.h"
-#include "capture/name_cache.h"
 #include "capture/services_parser.h"
 #include "capture/traffic_counters.h"
 #include "packet/capture_replay.h"
@@ -33,11 +32,10 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
         capture::LinkHeaderLengthForMedium(packet::NdisMediumForLinkType(replay.Header().linkType));
 
     capture::MemoryTrafficView view;
-    CNSCashe names{ReverseLookup()};
     CServicesParser services("/nonexistent/services");
     capture::SettingsValues settings;
     uint32_t now = 0;
-    capture::FlowTable table({&view, [&now] { return now; }, &names, &services, &settings, nullptr});
+    capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
     Bytes buffer(bufferBytes);
     for (;;) {
         const packet::ReplayFill fill = replay.Fill(buffer.data(), bufferBytes, packet::CaptureReplay::kAllDue);
@@ -50,11 +48,16 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
     table.FlushIfDue(true);
     EXPECT_TRUE(replay.ErrorText().empty()) << replay.ErrorText();
 
-    // The view shows what the table holds.
-    EXPECT_EQ(view.rows.size(), table.RowCount());
-    for (size_t row = 0; row < view.rows.size(); ++row)
-        EXPECT_EQ(view.rows[row].cells[capture::kColumnBytes], std::to_string(table.RowRecord(row).bytes));
-    return {capture::FormatFlowCsv(capture::FlowLinesOf(table)), packetCount, totalBytes, view.status};
+    // The list shows what the table holds, in arrival order until it is sorted; sorted, it holds the same
+    // flows.
+    EXPECT_EQ(view.rows, table.RowCount());
+    for (size_t row = 0; row < view.rows; ++row)
+        EXPECT_EQ(view.Cell(table, row, capture::kColumnBytes), std::to_string(table.RowRecord(row).bytes));
+    const std::string csv = capture::FormatFlowCsv(capture::FlowLinesOf(table));
+    table.SortBy({capture::kColumnBytes, true});
+    (void)table.Reorder();
+    EXPECT_EQ(capture::FormatFlowCsv(capture::FlowLinesInListOrder(table)), csv);
+    return {csv, packetCount, totalBytes, view.status};
 }
 
 void ExpectReference(const Result& result, const std::string& name) {

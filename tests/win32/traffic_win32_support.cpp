@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "capture/list_view_view.h"
+#include "capture/traffic_list.h"
 #include "framework/message_box.h"
 
 namespace traffic_win32 {
@@ -33,11 +34,31 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
     }
 }
 
+namespace {
+
+// The list's parent, as a host's: answers the list's questions from theTrafficList.
+LRESULT CALLBACK ListParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (message == WM_NOTIFY &&
+        capture::AnswerListNotify(theTrafficList, *reinterpret_cast<const NMHDR*>(lParam), result))
+        return result;
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+} // namespace
+
 HostWindows::HostWindows() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&controls);
-    m_list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_POPUP | LVS_REPORT, 0, 0, 800, 400, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
+    WNDCLASSA parentClass{};
+    parentClass.lpfnWndProc = ListParentProc;
+    parentClass.hInstance = GetModuleHandleA(nullptr);
+    parentClass.lpszClassName = "BrisklaneTestListParent";
+    RegisterClassA(&parentClass);
+    m_parent = CreateWindowExA(0, parentClass.lpszClassName, "", WS_POPUP, 0, 0, 800, 400, nullptr, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    m_list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_OWNERDATA, 0, 0, 800, 400,
+                             m_parent, nullptr, GetModuleHandleA(nullptr), nullptr);
     for (int column = 0; column < 8; ++column) {
         LVCOLUMNA heading{};
         heading.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -55,7 +76,7 @@ HostWindows::HostWindows() {
 HostWindows::~HostWindows() {
     trafficListView = nullptr;
     statusWindow = nullptr;
-    DestroyWindow(m_list);
+    DestroyWindow(m_parent);
     DestroyWindow(m_status);
 }
 

@@ -18,8 +18,9 @@ std::string BinDir();
 // Serves this thread's messages until the condition holds or the time is up; the condition's last value.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
-// A hidden report-style list view with the eight columns and a status window, set as the engine's
-// trafficListView and statusWindow while the object lives.
+// A hidden owner-data report list with the eight columns, whose parent answers it from theTrafficList as a
+// host's does, and a status window, set as the engine's trafficListView and statusWindow while the object
+// lives.
 class HostWindows {
 public:
     HostWindows();
@@ -33,6 +34,7 @@ public:
     std::string StatusText() const;
 
 private:
+    HWND m_parent = nullptr;
     HWND m_list = nullptr;
     HWND m_status = nullptr;
 };

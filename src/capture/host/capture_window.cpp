@@ -6,16 +6,16 @@
 
 #include <atomic>
 #include <cstdio>
-#include <vector>
 
 #include "capture/capture_engine.h"
 #include "capture/flow_csv.h"
 #include "capture/host/host_ids.h"
-#include "capture/name_cache.h"
+#include "capture/list_view_view.h"
 #include "capture/packet_library.h"
 #include "capture/services_parser.h"
 #include "capture/settings.h"
 #include "capture/traffic_list.h"
+#include "framework/message_box.h"
 #include "framework/message_map.h"
 
 using namespace capture_host;
@@ -74,18 +74,20 @@ constexpr CheckSetting kChecks[] = {
 
 constexpr char kListPaneClass[] = "BrisklaneFlowPane";
 
-// The list view's parent. A capture makes the list send a notification for every row it inserts or
-// deletes; they end here, in a plain procedure, instead of passing through the window's message map.
+// The list view's parent. The list asks for the text of every cell it paints; those questions end here, in
+// a plain procedure, instead of passing through the window's message map.
 LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
         (void)::MoveWindow(::GetDlgItem(pane, kTrafficList), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
-    case WM_NOTIFY:
-        // The rows' records belong to the traffic list: no need to hear of each row that "delete all" takes.
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == LVN_DELETEALLITEMS)
-            return TRUE;
+    case WM_NOTIFY: {
+        const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
+        LRESULT result = 0;
+        if (header.idFrom == kTrafficList && capture::AnswerListNotify(theTrafficList, header, result))
+            return result;
         break;
+    }
     default:
         break;
     }
@@ -97,11 +99,17 @@ void StoreShared(int32_t& setting, int32_t value) {
     std::atomic_ref<int32_t>(setting).store(value, std::memory_order_relaxed);
 }
 
+// The log switch as the capture thread may have left it: cleared when the log could not be opened.
+int32_t LoadShared(const int32_t& setting) {
+    return std::atomic_ref<int32_t>(const_cast<int32_t&>(setting)).load(std::memory_order_relaxed);
+}
+
 } // namespace
 
 CCaptureWindow::~CCaptureWindow() {
     if (m_capturing)
         StopCapture();
+    theTrafficList.UseNames(nullptr);
 }
 
 const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
@@ -109,6 +117,7 @@ const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
         fw::OnCommand<&CCaptureWindow::OnStart>(kStartButton),
         fw::OnCommand<&CCaptureWindow::OnStop>(kStopButton),
         fw::OnCommand<&CCaptureWindow::OnBrowse>(kBrowseButton),
+        fw::OnCommand<&CCaptureWindow::OnExport>(kExportButton),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterTcp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterUdp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterIcmp),
@@ -178,6 +187,8 @@ void CCaptureWindow::CreateControls() {
     (void)AddControl(WC_BUTTONA, "Start", BS_DEFPUSHBUTTON | WS_TABSTOP, kStartButton, x, row1, 70, 23);
     x += 76;
     (void)AddControl(WC_BUTTONA, "Stop", BS_PUSHBUTTON | WS_TABSTOP, kStopButton, x, row1, 70, 23);
+    x += 76;
+    (void)AddControl(WC_BUTTONA, "Export...", BS_PUSHBUTTON | WS_TABSTOP, kExportButton, x, row1, 80, 23);
 
     x = kMargin;
     const int row2 = row1 + kRowHeight + 4;
@@ -203,9 +214,12 @@ void CCaptureWindow::CreateControls() {
     paneClass.lpszClassName = kListPaneClass;
     (void)::RegisterClassA(&paneClass); // fails harmlessly once the class exists
     m_listPane = AddControl(kListPaneClass, "", WS_CLIPCHILDREN, kListPane, 0, kListTop, 100, 100);
-    m_listView = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, kTrafficList, 0,
-                            0, 100, 100, m_listPane);
+    // Owner data: the list holds no rows of its own and asks the traffic list for the cells it shows.
+    m_listView = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
+                            kTrafficList, 0, 0, 100, 100, m_listPane);
     (void)::SendMessageA(m_listView, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    // A name that arrives repaints the list; the rows keep their order, which goes by address.
+    m_names.SetOnName([list = m_listView] { (void)::InvalidateRect(list, nullptr, FALSE); });
     m_statusBar =
         AddControl(STATUSCLASSNAMEA, "All packets: 0     Total bytes: 0", SBARS_SIZEGRIP, kStatusLine, 0, 0, 0, 0);
 }
@@ -228,9 +242,13 @@ void CCaptureWindow::CreateColumns() {
 void CCaptureWindow::ShowSettings() {
     for (const CheckSetting& check : kChecks)
         CheckDlgButton(check.id, theSettings.*check.value != 0 ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(kUseLogFile, theSettings.uselogfile != 0 ? BST_CHECKED : BST_UNCHECKED);
+    ShowLogSwitch();
     (void)::SetWindowTextA(m_logFileEdit, theSettings.logfile);
     (void)::SendMessageA(m_logTypeBox, CB_SETCURSEL, static_cast<WPARAM>(theSettings.logtype), 0);
+}
+
+void CCaptureWindow::ShowLogSwitch() {
+    CheckDlgButton(kUseLogFile, LoadShared(theSettings.uselogfile) != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // Name lookups and the log are set up when capture starts; while it runs their controls rest.
@@ -265,7 +283,9 @@ bool CCaptureWindow::StartCapturing() {
     OnFilter();
     theSettings.nsresolve = IsDlgButtonChecked(kHostNames) == BST_CHECKED ? 1 : 0;
     theSettings.portresolve = IsDlgButtonChecked(kPortNames) == BST_CHECKED ? 1 : 0;
+    // The resolver thread looks names up through the cache, so capture never waits for one.
     (void)theNameCache.SetEnabled(theSettings.nsresolve);
+    theTrafficList.UseNames(&m_names);
     (void)theServicesParser.SetEnabled(theSettings.portresolve);
     theSettings.uselogfile = IsDlgButtonChecked(kUseLogFile) == BST_CHECKED ? 1 : 0;
     (void)::GetWindowTextA(m_logFileEdit, theSettings.logfile, sizeof theSettings.logfile);
@@ -294,6 +314,7 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
     (void)KillTimer(kUpdateTimer);
     StopCapture(lastLook);
     m_capturing = false;
+    ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     EnableForState();
 }
 
@@ -304,25 +325,20 @@ bool CCaptureWindow::ReadFlows(std::string& csv, std::string& status) const {
               std::to_string(theTrafficList.RowCount());
         return false;
     }
-    std::vector<capture::FlowLine> lines;
-    lines.reserve(rows);
-    for (std::size_t row = 0; row < rows; ++row) {
-        LVITEMA item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = static_cast<int>(row);
-        (void)::SendMessageA(m_listView, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        const auto* record = reinterpret_cast<const capture::TrafficRecord*>(item.lParam);
-        if (record != &theTrafficList.RowRecord(row)) {
-            csv = "row " + std::to_string(row) + " of the list is not the table's row";
-            return false;
-        }
-        lines.push_back({record->key, theTrafficList.RowPackets(row), record->bytes});
-    }
-    csv = capture::FormatFlowCsv(std::move(lines));
+    csv = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList));
     char text[300] = {};
     (void)::GetWindowTextA(m_statusBar, text, sizeof text);
     status = text;
     return true;
+}
+
+bool CCaptureWindow::ExportFlows(const std::string& path) const {
+    const std::string csv = capture::FormatFlowCsvInOrder(capture::FlowLinesInListOrder(theTrafficList));
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
+    return std::fclose(file) == 0 && written;
 }
 
 void CCaptureWindow::SaveWindowSettings() {
@@ -371,6 +387,24 @@ void CCaptureWindow::OnBrowse() {
         SetAdapter(path);
 }
 
+void CCaptureWindow::OnExport() {
+    char path[MAX_PATH] = "flows.csv";
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFilter = "CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrDefExt = "csv";
+    dialog.lpstrTitle = "Export the list";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (!::GetSaveFileNameA(&dialog))
+        return;
+    if (!ExportFlows(path))
+        (void)fw::ShowMessageBox(m_hWnd, (std::string("Cannot write \"") + path + "\".").c_str(), kWindowCaption,
+                                 MB_OK | MB_ICONERROR);
+}
+
 void CCaptureWindow::OnFilter() {
     StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
     StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
@@ -384,8 +418,10 @@ void CCaptureWindow::OnAlwaysOnTop() {
 }
 
 void CCaptureWindow::OnTimer(UINT_PTR id) {
-    if (id == kUpdateTimer)
+    if (id == kUpdateTimer) {
         updateDue = 1;
+        ShowLogSwitch();
+    }
 }
 
 void CCaptureWindow::OnSize(WPARAM, LPARAM) {
@@ -406,4 +442,5 @@ void CCaptureWindow::OnDestroy() {
 void CCaptureWindow::PostNcDestroy() {
     trafficListView = nullptr;
     statusWindow = nullptr;
+    theTrafficList.UseNames(nullptr);
 }

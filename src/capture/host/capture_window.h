@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "capture/name_resolver.h"
 #include "framework/wnd.h"
 
 class CCaptureWindow : public CWnd {
@@ -28,6 +29,9 @@ public:
     // and the traffic list's table disagree (which would be a fault), with the reason in csv.
     bool ReadFlows(std::string& csv, std::string& status) const;
 
+    // Writes the list's flows, in the list's order, as CSV to the file; false when it cannot be written.
+    bool ExportFlows(const std::string& path) const;
+
 protected:
     const fw::MessageMap* GetMessageMap() const override;
     static const fw::MessageMap* GetThisMessageMap();
@@ -41,12 +45,14 @@ private:
     void CreateColumns();
     void LayOut();
     void ShowSettings();
+    void ShowLogSwitch();
     void EnableForState();
     void SaveWindowSettings();
 
     void OnStart();
     void OnStop();
     void OnBrowse();
+    void OnExport();
     void OnFilter();
     void OnAlwaysOnTop();
     void OnTimer(UINT_PTR id);
@@ -62,4 +68,6 @@ private:
     HWND m_logTypeBox = nullptr;
     bool m_capturing = false;
     bool m_quitOnDestroy = false;
+    // Host names for the list, looked up by theNameCache on a thread of their own.
+    capture::NameResolver m_names{theNameCache, capture::NameResolver::Mode::OnOwnThread};
 };

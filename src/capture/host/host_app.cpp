@@ -1,6 +1,8 @@
 // The capture host's application: the capture window, or one headless capture printed as CSV.
 #include "capture/host/host_app.h"
 
+#include <winsock2.h>
+
 #include <commctrl.h>
 
 #include <cstdlib>
@@ -10,11 +12,22 @@
 #include "capture/host/console_capture.h"
 #include "capture/host/host_options.h"
 
+CSocketsSession::CSocketsSession() {
+    WSADATA data{};
+    m_started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+CSocketsSession::~CSocketsSession() {
+    if (m_started)
+        (void)WSACleanup();
+}
+
 BOOL CCaptureHostApp::InitInstance() {
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof controls;
     controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
     (void)InitCommonControlsEx(&controls);
+    m_sockets.emplace();
 
     std::vector<std::string> arguments;
     for (int i = 1; i < __argc; ++i)

@@ -19,9 +19,10 @@ enum ControlId : int {
     kUseLogFile = 1011,
     kLogFileEdit = 1012,
     kLogTypeBox = 1013,
-    kTrafficList = 1014, // the report-style list view of the flows, inside the pane
-    kStatusLine = 1015,  // the status bar showing the totals
-    kListPane = 1016,    // the plain window holding the list view
+    kTrafficList = 1014,  // the owner-data report list of the flows, inside the pane; headers sort it
+    kStatusLine = 1015,   // the status bar showing the totals
+    kListPane = 1016,     // the plain window holding the list view
+    kExportButton = 1017, // writes the list, in its order, to a CSV file chosen with the file dialog
 };
 
 } // namespace capture_host

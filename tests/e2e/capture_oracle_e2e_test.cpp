@@ -57,7 +57,7 @@ TEST(CaptureOracle, AFileThatIsNoCaptureIsReportedAndNothingRuns) {
 TEST(CaptureOracle, WrongCommandLinesShowTheUsage) {
     HostFolder folder(kIni);
     for (const char* arguments :
-         {"--console", "--console a b", "--seconds 5 x", "--console x --seconds 0", "--bogus"}) {
+         {"--console", "--console a b", "--seconds 5 x", "--console x --seconds 0", "--bogus", "--timing x"}) {
         SCOPED_TRACE(arguments);
         const ConsoleRun run = capture_e2e::RunHost(folder, arguments, kRunTimeoutMs);
         ASSERT_TRUE(run.finished);

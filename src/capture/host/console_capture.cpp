@@ -3,10 +3,12 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "capture/capture_engine.h"
 #include "capture/host/capture_window.h"
+#include "capture/traffic_counters.h"
 #include "framework/message_box.h"
 
 namespace capture_host {
@@ -14,6 +16,8 @@ namespace capture_host {
 namespace {
 
 constexpr DWORD kPollMilliseconds = 50;
+// While timing, the count is watched closely enough to tell when it last moved.
+constexpr DWORD kTimingPollMilliseconds = 1;
 
 HANDLE StandardHandle(bool error) {
     const DWORD which = error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE;
@@ -26,16 +30,32 @@ HANDLE StandardHandle(bool error) {
     return handle;
 }
 
-// Serves the window's messages until the capture is done.
-void WaitUntilDone(const capture::HostOptions& options) {
+double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    (void)QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Serves the window's messages until the capture is done. Returns the seconds from start to the moment the
+// packet count was last seen to change.
+double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& start) {
     const uint32_t idleBefore = idleReceiveCount.load();
-    const DWORD start = GetTickCount();
+    const DWORD startTick = GetTickCount();
+    uint32_t lastCount = packetCount.load();
+    LARGE_INTEGER lastChange = start;
     for (;;) {
-        const bool done = options.seconds > 0 ? GetTickCount() - start >= static_cast<DWORD>(options.seconds) * 1000u
-                                              : idleReceiveCount.load() != idleBefore;
+        const uint32_t count = packetCount.load();
+        if (count != lastCount) {
+            lastCount = count;
+            (void)QueryPerformanceCounter(&lastChange);
+        }
+        const bool done = options.seconds > 0
+                              ? GetTickCount() - startTick >= static_cast<DWORD>(options.seconds) * 1000u
+                              : idleReceiveCount.load() != idleBefore;
         if (done)
-            return;
-        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, kPollMilliseconds, QS_ALLINPUT);
+            return Seconds(start, lastChange);
+        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, options.timing ? kTimingPollMilliseconds : kPollMilliseconds,
+                                        QS_ALLINPUT);
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             (void)TranslateMessage(&message);
@@ -70,9 +90,11 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         return 1;
     }
     window.SetAdapter(options.adapter);
+    LARGE_INTEGER start;
+    (void)QueryPerformanceCounter(&start);
     if (!window.StartCapturing())
         return 1;
-    WaitUntilDone(options);
+    const double counted = WaitUntilDone(options, start);
 
     std::string csv;
     std::string status;
@@ -83,6 +105,11 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         return 2;
     }
     WriteOutput((csv + status + "\n").c_str(), false);
+    if (options.timing) {
+        char line[120];
+        std::snprintf(line, sizeof line, "capture: the last datagram was counted %.6f s after the start\n", counted);
+        WriteOutput(line, true);
+    }
     return 0;
 }
 

@@ -8,7 +8,7 @@ namespace capture {
 
 const char* HostUsage() {
     return "usage: BrisklaneCapture [ADAPTER]\n"
-           "       BrisklaneCapture --console ADAPTER [--seconds N]\n";
+           "       BrisklaneCapture --console ADAPTER [--seconds N] [--timing]\n";
 }
 
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
@@ -18,6 +18,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         const std::string& argument = arguments[i];
         if (argument == "--console") {
             options.console = true;
+        } else if (argument == "--timing") {
+            options.timing = true;
         } else if (argument == "--seconds") {
             if (i + 1 == arguments.size()) {
                 options.error = "--seconds needs a number";
@@ -45,8 +47,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
     }
     if (options.console && options.adapter.empty())
         options.error = "--console needs an adapter";
-    else if (haveSeconds && !options.console)
-        options.error = "--seconds applies to --console only";
+    else if ((haveSeconds || options.timing) && !options.console)
+        options.error = std::string(haveSeconds ? "--seconds" : "--timing") + " applies to --console only";
     return options;
 }
 

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 
 #include "capture/capture_engine.h"
 #include "capture/flow_csv.h"
+#include "capture/name_resolver.h"
 #include "capture/packet_library.h"
 #include "capture/settings.h"
 #include "capture/traffic_list.h"
@@ -49,6 +51,7 @@ protected:
     void TearDown() override {
         StopCapture();
         capture::SetPacketFunctionsForTesting(nullptr);
+        theTrafficList.SortBy({});
     }
 
     // Runs a capture on the adapter until the replay is over; the flows while the rows are still there.
@@ -157,6 +160,90 @@ TEST_F(Engine, LogThatCannotBeOpenedWarnsAndCaptureRuns) {
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].caption, "Warning");
     EXPECT_EQ(theSettings.uselogfile, 0);
+}
+
+TEST_F(Engine, SlowNameLookupsNeverHoldUpTheCapture) {
+    // 2 s per lookup: a capture that waited for them would take 2 s for each of the capture's addresses.
+    CNSCashe slowCache([](uint32_t, std::string& name) {
+        Sleep(2000);
+        name = "slow.example";
+        return true;
+    });
+    capture::NameResolver names(slowCache, capture::NameResolver::Mode::OnOwnThread);
+    (void)slowCache.SetEnabled(1);
+    theTrafficList.UseNames(&names);
+    struct Restore {
+        ~Restore() {
+            StopCapture();
+            theTrafficList.UseNames(nullptr);
+        }
+    } restore;
+    const std::string name = "eth-tcp-http-web-browsing"; // 2 s at its own pace, 15 addresses
+    SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
+    EXPECT_EQ(StartCapture(DataPath("pcap/" + name + ".pcap").c_str()), 0);
+    SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
+    EXPECT_TRUE(PumpUntil([&] { return windows.RowCount() > 0; }, 10000));
+    EXPECT_EQ(windows.Cell(0, capture::kColumnSourceHost), "172.16.0.122") << "a row shows its address at first";
+    EXPECT_TRUE(PumpUntil([&] { return windows.StatusText() == traffic_test::ReferenceStatusLine(name); }, 20000))
+        << windows.StatusText();
+    EXPECT_LE(names.Answered(), 2u) << "every datagram was counted while the lookups were still on their way";
+    const auto named = [&] {
+        for (int row = 0; row < windows.RowCount(); ++row) {
+            if (windows.Cell(row, capture::kColumnSourceHost) == "slow.example")
+                return true;
+        }
+        return false;
+    };
+    EXPECT_TRUE(PumpUntil(named, 10000)) << "the first name to arrive shows in its rows";
+}
+
+TEST_F(Engine, HeaderClicksSortTheListAndItsSelectionFollowsTheFlow) {
+    const std::string name = "eth-mixed-http-dns-udp-icmp";
+    const uint32_t idle = idleReceiveCount.load();
+    ASSERT_EQ(StartCapture(DataPath("pcap/" + name + ".pcap").c_str()), 0);
+    ASSERT_TRUE(PumpUntil([&] { return idleReceiveCount.load() != idle; }, 60000));
+    const auto bytesColumn = [&] {
+        std::vector<uint64_t> bytes;
+        for (int row = 0; row < windows.RowCount(); ++row)
+            bytes.push_back(std::stoull(windows.Cell(row, capture::kColumnBytes)));
+        return bytes;
+    };
+    // Selects the bottom row, the way a click would.
+    const int last = windows.RowCount() - 1;
+    ASSERT_GT(last, 10);
+    LVITEMA state{};
+    state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(windows.List(), LVM_SETITEMSTATE, last, reinterpret_cast<LPARAM>(&state));
+    const std::string selectedFlow = windows.Cell(last, capture::kColumnSourcePort) + "/" +
+                                     windows.Cell(last, capture::kColumnDestinationPort) + "/" +
+                                     windows.Cell(last, capture::kColumnBytes);
+    HWND header = reinterpret_cast<HWND>(SendMessageA(windows.List(), LVM_GETHEADER, 0, 0));
+    const struct {
+        const char* name;
+        bool descending;
+        int arrow;
+    } clicks[] = {{"first click", false, HDF_SORTUP}, {"second click", true, HDF_SORTDOWN}};
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.name);
+        NMLISTVIEW notice{};
+        notice.hdr = {windows.List(), 0, static_cast<UINT>(LVN_COLUMNCLICK)};
+        notice.iSubItem = capture::kColumnBytes;
+        SendMessageA(GetParent(windows.List()), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&notice));
+        const std::vector<uint64_t> bytes = bytesColumn();
+        EXPECT_TRUE(click.descending ? std::is_sorted(bytes.rbegin(), bytes.rend())
+                                     : std::is_sorted(bytes.begin(), bytes.end()));
+        HDITEMA format{};
+        format.mask = HDI_FORMAT;
+        SendMessageA(header, HDM_GETITEMA, capture::kColumnBytes, reinterpret_cast<LPARAM>(&format));
+        EXPECT_EQ(format.fmt & (HDF_SORTUP | HDF_SORTDOWN), click.arrow);
+        const int selected = static_cast<int>(SendMessageA(windows.List(), LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+        ASSERT_GE(selected, 0);
+        EXPECT_EQ(windows.Cell(selected, capture::kColumnSourcePort) + "/" +
+                      windows.Cell(selected, capture::kColumnDestinationPort) + "/" +
+                      windows.Cell(selected, capture::kColumnBytes),
+                  selectedFlow);
+        EXPECT_EQ(SendMessageA(windows.List(), LVM_GETSELECTEDCOUNT, 0, 0), 1);
+    }
 }
 
 // ---- A scripted library ---------------------------------------------------------------------------------

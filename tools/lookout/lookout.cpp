@@ -1,6 +1,8 @@
 // Reads another process's windows from outside: texts, classes, places and screen pixels.
 #include "lookout.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <fstream>
 
@@ -83,6 +85,83 @@ std::string DescribeDialog(HWND dialog) {
         out += line;
     }
     return out;
+}
+
+namespace {
+
+// Memory in the process that owns a window, for the messages whose arguments point somewhere.
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND window, SIZE_T size) {
+        DWORD processId = 0;
+        GetWindowThreadProcessId(window, &processId);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+        if (m_process != nullptr)
+            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBuffer() {
+        if (m_address != nullptr)
+            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_process != nullptr)
+            CloseHandle(m_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    bool Ready() const { return m_address != nullptr; }
+    char* Address(SIZE_T offset = 0) const { return static_cast<char*>(m_address) + offset; }
+    bool Write(const void* data, SIZE_T size, SIZE_T offset = 0) const {
+        return WriteProcessMemory(m_process, Address(offset), data, size, nullptr) != FALSE;
+    }
+    bool Read(void* data, SIZE_T size, SIZE_T offset = 0) const {
+        return ReadProcessMemory(m_process, Address(offset), data, size, nullptr) != FALSE;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+};
+
+LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+        return -1;
+    return static_cast<LRESULT>(result);
+}
+
+} // namespace
+
+int ListViewRows(HWND list) {
+    return static_cast<int>(SendWithin(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+std::string ListViewCell(HWND list, int row, int column) {
+    constexpr int kTextBytes = 512;
+    RemoteBuffer buffer(list, sizeof(LVITEMA) + kTextBytes);
+    if (!buffer.Ready())
+        return "";
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = buffer.Address(sizeof item);
+    item.cchTextMax = kTextBytes;
+    char text[kTextBytes] = {};
+    if (!buffer.Write(&item, sizeof item) ||
+        SendWithin(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buffer.Address())) < 0 ||
+        !buffer.Read(text, sizeof text, sizeof item))
+        return "";
+    text[kTextBytes - 1] = '\0';
+    return text;
+}
+
+int HeaderItemFormat(HWND header, int item) {
+    RemoteBuffer buffer(header, sizeof(HDITEMA));
+    HDITEMA format{};
+    format.mask = HDI_FORMAT;
+    if (!buffer.Ready() || !buffer.Write(&format, sizeof format) ||
+        SendWithin(header, HDM_GETITEMA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(buffer.Address())) <= 0 ||
+        !buffer.Read(&format, sizeof format))
+        return -1;
+    return format.fmt;
 }
 
 bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath) {

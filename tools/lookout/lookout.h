@@ -1,5 +1,6 @@
 // Reads another process's windows from outside, as a person would see them: top-level windows, the
-// controls of a dialog with their texts and places, and a screenshot of a window's rectangle.
+// controls of a dialog with their texts and places, the cells of a list view and the format of its
+// header's items, and a screenshot of a window's rectangle.
 #pragma once
 
 #include <windows.h>
@@ -31,6 +32,14 @@ std::vector<ControlInfo> Controls(HWND parent);
 
 // One line per control: "id class 'text' x,y wxh [hidden]".
 std::string DescribeDialog(HWND dialog);
+
+// The rows of another process's list view, and the text of one of its cells (empty when it cannot be read).
+// The list's questions carry pointers, so they go through a buffer in that process.
+int ListViewRows(HWND list);
+std::string ListViewCell(HWND list, int row, int column);
+
+// The format flags (HDF_...) of an item of another process's header control; -1 when they cannot be read.
+int HeaderItemFormat(HWND header, int item);
 
 // Saves the screen pixels under the window's rectangle as a 24-bit BMP file. Returns false on failure.
 bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath);

@@ -1,12 +1,22 @@
 // End to end: the capture host's window under Xvfb + Wine, driven from outside as a person would. It
 // replays a capture, shows the rows and the status line, obeys a filter, stops cleanly, and keeps its
-// place and column widths in its INI file.
+// place and column widths in its INI file; its headers sort the list, Export writes it in that order, idle
+// rows leave and the rate columns move during a paced replay, names arrive, and a log that could not be
+// opened again stays switched off.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <commctrl.h>
+#include <dlgs.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 #include "capture/host/host_ids.h"
+#include "capture/traffic_view.h"
 #include "capture_e2e_support.h"
 #include "e2e_harness.h"
 #include "lookout.h"
@@ -35,9 +45,68 @@ HWND FindHostWindow(const e2e::Program& program) {
     return found;
 }
 
+HWND ListOf(HWND window) {
+    return GetDlgItem(GetDlgItem(window, kListPane), kTrafficList);
+}
+
 int ListRows(HWND window) {
-    HWND list = GetDlgItem(GetDlgItem(window, kListPane), kTrafficList);
-    return list == nullptr ? -1 : static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    HWND list = ListOf(window);
+    return list == nullptr ? -1 : lookout::ListViewRows(list);
+}
+
+std::vector<std::string> ListColumn(HWND list, int column) {
+    std::vector<std::string> cells;
+    const int rows = lookout::ListViewRows(list);
+    for (int row = 0; row < rows; ++row)
+        cells.push_back(lookout::ListViewCell(list, row, column));
+    return cells;
+}
+
+HWND HeaderOf(HWND list) {
+    return reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+}
+
+// Presses and releases the left button over the middle of a column's header, as a click does.
+void ClickHeader(HWND list, int column) {
+    int x = 0;
+    for (int i = 0; i < column; ++i)
+        x += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+    x += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)) / 2;
+    const LPARAM at = MAKELPARAM(x, 5);
+    PostMessageA(HeaderOf(list), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(HeaderOf(list), WM_LBUTTONUP, 0, at);
+}
+
+// HDF_SORTUP, HDF_SORTDOWN or 0: the arrow a column's header shows.
+int SortArrow(HWND list, int column) {
+    const int format = lookout::HeaderItemFormat(HeaderOf(list), column);
+    return format < 0 ? -1 : format & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+// Clicks a header and waits for its arrow.
+bool SortBy(HWND list, int column, int arrow) {
+    ClickHeader(list, column);
+    return e2e::WaitUntil([&] { return SortArrow(list, column) == arrow; }, 10000);
+}
+
+std::vector<uint64_t> Numbers(const std::vector<std::string>& cells) {
+    std::vector<uint64_t> numbers;
+    for (const std::string& cell : cells)
+        numbers.push_back(cell.empty() ? 0 : std::stoull(cell));
+    return numbers;
+}
+
+uint32_t StatusPackets(HWND window) {
+    unsigned packets = 0;
+    return std::sscanf(e2e::Text(window, kStatusLine).c_str(), "All packets: %u", &packets) == 1 ? packets : 0;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
 }
 
 bool Enabled(HWND window, int id) {
@@ -138,6 +207,199 @@ TEST(CaptureWindow, ClosingDuringAPacedReplayStopsTheCaptureFirst) {
     DWORD code = 99;
     ASSERT_TRUE(program.WaitForExit(15000, &code)) << "closing waits for the capture thread, within its time-out";
     EXPECT_EQ(code, 0u);
+}
+
+TEST(CaptureWindow, HeaderClicksSortTheListAndExportWritesItInThatOrder) {
+    HostFolder folder(kIni);
+    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
+                         folder.Path());
+    HWND window = FindHostWindow(program);
+    ASSERT_NE(window, nullptr);
+    e2e::Click(window, kStartButton);
+    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000));
+    HWND list = ListOf(window);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListRows(window) == 57; }, 10000));
+
+    const struct {
+        const char* name;
+        int column;
+        int arrow;
+    } clicks[] = {
+        {"bytes", capture::kColumnBytes, HDF_SORTUP},
+        {"bytes again", capture::kColumnBytes, HDF_SORTDOWN},
+        {"source port", capture::kColumnSourcePort, HDF_SORTUP},
+    };
+    for (const auto& click : clicks) {
+        SCOPED_TRACE(click.name);
+        ASSERT_TRUE(SortBy(list, click.column, click.arrow)) << SortArrow(list, click.column);
+        std::vector<uint64_t> column = Numbers(ListColumn(list, click.column));
+        if (click.arrow == HDF_SORTDOWN)
+            std::reverse(column.begin(), column.end());
+        EXPECT_TRUE(std::is_sorted(column.begin(), column.end())) << "numbers sort as numbers";
+        EXPECT_NE(column.front(), column.back());
+    }
+    EXPECT_EQ(SortArrow(list, capture::kColumnBytes), 0) << "only the sorted column shows an arrow";
+
+    e2e::Click(window, kExportButton);
+    const e2e::SeenDialog dialog = e2e::WaitForDialog(program.Pid(), nullptr, 15000);
+    ASSERT_NE(dialog.hwnd, nullptr);
+    EXPECT_EQ(dialog.caption, "Export the list");
+    const std::string exported = folder.File("sorted flows.csv");
+    HWND name =
+        GetDlgItem(dialog.hwnd, cmb13) != nullptr ? GetDlgItem(dialog.hwnd, cmb13) : GetDlgItem(dialog.hwnd, edt1);
+    SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(exported.c_str()));
+    e2e::PressDialogButton(dialog.hwnd, IDOK);
+    std::vector<std::string> lines;
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] {
+            lines = Lines(traffic_test::ReadText(exported));
+            return lines.size() == 58;
+        },
+        10000))
+        << lines.size();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.front(), "src,dst,sport,dport,proto,packets,bytes");
+    lines.erase(lines.begin());
+    std::vector<std::string> ports;
+    for (const std::string& line : lines) {
+        const size_t second = line.find(',', line.find(',') + 1);
+        ports.push_back(line.substr(second + 1, line.find(',', second + 1) - second - 1));
+    }
+    EXPECT_EQ(ports, ListColumn(list, capture::kColumnSourcePort)) << "the list's order";
+    std::vector<std::string> reference = traffic_test::ReadFlows(kCapture);
+    std::sort(lines.begin(), lines.end());
+    std::sort(reference.begin(), reference.end());
+    EXPECT_EQ(lines, reference) << "the console's lines";
+
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit(15000));
+}
+
+TEST(CaptureWindow, PacedReplayMovesTheRatesCountsTheTotalsAndIdleRowsLeave) {
+    // Five one-datagram flows at the start, then one flow of growing datagrams every 100 ms for 5 s.
+    using traffic_test::Datagram;
+    using traffic_test::Frame;
+    std::vector<traffic_test::PcapFrame> frames;
+    uint64_t payload = 0;
+    for (uint16_t flow = 1; flow <= 5; ++flow) {
+        frames.push_back({0, flow * 10000u, Frame(Datagram(17, 60, 0x0a000003, 0x0a000002, flow, flow))});
+        payload += 60 - 28;
+    }
+    for (uint32_t i = 0; i < 50; ++i) {
+        const auto length = static_cast<uint16_t>(100 + 20 * i);
+        frames.push_back(
+            {1 + i / 10, i % 10 * 100000, Frame(Datagram(17, length, 0x0a000001, 0x0a000002, 5000, 6000))});
+        payload += length - 28u;
+    }
+    HostFolder folder("[main]\r\nidleseconds=1\r\n");
+    const std::string capture = folder.Write("growing.pcap", traffic_test::PcapFile(frames));
+    SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
+    e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
+    SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
+    HWND window = FindHostWindow(program);
+    ASSERT_NE(window, nullptr);
+    e2e::Click(window, kStartButton);
+    HWND list = ListOf(window);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return ListRows(window) > 0; }, 30000));
+    ASSERT_TRUE(SortBy(list, capture::kColumnBytes, HDF_SORTUP));
+    ASSERT_TRUE(SortBy(list, capture::kColumnBytes, HDF_SORTDOWN));
+
+    // The growing flow tops the list: its interval and rate change from one update to the next, the
+    // totals keep counting, and the other flows leave once idle for a second while it goes on.
+    std::set<uint32_t> totals;
+    std::set<std::string> intervals;
+    std::set<std::string> rates;
+    bool othersLeft = false;
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] {
+            const uint32_t packets = StatusPackets(window);
+            totals.insert(packets);
+            if (lookout::ListViewCell(list, 0, capture::kColumnSourcePort) == "5000") {
+                intervals.insert(lookout::ListViewCell(list, 0, capture::kColumnIntervalBytes));
+                rates.insert(lookout::ListViewCell(list, 0, capture::kColumnAverageRate));
+                othersLeft = othersLeft || (ListRows(window) == 1 && packets < 55);
+            }
+            intervals.erase("");
+            rates.erase("");
+            return intervals.size() >= 2 && rates.size() >= 2 && totals.size() >= 3 && othersLeft;
+        },
+        20000, 100))
+        << ::testing::PrintToString(intervals) << " intervals, " << ::testing::PrintToString(rates) << " rates, "
+        << totals.size() << " totals, others left: " << othersLeft;
+
+    const std::string expected = traffic_test::StatusLine(55, payload);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
+        << e2e::Text(window, kStatusLine);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return ListRows(window) == 0; }, 10000))
+        << ListRows(window) << " rows seconds after the traffic ended";
+    EXPECT_TRUE(Enabled(window, kStopButton)) << "the capture still runs";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    ASSERT_TRUE(program.WaitForExit(15000, &code));
+    EXPECT_EQ(code, 0u);
+}
+
+TEST(CaptureWindow, HostNamesArriveInTheirCells) {
+    HostFolder folder("[main]\r\nidleseconds=1000000\r\nnsresolve=1\r\n");
+    // Only the loopback address, which the system names without asking the network.
+    using traffic_test::Datagram;
+    using traffic_test::Frame;
+    const std::string capture =
+        folder.Write("loopback.pcap",
+                     traffic_test::PcapFile({{0, 0, Frame(Datagram(17, 100, 0x7f000001, 0x7f000001, 1000, 2000))}}));
+    e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
+    HWND window = FindHostWindow(program);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, kHostNames), BM_GETCHECK, 0, 0), BST_CHECKED);
+    e2e::Click(window, kStartButton);
+    HWND list = ListOf(window);
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] { return lookout::ListViewCell(list, 0, capture::kColumnSourceHost) == "localhost"; }, 15000))
+        << lookout::ListViewCell(list, 0, capture::kColumnSourceHost);
+    EXPECT_EQ(lookout::ListViewCell(list, 0, capture::kColumnSourcePort), "1000");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit(15000));
+}
+
+TEST(CaptureWindow, LogThatCannotBeOpenedAgainIsSavedSwitchedOff) {
+    HostFolder probe("");
+    const std::string log = probe.File("capture.log");
+    HostFolder folder(
+        "[main]\r\nidleseconds=1000000\r\n[log]\r\nuselogfile=1\r\nlogtype=0\r\nmbdelete=1\r\nlogfile=" + log + "\r\n");
+    // Another program maps the log: appending works, emptying it (when it passes 1 MiB) does not.
+    std::ofstream(log, std::ios::binary) << "seen by another program\r\n";
+    HANDLE file = CreateFileA(log.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    ASSERT_NE(view, nullptr);
+
+    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
+                         folder.Path());
+    HWND window = FindHostWindow(program);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(SendMessageA(GetDlgItem(window, kUseLogFile), BM_GETCHECK, 0, 0), BST_CHECKED);
+    e2e::Click(window, kStartButton);
+    const e2e::SeenDialog warning = e2e::WaitForDialog(program.Pid(), nullptr, 30000);
+    ASSERT_NE(warning.hwnd, nullptr);
+    EXPECT_EQ(warning.caption, "Warning");
+    EXPECT_NE(warning.text.find("Cannot open log file \"" + log + "\" for writing!"), std::string::npos)
+        << warning.text;
+    e2e::PressDialogButton(warning.hwnd, IDOK);
+    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
+        << "capture goes on without the log";
+    EXPECT_TRUE(e2e::WaitUntil(
+        [&] { return SendMessageA(GetDlgItem(window, kUseLogFile), BM_GETCHECK, 0, 0) == BST_UNCHECKED; }, 5000))
+        << "the window shows logging off";
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit(15000));
+    EXPECT_NE(folder.Ini().find("uselogfile=0"), std::string::npos) << folder.Ini();
+
+    UnmapViewOfFile(view);
+    CloseHandle(mapping);
+    CloseHandle(file);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "capture/capture_pass.h"
 #include "capture/memory_traffic_view.h"
@@ -65,16 +66,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The list holds the table's rows in its order, every cell readable.
     uint64_t listed = 0;
     uint64_t previous = 0;
-    size_t position = 0;
+    std::vector<uint32_t> bytes;
+    const int32_t sortColumn = table.Order().column;
     table.VisitList([&](const capture::FlowRow& row) {
-        const uint64_t key = capture::SortKey(row, table.Order().column);
-        Check(position == 0 || ((control & 0x80) != 0 ? key <= previous : key >= previous));
-        Check(capture::MemoryTrafficView::Cell(table, position, capture::kColumnBytes) ==
-              std::to_string(row.record.bytes));
+        const uint64_t key = capture::SortKey(row, sortColumn);
+        Check(bytes.empty() || ((control & 0x80) != 0 ? key <= previous : key >= previous));
         previous = key;
         listed += row.packets;
-        ++position;
+        bytes.push_back(row.record.bytes);
     });
+    const size_t position = bytes.size();
+    for (size_t row = 0; row < bytes.size(); ++row)
+        Check(capture::MemoryTrafficView::Cell(table, row, capture::kColumnBytes) == std::to_string(bytes[row]));
     Check(position == view.rows && listed == packets);
     if (view.rows == 0 && packetCount == 0)
         Check(view.status.empty());

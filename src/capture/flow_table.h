@@ -107,7 +107,8 @@ public:
     // The text of a cell of the list; false (and an empty text) when the list has no such row.
     bool CellText(std::size_t position, int32_t column, char* text, std::size_t size) const;
 
-    // Calls visit for every row of the list that is still in the table, in the list's order.
+    // Calls visit for every row of the list that is still in the table, in the list's order, under the
+    // table's lock: visit must not call the table.
     void VisitList(const std::function<void(const FlowRow&)>& visit) const;
 
 protected:

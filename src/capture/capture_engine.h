@@ -1,9 +1,10 @@
 // The capture engine: opens one adapter through the packet library and runs the capture thread that feeds
 // every plain IPv4 datagram to theTrafficList, with the periodic update between receives.
 //
-// A host provides trafficListView and statusWindow, calls StartCapture from the thread that owns them,
-// sets updateDue whenever rates and idle rows should be refreshed, keeps its message loop running, and
-// calls StopCapture before it destroys the two windows.
+// A host provides trafficListView (an owner-data list whose parent hands its notifications to
+// capture::AnswerListNotify) and statusWindow, calls StartCapture from the thread that owns them, sets
+// updateDue whenever rates and idle rows should be refreshed, keeps its message loop running, and calls
+// StopCapture before it destroys the two windows.
 #pragma once
 
 #include <atomic>

@@ -32,7 +32,8 @@ BOOL CHollowmereApp::InitInstance() {
     {
         CHollowmereDlg dialog;
         m_pMainWnd = &dialog;
-        (void)dialog.DoModal();
+        // How the window ended becomes the exit code, so whoever started the program can tell.
+        m_nExitCode = static_cast<int>(dialog.DoModal());
         m_pMainWnd = nullptr;
     }
     return FALSE;

@@ -9,6 +9,7 @@
 #include "capture/packet_library.h"
 #include "capture/traffic_list.h"
 #include "framework/message_box.h"
+#include "framework/message_loop.h"
 #include "framework/thread.h"
 
 std::atomic<int32_t> captureRunning{0};
@@ -25,27 +26,8 @@ alignas(8) uint8_t receiveBuffer[kReceiveBufferBytes];
 // The entry points of the library in use for the current capture.
 const capture::PacketFunctions* library = nullptr;
 
-// Owns the capture thread's handle; the thread itself is never ended from outside.
-class ThreadHandle {
-public:
-    ThreadHandle() = default;
-    ~ThreadHandle() { Reset(); }
-    ThreadHandle(const ThreadHandle&) = delete;
-    ThreadHandle& operator=(const ThreadHandle&) = delete;
-    void Reset(HANDLE handle = nullptr) {
-        if (m_handle != nullptr)
-            CloseHandle(m_handle);
-        m_handle = handle;
-    }
-    HANDLE Get() const { return m_handle; }
-
-private:
-    HANDLE m_handle = nullptr;
-};
-
-ThreadHandle captureThread;
-// Cleared when a thread was created but cannot be waited for: it then ends before doing anything.
-std::atomic<bool> threadMayRun{true};
+// The capture thread, while one runs; it is never ended from outside.
+fw::Thread captureThread;
 
 void ShowError(const char* text) {
     (void)fw::ShowMessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
@@ -101,8 +83,6 @@ void ReleaseAdapter() {
 }
 
 unsigned int CaptureThreadProc(void*) {
-    if (!threadMayRun.load())
-        return 0;
     while (captureRunning.load() != 0) {
         const bool received = library->PacketReceivePacket(captureAdapter, capturePacket, 1) != 0;
         if (!received)
@@ -122,18 +102,6 @@ unsigned int CaptureThreadProc(void*) {
     }
     theTrafficList.Flush();
     return 0;
-}
-
-// Waits for the capture thread to end while serving the messages it sends to this thread's windows.
-void WaitForCaptureThread() {
-    HANDLE thread = captureThread.Get();
-    for (;;) {
-        const DWORD result = MsgWaitForMultipleObjects(1, &thread, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (result != WAIT_OBJECT_0 + 1)
-            break;
-        MSG message;
-        (void)PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
 }
 
 } // namespace
@@ -159,29 +127,21 @@ int StartCapture(const char* adapterName) {
     (void)theTrafficList.ListView().OpenRefreshWindow();
     captureRunning = 1;
 
-    // Started suspended: the thread object closes its own handle when the thread ends, so ours is a copy
-    // taken before it can.
-    CWinThread* thread = AfxBeginThread(CaptureThreadProc, nullptr, THREAD_PRIORITY_HIGHEST, 0, CREATE_SUSPENDED);
-    HANDLE handle = nullptr;
-    const bool started = thread != nullptr && DuplicateHandle(GetCurrentProcess(), thread->m_hThread,
-                                                              GetCurrentProcess(), &handle, SYNCHRONIZE, FALSE, 0);
-    threadMayRun = started;
-    if (thread != nullptr)
-        (void)ResumeThread(thread->m_hThread);
-    if (!started) {
+    captureThread = fw::StartThread(CaptureThreadProc, nullptr, THREAD_PRIORITY_HIGHEST);
+    if (!captureThread) {
         ShowError("Thread  creation failed!");
         return 1;
     }
-    captureThread.Reset(handle);
     return 0;
 }
 
 void StopCapture(const std::function<void()>& lastLook) {
     if (captureRunning.load() != 0) {
         captureRunning = 0;
-        if (captureThread.Get() != nullptr) {
-            WaitForCaptureThread();
-            captureThread.Reset();
+        // The thread changes the host's windows by sent messages while it ends: they are served meanwhile.
+        if (captureThread) {
+            fw::WaitServingSentMessages(captureThread.Handle());
+            captureThread = {};
         }
         if (lastLook)
             lastLook();

@@ -1,43 +1,20 @@
 // CCmdUI and the walk that runs the update handlers of a popup menu's commands.
 #include "framework/cmd_ui.h"
 
-#include "framework/controls.h"
 #include "framework/menu.h"
 #include "framework/wnd.h"
 
+// An item that opens a submenu is not changed through a command of that submenu.
 void CCmdUI::Enable(BOOL on) {
-    if (m_pMenu != nullptr) {
-        // An item that opens a submenu is not changed through a command of that submenu.
-        if (m_pSubMenu != nullptr) {
-            return;
-        }
+    if (m_pMenu != nullptr && m_pSubMenu == nullptr) {
         (void)m_pMenu->EnableMenuItem(m_nIndex, MF_BYPOSITION | (on ? MF_ENABLED : (MF_DISABLED | MF_GRAYED)));
-    } else if (m_pOther != nullptr) {
-        (void)m_pOther->EnableWindow(on);
     }
     m_bEnableChanged = true;
 }
 
 void CCmdUI::SetCheck(int check) {
-    if (m_pMenu != nullptr) {
-        if (m_pSubMenu != nullptr) {
-            return;
-        }
+    if (m_pMenu != nullptr && m_pSubMenu == nullptr) {
         (void)m_pMenu->CheckMenuItem(m_nIndex, MF_BYPOSITION | (check != 0 ? MF_CHECKED : MF_UNCHECKED));
-    } else if (m_pOther != nullptr) {
-        (void)m_pOther->SendMessage(BM_SETCHECK, static_cast<WPARAM>(check));
-    }
-}
-
-void CCmdUI::SetText(const std::string& text) {
-    if (m_pMenu != nullptr) {
-        if (m_pSubMenu != nullptr) {
-            return;
-        }
-        const UINT state = m_pMenu->GetMenuState(m_nIndex, MF_BYPOSITION) & (MF_CHECKED | MF_DISABLED | MF_GRAYED);
-        (void)::ModifyMenuA(m_pMenu->m_hMenu, m_nIndex, MF_BYPOSITION | MF_STRING | state, m_nID, text.c_str());
-    } else if (m_pOther != nullptr) {
-        m_pOther->SetWindowText(text);
     }
 }
 

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 class CWnd;
 class CMenu;
 
@@ -15,15 +13,14 @@ public:
     UINT m_nID = 0;
     UINT m_nIndex = 0;              // position of the item in m_pMenu
     UINT m_nIndexMax = 0;           // item count of m_pMenu when last read
-    CMenu* m_pMenu = nullptr;       // the popup being updated, or null for a control
+    CMenu* m_pMenu = nullptr;       // the popup being updated
     CMenu* m_pSubMenu = nullptr;    // set while the item opens a submenu
     CMenu* m_pParentMenu = nullptr; // the menu that holds m_pMenu, when known
-    CWnd* m_pOther = nullptr;       // the control being updated when there is no menu
     bool m_bEnableChanged = false;
 
+    // Virtual so that a test can record what a handler asks for.
     virtual void Enable(BOOL on = TRUE);
     virtual void SetCheck(int check = 1);
-    virtual void SetText(const std::string& text);
 
     // Runs the target's update handler for m_nID. Without one, and when asked, the item is enabled exactly
     // when the target has a command handler. Returns whether an update handler ran.

@@ -1,29 +1,5 @@
-// The standard controls: buttons, combo boxes and the tooltip control.
+// The combo box's item text and the tooltip's tools.
 #include "framework/controls.h"
-
-int CButton::GetCheck() const {
-    return static_cast<int>(SendMessage(BM_GETCHECK));
-}
-void CButton::SetCheck(int check) {
-    (void)SendMessage(BM_SETCHECK, static_cast<WPARAM>(check));
-}
-UINT CButton::GetState() const {
-    return static_cast<UINT>(SendMessage(BM_GETSTATE));
-}
-
-int CComboBox::AddString(const std::string& text) {
-    return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
-}
-
-int CComboBox::GetCount() const {
-    return static_cast<int>(SendMessage(CB_GETCOUNT));
-}
-int CComboBox::GetCurSel() const {
-    return static_cast<int>(SendMessage(CB_GETCURSEL));
-}
-int CComboBox::SetCurSel(int index) {
-    return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)));
-}
 
 std::string CComboBox::GetLBText(int index) const {
     const LRESULT length = SendMessage(CB_GETLBTEXTLEN, static_cast<WPARAM>(index));
@@ -34,10 +10,6 @@ std::string CComboBox::GetLBText(int index) const {
     const LRESULT copied = SendMessage(CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
     text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
     return text;
-}
-
-void CComboBox::ResetContent() {
-    (void)SendMessage(CB_RESETCONTENT);
 }
 
 namespace {
@@ -52,24 +24,6 @@ TTTOOLINFOA ToolInfo(HWND tool, UINT_PTR toolId) {
 }
 
 } // namespace
-
-bool CToolTipCtrl::Create(CWnd* parent, DWORD style) {
-    const bool created = CreateEx(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, parent != nullptr ? parent->m_hWnd : nullptr, nullptr);
-    return created;
-}
-
-void CToolTipCtrl::Activate(BOOL activate) {
-    (void)SendMessage(TTM_ACTIVATE, static_cast<WPARAM>(activate));
-}
-
-int CToolTipCtrl::SetMaxTipWidth(int width) {
-    return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, static_cast<LPARAM>(width)));
-}
-
-int CToolTipCtrl::GetToolCount() const {
-    return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT));
-}
 
 bool CToolTipCtrl::AddTool(CWnd* tool, const std::string& text, const RECT* toolRect, UINT_PTR toolId) {
     if (tool == nullptr) {
@@ -93,8 +47,4 @@ void CToolTipCtrl::UpdateTipText(const std::string& text, CWnd* tool, UINT_PTR t
     TTTOOLINFOA info = ToolInfo(tool->m_hWnd, toolId);
     info.lpszText = const_cast<char*>(text.c_str());
     (void)SendMessage(TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
-}
-
-void CToolTipCtrl::RelayEvent(MSG* msg) {
-    (void)SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg));
 }

@@ -6,6 +6,7 @@
 
 #include "framework/data_exchange.h"
 #include "framework/dialog_init_data.h"
+#include "framework/message_loop.h"
 #include "framework/win_app.h"
 
 namespace {
@@ -14,8 +15,6 @@ namespace {
 constexpr WORD kDialogInitResourceType = 240;
 
 } // namespace
-
-CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
 
 CDialog::~CDialog() {
     if (m_hWnd != nullptr) {
@@ -34,21 +33,17 @@ const fw::MessageMap* CDialog::GetThisMessageMap() {
     return &map;
 }
 
-const fw::MessageMap* CDialog::GetMessageMap() const {
-    return GetThisMessageMap();
-}
-
-INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     if (message != WM_INITDIALOG) {
         // Everything after initialisation reaches our window procedure first; what arrives here is the
         // default handling asking whether the dialog wants the message, and it does not.
         return FALSE;
     }
-    auto* dialog = reinterpret_cast<CDialog*>(lParam);
-    if (dialog == nullptr || !dialog->SubclassWindow(hWnd)) {
-        return TRUE;
-    }
     try {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        if (dialog == nullptr || !dialog->SubclassWindow(hWnd)) {
+            return TRUE;
+        }
         dialog->ExecuteDlgInit();
         return dialog->Dispatch(WM_INITDIALOG, wParam, lParam) != 0 ? TRUE : FALSE;
     } catch (...) {
@@ -103,8 +98,6 @@ BOOL CDialog::OnInitDialog() {
     return TRUE;
 }
 
-void CDialog::DoDataExchange(CDataExchange*) {}
-
 bool CDialog::UpdateData(bool saveAndValidate) {
     if (m_hWnd == nullptr) {
         return false;
@@ -119,10 +112,6 @@ void CDialog::OnOK() {
         return;
     }
     EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
 }
 
 bool CDialog::OnCommand(WPARAM wParam, LPARAM lParam) {
@@ -165,52 +154,6 @@ void CDialog::EndDialog(int result) {
     }
 }
 
-namespace fw {
-
-bool WalkPreTranslateTree(HWND stop, MSG* msg) {
-    for (HWND hWnd = msg->hwnd; hWnd != nullptr; hWnd = ::GetParent(hWnd)) {
-        CWnd* wnd = CWnd::FromHandlePermanent(hWnd);
-        if (wnd != nullptr && wnd->PreTranslateMessage(msg)) {
-            return true;
-        }
-        if (hWnd == stop) {
-            break;
-        }
-    }
-    return false;
-}
-
-} // namespace fw
-
-bool CDialog::RunModalLoop() {
-    while (m_bContinueModal) {
-        MSG msg{};
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            // Someone asked the thread to quit: leave the loop and let the outer loop see the request too.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
-        }
-        if (got == -1) {
-            return false;
-        }
-        bool dealtWith = false;
-        try {
-            dealtWith = fw::WalkPreTranslateTree(m_hWnd, &msg);
-        } catch (...) {
-            dealtWith = false;
-        }
-        if (!dealtWith) {
-            (void)::TranslateMessage(&msg);
-            (void)::DispatchMessageA(&msg);
-        }
-        if (m_hWnd == nullptr || !::IsWindow(m_hWnd)) {
-            break;
-        }
-    }
-    return true;
-}
-
 INT_PTR CDialog::DoModal() {
     if (m_hWnd != nullptr) {
         return -1;
@@ -238,7 +181,12 @@ INT_PTR CDialog::DoModal() {
         if (!::IsWindowVisible(created)) {
             (void)::ShowWindow(created, SW_SHOWNORMAL);
         }
-        (void)RunModalLoop();
+        const auto quit =
+            fw::RunMessageLoop(created, [this] { return m_bContinueModal && m_hWnd != nullptr && ::IsWindow(m_hWnd); });
+        if (quit) {
+            // Someone asked the thread to quit: the loop outside sees the request too.
+            ::PostQuitMessage(*quit);
+        }
     }
     m_bContinueModal = false;
 
@@ -255,9 +203,6 @@ INT_PTR CDialog::DoModal() {
         (void)CWnd::DestroyWindow();
     } else if (created != nullptr && ::IsWindow(created)) {
         (void)::DestroyWindow(created);
-    }
-    if (CWinApp* app = AfxGetApp(); app != nullptr && AfxGetMainWnd() == this) {
-        app->NoteMainDialogResult(static_cast<int>(m_nModalResult));
     }
     return m_nModalResult;
 }

@@ -7,28 +7,29 @@ class CDataExchange;
 
 class CDialog : public CWnd {
 public:
-    explicit CDialog(UINT templateId, CWnd* parent = nullptr);
+    explicit CDialog(UINT templateId, CWnd* parent = nullptr) : m_nIDTemplate(templateId), m_pParentWnd(parent) {}
     ~CDialog() override;
 
     // Creates the dialog and runs its message loop until EndDialog; returns the value given to EndDialog,
     // or -1 when the dialog could not be created.
-    virtual INT_PTR DoModal();
+    [[nodiscard]] virtual INT_PTR DoModal();
     void EndDialog(int result);
 
-    // Runs DoDataExchange in the given direction: true takes the controls' values into the members.
-    bool UpdateData(bool saveAndValidate = true);
+    // Runs DoDataExchange in the given direction: true takes the controls' values into the members. False
+    // when the dialog has no window.
+    [[nodiscard]] bool UpdateData(bool saveAndValidate = true);
 
     virtual BOOL OnInitDialog();
     virtual void OnOK();
-    virtual void OnCancel();
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
 
     BOOL PreTranslateMessage(MSG* msg) override;
-    const fw::MessageMap* GetMessageMap() const override;
+    const fw::MessageMap* GetMessageMap() const override { return GetThisMessageMap(); }
     // Also true for commands that the application's command map handles.
     bool HasCommandHandler(UINT id) const override;
 
 protected:
-    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void DoDataExchange(CDataExchange*) {}
     bool OnCommand(WPARAM wParam, LPARAM lParam) override;
     bool OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) override;
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -38,17 +39,10 @@ protected:
     CWnd* m_pParentWnd;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     // Applies the template's initialisation data (items for list and combo boxes), if the program has any.
     void ExecuteDlgInit();
-    bool RunModalLoop();
 
     bool m_bContinueModal = false;
     int m_nModalResult = -1;
 };
-
-namespace fw {
-// Offers a queued message to PreTranslateMessage of its window and of each parent, up to and including
-// `stop`; true when one of them dealt with it.
-bool WalkPreTranslateTree(HWND stop, MSG* msg);
-} // namespace fw

@@ -7,6 +7,7 @@
 #include "framework/dialog.h"
 #include "framework/menu.h"
 #include "framework/message_box.h"
+#include "framework/message_loop.h"
 #include "framework/message_map.h"
 #include "framework/thread.h"
 #include "framework/win_app.h"

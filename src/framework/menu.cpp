@@ -1,4 +1,4 @@
-// CMenu: owned or borrowed menu handles and the few menu operations the program uses.
+// CMenu: owned or borrowed menu handles, the popup being tracked, and the WM_INITMENUPOPUP entry's call.
 #include "framework/menu.h"
 
 #include <utility>
@@ -8,10 +8,6 @@
 namespace {
 thread_local HMENU trackingMenu = nullptr;
 } // namespace
-
-CMenu::~CMenu() {
-    (void)DestroyMenu();
-}
 
 CMenu::CMenu(CMenu&& other) noexcept
     : m_hMenu(std::exchange(other.m_hMenu, nullptr)), m_bOwned(std::exchange(other.m_bOwned, false)) {}
@@ -31,28 +27,11 @@ CMenu CMenu::Borrow(HMENU menu) {
     return view;
 }
 
-BOOL CMenu::LoadMenu(UINT resourceId, HINSTANCE instance) {
-    (void)DestroyMenu();
-    m_hMenu = ::LoadMenuA(instance != nullptr ? instance : ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId));
-    m_bOwned = m_hMenu != nullptr;
-    return m_hMenu != nullptr;
-}
-
-BOOL CMenu::CreatePopupMenu() {
-    (void)DestroyMenu();
-    m_hMenu = ::CreatePopupMenu();
-    m_bOwned = m_hMenu != nullptr;
-    return m_hMenu != nullptr;
-}
-
 BOOL CMenu::Attach(HMENU menu) {
-    if (menu == nullptr) {
-        return FALSE;
-    }
     (void)DestroyMenu();
     m_hMenu = menu;
-    m_bOwned = true;
-    return TRUE;
+    m_bOwned = menu != nullptr;
+    return menu != nullptr;
 }
 
 HMENU CMenu::Detach() {
@@ -69,38 +48,10 @@ BOOL CMenu::DestroyMenu() {
     return ::DestroyMenu(menu);
 }
 
-int CMenu::GetMenuItemCount() const {
-    return ::GetMenuItemCount(m_hMenu);
-}
-UINT CMenu::GetMenuItemID(int position) const {
-    return ::GetMenuItemID(m_hMenu, position);
-}
-CMenu CMenu::GetSubMenu(int position) const {
-    return Borrow(::GetSubMenu(m_hMenu, position));
-}
-
 std::string CMenu::GetMenuString(UINT item, UINT flags) const {
     char text[256] = {};
     const int length = ::GetMenuStringA(m_hMenu, item, text, sizeof(text), flags);
     return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
-}
-
-UINT CMenu::GetMenuState(UINT item, UINT flags) const {
-    return ::GetMenuState(m_hMenu, item, flags);
-}
-
-BOOL CMenu::AppendMenu(UINT flags, UINT_PTR idNewItem, const char* text) {
-    return ::AppendMenuA(m_hMenu, flags, idNewItem, text);
-}
-
-UINT CMenu::CheckMenuItem(UINT item, UINT check) {
-    return ::CheckMenuItem(m_hMenu, item, check);
-}
-UINT CMenu::EnableMenuItem(UINT item, UINT enable) {
-    return static_cast<UINT>(::EnableMenuItem(m_hMenu, item, enable));
-}
-BOOL CMenu::SetDefaultItem(UINT item, BOOL byPosition) {
-    return ::SetMenuDefaultItem(m_hMenu, item, byPosition);
 }
 
 BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, const RECT* rect) {
@@ -111,7 +62,18 @@ BOOL CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, const RECT* re
 }
 
 namespace fw {
+
 HMENU TrackingMenu() {
     return trackingMenu;
 }
+
+namespace detail {
+
+LRESULT InitMenuPopupCall(CWnd& wnd, WPARAM wParam, LPARAM lParam, void (*call)(CWnd&, CMenu*, UINT, BOOL)) {
+    CMenu popup = CMenu::Borrow(reinterpret_cast<HMENU>(wParam));
+    call(wnd, &popup, LOWORD(lParam), HIWORD(lParam));
+    return 0;
+}
+
+} // namespace detail
 } // namespace fw

@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstddef>
 #include <span>
 #include <type_traits>
 
@@ -14,6 +13,7 @@ class CMenu;
 
 namespace fw {
 
+// Unpacks the message's parameters and calls the handler on the window's object.
 using Thunk = LRESULT (*)(CWnd& wnd, WPARAM wParam, LPARAM lParam);
 
 enum class EntryKind : unsigned char {
@@ -26,7 +26,7 @@ enum class EntryKind : unsigned char {
 struct MessageMapEntry {
     EntryKind kind = EntryKind::Message;
     UINT first = 0; // message, or command / control id
-    UINT last = 0;  // last message or id of a range
+    UINT last = 0;  // last message of a range (the WM_CTLCOLOR... messages)
     UINT code = 0;  // notification code of a Notify entry
     // A message whose number the system gives at run time (RegisterWindowMessage); read at each dispatch.
     const UINT* registered = nullptr;
@@ -47,41 +47,19 @@ struct MemberOf<F C::*> {
     using Class = C;
 };
 
-template <auto Handler>
-using ClassOf = typename MemberOf<decltype(Handler)>::Class;
-
+// The object of the handler's class that the window's object is.
 template <auto Handler>
 decltype(auto) Self(CWnd& wnd) {
-    return static_cast<ClassOf<Handler>&>(wnd);
+    return static_cast<typename MemberOf<decltype(Handler)>::Class&>(wnd);
 }
 
-// Raw handlers: LRESULT(WPARAM, LPARAM), void(WPARAM, LPARAM) or void().
-template <auto Handler>
-LRESULT RawThunk(CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-    auto& self = Self<Handler>(wnd);
-    if constexpr (requires { (self.*Handler)(wParam, lParam); }) {
-        if constexpr (std::is_void_v<decltype((self.*Handler)(wParam, lParam))>) {
-            (self.*Handler)(wParam, lParam);
-            return 0;
-        } else {
-            return static_cast<LRESULT>((self.*Handler)(wParam, lParam));
-        }
-    } else {
-        (self.*Handler)();
-        return 0;
-    }
-}
+// Defined where CMenu (menu.cpp) and CWnd (wnd.cpp) are complete.
+LRESULT InitMenuPopupCall(CWnd& wnd, WPARAM wParam, LPARAM lParam, void (*call)(CWnd&, CMenu*, UINT, BOOL));
+LRESULT CtlColorCall(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam, HBRUSH (*call)(CWnd&, HDC, CWnd*, UINT));
+UINT CurrentMessage(CWnd& wnd);
 
-template <auto Handler>
-LRESULT CommandThunk(CWnd& wnd, WPARAM, LPARAM) {
-    (Self<Handler>(wnd).*Handler)();
-    return 0;
-}
-
-template <auto Handler>
-LRESULT UpdateThunk(CWnd& wnd, WPARAM, LPARAM lParam) {
-    (Self<Handler>(wnd).*Handler)(reinterpret_cast<CCmdUI*>(lParam));
-    return 0;
+constexpr MessageMapEntry Message(UINT first, UINT last, Thunk thunk) {
+    return {EntryKind::Message, first, last, 0, nullptr, thunk};
 }
 
 } // namespace detail
@@ -91,90 +69,56 @@ LRESULT UpdateThunk(CWnd& wnd, WPARAM, LPARAM lParam) {
 // Any window message; the handler is LRESULT(WPARAM, LPARAM), void(WPARAM, LPARAM) or void().
 template <auto Handler>
 constexpr MessageMapEntry OnMessage(UINT message) {
-    return {EntryKind::Message, message, message, 0, nullptr, &detail::RawThunk<Handler>};
-}
-
-template <auto Handler>
-constexpr MessageMapEntry OnMessageRange(UINT first, UINT last) {
-    return {EntryKind::Message, first, last, 0, nullptr, &detail::RawThunk<Handler>};
+    return detail::Message(message, message, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        auto& self = detail::Self<Handler>(wnd);
+        if constexpr (!requires { (self.*Handler)(wParam, lParam); }) {
+            (self.*Handler)();
+            return 0;
+        } else if constexpr (std::is_void_v<decltype((self.*Handler)(wParam, lParam))>) {
+            (self.*Handler)(wParam, lParam);
+            return 0;
+        } else {
+            return static_cast<LRESULT>((self.*Handler)(wParam, lParam));
+        }
+    });
 }
 
 // A registered message: the number is read from the variable when a message arrives.
 template <auto Handler>
 constexpr MessageMapEntry OnRegisteredMessage(const UINT& message) {
-    return {EntryKind::Message, 0, 0, 0, &message, &detail::RawThunk<Handler>};
+    MessageMapEntry entry = OnMessage<Handler>(0);
+    entry.registered = &message;
+    return entry;
 }
 
 // A command (menu item, accelerator or button click): handler void().
 template <auto Handler>
 constexpr MessageMapEntry OnCommand(UINT id) {
-    return {EntryKind::Command, id, id, 0, nullptr, &detail::CommandThunk<Handler>};
+    return {EntryKind::Command, id, id, 0, nullptr, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
+                (detail::Self<Handler>(wnd).*Handler)();
+                return 0;
+            }};
 }
 
 // A control notification such as CBN_SELCHANGE from control id: handler void().
 template <auto Handler>
 constexpr MessageMapEntry OnNotify(UINT code, UINT id) {
-    return {EntryKind::Notify, id, id, code, nullptr, &detail::CommandThunk<Handler>};
+    MessageMapEntry entry = OnCommand<Handler>(id);
+    entry.kind = EntryKind::Notify;
+    entry.code = code;
+    return entry;
 }
 
 // The update handler of a command: handler void(CCmdUI*).
 template <auto Handler>
 constexpr MessageMapEntry OnUpdateCommand(UINT id) {
-    return {EntryKind::UpdateCommand, id, id, 0, nullptr, &detail::UpdateThunk<Handler>};
+    return {EntryKind::UpdateCommand, id, id, 0, nullptr, [](CWnd& wnd, WPARAM, LPARAM lParam) -> LRESULT {
+                (detail::Self<Handler>(wnd).*Handler)(reinterpret_cast<CCmdUI*>(lParam));
+                return 0;
+            }};
 }
 
-// ---- Typed message entries ----------------------------------------------------------------------------------
-
-namespace detail {
-
-template <auto Handler>
-LRESULT TimerThunk(CWnd& wnd, WPARAM wParam, LPARAM) {
-    (Self<Handler>(wnd).*Handler)(static_cast<UINT_PTR>(wParam));
-    return 0;
-}
-
-template <auto Handler>
-LRESULT SysCommandThunk(CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-    (Self<Handler>(wnd).*Handler)(static_cast<UINT>(wParam), lParam);
-    return 0;
-}
-
-template <auto Handler>
-LRESULT QueryDragIconThunk(CWnd& wnd, WPARAM, LPARAM) {
-    return reinterpret_cast<LRESULT>((Self<Handler>(wnd).*Handler)());
-}
-
-template <auto Handler>
-LRESULT EraseBkgndThunk(CWnd& wnd, WPARAM wParam, LPARAM) {
-    return static_cast<LRESULT>((Self<Handler>(wnd).*Handler)(reinterpret_cast<HDC>(wParam)));
-}
-
-template <auto Handler>
-LRESULT SettingChangeThunk(CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-    (Self<Handler>(wnd).*Handler)(static_cast<UINT>(wParam), reinterpret_cast<const char*>(lParam));
-    return 0;
-}
-
-// Defined in wnd.cpp, where CWnd and CMenu are complete.
-LRESULT InitMenuPopupCall(CWnd& wnd, WPARAM wParam, LPARAM lParam, void (*call)(CWnd&, CMenu*, UINT, BOOL));
-LRESULT CtlColorCall(CWnd& wnd, UINT message, WPARAM wParam, LPARAM lParam, HBRUSH (*call)(CWnd&, HDC, CWnd*, UINT));
-UINT CurrentMessage(CWnd& wnd);
-
-template <auto Handler>
-LRESULT InitMenuPopupThunk(CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-    return InitMenuPopupCall(wnd, wParam, lParam, [](CWnd& w, CMenu* popup, UINT index, BOOL sysMenu) {
-        (Self<Handler>(w).*Handler)(popup, index, sysMenu);
-    });
-}
-
-template <auto Handler>
-LRESULT CtlColorThunk(CWnd& wnd, WPARAM wParam, LPARAM lParam) {
-    return CtlColorCall(wnd, CurrentMessage(wnd), wParam, lParam, [](CWnd& w, HDC dc, CWnd* control, UINT kind) {
-        return (Self<Handler>(w).*Handler)(dc, control, kind);
-    });
-}
-
-} // namespace detail
+// ---- Typed message entries: the parameters unpacked as the message defines them ---------------------------
 
 // WM_PAINT: void().
 template <auto Handler>
@@ -185,44 +129,66 @@ constexpr MessageMapEntry OnWmPaint() {
 // WM_TIMER: void(UINT_PTR id).
 template <auto Handler>
 constexpr MessageMapEntry OnWmTimer() {
-    return {EntryKind::Message, WM_TIMER, WM_TIMER, 0, nullptr, &detail::TimerThunk<Handler>};
+    return detail::Message(WM_TIMER, WM_TIMER, [](CWnd& wnd, WPARAM wParam, LPARAM) -> LRESULT {
+        (detail::Self<Handler>(wnd).*Handler)(static_cast<UINT_PTR>(wParam));
+        return 0;
+    });
 }
 
 // WM_SYSCOMMAND: void(UINT command, LPARAM).
 template <auto Handler>
 constexpr MessageMapEntry OnWmSysCommand() {
-    return {EntryKind::Message, WM_SYSCOMMAND, WM_SYSCOMMAND, 0, nullptr, &detail::SysCommandThunk<Handler>};
+    return detail::Message(WM_SYSCOMMAND, WM_SYSCOMMAND, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        (detail::Self<Handler>(wnd).*Handler)(static_cast<UINT>(wParam), lParam);
+        return 0;
+    });
 }
 
 // WM_QUERYDRAGICON: HCURSOR().
 template <auto Handler>
 constexpr MessageMapEntry OnWmQueryDragIcon() {
-    return {EntryKind::Message, WM_QUERYDRAGICON, WM_QUERYDRAGICON, 0, nullptr, &detail::QueryDragIconThunk<Handler>};
+    return detail::Message(WM_QUERYDRAGICON, WM_QUERYDRAGICON, [](CWnd& wnd, WPARAM, LPARAM) -> LRESULT {
+        return reinterpret_cast<LRESULT>((detail::Self<Handler>(wnd).*Handler)());
+    });
 }
 
 // WM_ERASEBKGND: BOOL(HDC).
 template <auto Handler>
 constexpr MessageMapEntry OnWmEraseBkgnd() {
-    return {EntryKind::Message, WM_ERASEBKGND, WM_ERASEBKGND, 0, nullptr, &detail::EraseBkgndThunk<Handler>};
+    return detail::Message(WM_ERASEBKGND, WM_ERASEBKGND, [](CWnd& wnd, WPARAM wParam, LPARAM) -> LRESULT {
+        return static_cast<LRESULT>((detail::Self<Handler>(wnd).*Handler)(reinterpret_cast<HDC>(wParam)));
+    });
 }
 
 // WM_SETTINGCHANGE: void(UINT flags, const char* section).
 template <auto Handler>
 constexpr MessageMapEntry OnWmSettingChange() {
-    return {EntryKind::Message, WM_SETTINGCHANGE, WM_SETTINGCHANGE, 0, nullptr, &detail::SettingChangeThunk<Handler>};
+    return detail::Message(WM_SETTINGCHANGE, WM_SETTINGCHANGE, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) -> LRESULT {
+        (detail::Self<Handler>(wnd).*Handler)(static_cast<UINT>(wParam), reinterpret_cast<const char*>(lParam));
+        return 0;
+    });
 }
 
 // WM_INITMENUPOPUP: void(CMenu* popup, UINT index, BOOL isSystemMenu).
 template <auto Handler>
 constexpr MessageMapEntry OnWmInitMenuPopup() {
-    return {EntryKind::Message, WM_INITMENUPOPUP, WM_INITMENUPOPUP, 0, nullptr, &detail::InitMenuPopupThunk<Handler>};
+    return detail::Message(WM_INITMENUPOPUP, WM_INITMENUPOPUP, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) {
+        return detail::InitMenuPopupCall(wnd, wParam, lParam, [](CWnd& w, CMenu* popup, UINT index, BOOL sysMenu) {
+            (detail::Self<Handler>(w).*Handler)(popup, index, sysMenu);
+        });
+    });
 }
 
 // Every WM_CTLCOLOR... message: HBRUSH(HDC, CWnd* control, UINT kind), kind being CTLCOLOR_MSGBOX (0) to
 // CTLCOLOR_STATIC (6).
 template <auto Handler>
 constexpr MessageMapEntry OnWmCtlColor() {
-    return {EntryKind::Message, WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, 0, nullptr, &detail::CtlColorThunk<Handler>};
+    return detail::Message(WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, [](CWnd& wnd, WPARAM wParam, LPARAM lParam) {
+        return detail::CtlColorCall(wnd, detail::CurrentMessage(wnd), wParam, lParam,
+                                    [](CWnd& w, HDC dc, CWnd* control, UINT kind) {
+                                        return (detail::Self<Handler>(w).*Handler)(dc, control, kind);
+                                    });
+    });
 }
 
 } // namespace fw

@@ -2,94 +2,101 @@
 #include "framework/thread.h"
 
 #include <mutex>
+#include <new>
 
 namespace {
 
-std::mutex& HookMutex() {
-    static std::mutex mutex;
-    return mutex;
+struct Hooks {
+    std::mutex mutex;
+    fw::ThreadStartHook onStart;
+    fw::ThreadEndHook onEnd;
+};
+
+Hooks& TheHooks() {
+    static Hooks hooks;
+    return hooks;
 }
 
-fw::ThreadStartHook& StartHook() {
-    static fw::ThreadStartHook hook;
-    return hook;
-}
+// What a new thread runs.
+struct Launch {
+    AFX_THREADPROC proc;
+    void* param;
+};
 
-fw::ThreadEndHook& EndHook() {
-    static fw::ThreadEndHook hook;
-    return hook;
-}
+// The launch of the calling worker thread, for AfxEndThread.
+thread_local const Launch* currentLaunch = nullptr;
 
-// The thread object of the calling worker thread, so AfxEndThread can delete it.
-thread_local CWinThread* currentThread = nullptr;
-
-template <typename Hook>
-Hook Copy(const Hook& hook) {
-    std::lock_guard lock(HookMutex());
-    return hook;
-}
-
-} // namespace
-
-CWinThread::~CWinThread() {
-    if (m_hThread != nullptr) {
-        ::CloseHandle(m_hThread);
+void RunEndHook(const Launch& launch, unsigned int exitCode) noexcept {
+    try {
+        fw::ThreadEndHook hook;
+        {
+            // Copied under the lock so that a thread's end never races a test that swaps the hooks.
+            std::lock_guard lock(TheHooks().mutex);
+            hook = TheHooks().onEnd;
+        }
+        if (hook) {
+            hook(launch.proc, launch.param, exitCode);
+        }
+    } catch (...) {
+        // A failing hook does not keep the thread from ending.
     }
 }
 
-DWORD WINAPI CWinThread::Entry(void* self) {
-    auto* thread = static_cast<CWinThread*>(self);
-    currentThread = thread;
+DWORD WINAPI Entry(void* started) noexcept {
+    const Launch launch = *static_cast<const Launch*>(started);
+    delete static_cast<const Launch*>(started);
+    currentLaunch = &launch;
     unsigned int code = 1;
     try {
-        code = thread->m_pfnThreadProc(thread->m_pThreadParams);
+        code = launch.proc(launch.param);
     } catch (...) {
         // Nothing may unwind out of a thread; the failure shows as exit code 1.
         code = 1;
     }
-    AfxEndThread(code);
+    RunEndHook(launch, code);
+    currentLaunch = nullptr;
+    return code;
 }
 
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, void* param, int priority, unsigned int stackSize, DWORD createFlags,
-                           LPSECURITY_ATTRIBUTES security) {
-    if (const auto hook = Copy(StartHook()); hook && !hook(proc, param)) {
-        return nullptr;
-    }
-    auto* thread = new CWinThread;
-    thread->m_pfnThreadProc = proc;
-    thread->m_pThreadParams = param;
-    // Created suspended so the object is complete and the priority set before the procedure runs.
-    thread->m_hThread =
-        ::CreateThread(security, stackSize, &CWinThread::Entry, thread, CREATE_SUSPENDED, &thread->m_nThreadID);
-    if (thread->m_hThread == nullptr) {
-        delete thread;
-        return nullptr;
-    }
-    (void)::SetThreadPriority(thread->m_hThread, priority);
-    if ((createFlags & CREATE_SUSPENDED) == 0) {
-        (void)::ResumeThread(thread->m_hThread);
-    }
-    return thread;
-}
-
-void AfxEndThread(unsigned int exitCode) {
-    CWinThread* thread = currentThread;
-    currentThread = nullptr;
-    if (thread != nullptr) {
-        if (const auto hook = Copy(EndHook())) {
-            hook(thread->m_pfnThreadProc, thread->m_pThreadParams, exitCode);
-        }
-        delete thread;
-    }
-    ::ExitThread(exitCode);
-}
+} // namespace
 
 namespace fw {
 
+Thread StartThread(AFX_THREADPROC proc, void* param, int priority) {
+    ThreadStartHook hook;
+    {
+        std::lock_guard lock(TheHooks().mutex);
+        hook = TheHooks().onStart;
+    }
+    if (hook && !hook(proc, param)) {
+        return {};
+    }
+    auto* launch = new (std::nothrow) Launch{proc, param};
+    if (launch == nullptr) {
+        return {};
+    }
+    // Created suspended, so that the priority is in place before the procedure runs.
+    const HANDLE handle = ::CreateThread(nullptr, 0, &Entry, launch, CREATE_SUSPENDED, nullptr);
+    if (handle == nullptr) {
+        delete launch;
+        return {};
+    }
+    (void)::SetThreadPriority(handle, priority);
+    (void)::ResumeThread(handle);
+    return Thread(handle);
+}
+
 void SetThreadHooks(ThreadStartHook onStart, ThreadEndHook onEnd) {
-    std::lock_guard lock(HookMutex());
-    StartHook() = std::move(onStart);
-    EndHook() = std::move(onEnd);
+    std::lock_guard lock(TheHooks().mutex);
+    TheHooks().onStart = std::move(onStart);
+    TheHooks().onEnd = std::move(onEnd);
 }
 
 } // namespace fw
+
+void AfxEndThread(unsigned int exitCode) {
+    if (const Launch* launch = std::exchange(currentLaunch, nullptr)) {
+        RunEndHook(*launch, exitCode);
+    }
+    ::ExitThread(exitCode);
+}

@@ -1,45 +1,50 @@
-// Worker-thread start and end for the program's own threads, through one seam that tests can observe.
+// Worker threads: a start that hands back the thread's handle, through hooks that tests use to watch or
+// refuse starts and to see each thread end.
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
+#include <utility>
 
 // The thread procedure's form: one untyped argument, the result becomes the thread's exit code.
 using AFX_THREADPROC = unsigned int (*)(void* param);
 
-class CWinThread;
-
-// Starts proc(param) on a new thread at the given priority. Returns null when no thread was started.
-CWinThread* AfxBeginThread(AFX_THREADPROC proc, void* param, int priority = THREAD_PRIORITY_NORMAL,
-                           unsigned int stackSize = 0, DWORD createFlags = 0, LPSECURITY_ATTRIBUTES security = nullptr);
-
-// Ends the calling thread (started by AfxBeginThread) with the exit code, deleting its thread object.
-[[noreturn]] void AfxEndThread(unsigned int exitCode);
-
-// A started worker thread. It deletes itself when its thread ends, so the caller need not keep it.
-class CWinThread {
-public:
-    CWinThread(const CWinThread&) = delete;
-    CWinThread& operator=(const CWinThread&) = delete;
-
-    HANDLE m_hThread = nullptr;
-    DWORD m_nThreadID = 0;
-    AFX_THREADPROC m_pfnThreadProc = nullptr;
-    void* m_pThreadParams = nullptr;
-
-private:
-    friend CWinThread* AfxBeginThread(AFX_THREADPROC, void*, int, unsigned int, DWORD, LPSECURITY_ATTRIBUTES);
-    friend void AfxEndThread(unsigned int);
-    CWinThread() = default;
-    ~CWinThread();
-    static DWORD WINAPI Entry(void* self);
-};
-
 namespace fw {
 
-// Called on every AfxBeginThread before anything starts; answering false starts nothing (AfxBeginThread
-// then returns null).
+// The handle of a started thread, closed with the object. Letting it go does not stop the thread.
+class Thread {
+public:
+    Thread() = default;
+    explicit Thread(HANDLE handle) : m_handle(handle) {}
+    ~Thread() { Close(); }
+    Thread(Thread&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
+    Thread& operator=(Thread&& other) noexcept {
+        if (this != &other) {
+            Close();
+            m_handle = std::exchange(other.m_handle, nullptr);
+        }
+        return *this;
+    }
+    Thread(const Thread&) = delete;
+    Thread& operator=(const Thread&) = delete;
+
+    HANDLE Handle() const { return m_handle; }
+    explicit operator bool() const { return m_handle != nullptr; }
+
+private:
+    void Close() {
+        if (m_handle != nullptr) {
+            (void)::CloseHandle(std::exchange(m_handle, nullptr));
+        }
+    }
+    HANDLE m_handle = nullptr;
+};
+
+// Starts proc(param) on a new thread at the given priority. Empty when no thread was started.
+[[nodiscard]] Thread StartThread(AFX_THREADPROC proc, void* param, int priority = THREAD_PRIORITY_NORMAL);
+
+// Called on every start before anything runs; answering false starts nothing.
 using ThreadStartHook = std::function<bool(AFX_THREADPROC proc, void* param)>;
 // Called on the worker thread when it ends, by return or by AfxEndThread, with its exit code.
 using ThreadEndHook = std::function<void(AFX_THREADPROC proc, void* param, unsigned int exitCode)>;
@@ -48,3 +53,15 @@ using ThreadEndHook = std::function<void(AFX_THREADPROC proc, void* param, unsig
 void SetThreadHooks(ThreadStartHook onStart, ThreadEndHook onEnd);
 
 } // namespace fw
+
+// The framework-style names. The thread object is the handle: a caller that does not keep it lets the
+// thread run on by itself.
+using CWinThread = fw::Thread;
+
+[[nodiscard]] inline CWinThread AfxBeginThread(AFX_THREADPROC proc, void* param,
+                                               int priority = THREAD_PRIORITY_NORMAL) {
+    return fw::StartThread(proc, param, priority);
+}
+
+// Ends the calling thread (one that StartThread started) with the exit code; the end hook sees it.
+[[noreturn]] void AfxEndThread(unsigned int exitCode);

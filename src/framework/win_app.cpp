@@ -1,10 +1,8 @@
 // CWinApp and the application-wide helpers: title, main window, icons, message boxes.
 #include "framework/win_app.h"
 
-#include <commctrl.h>
-
-#include "framework/dialog.h"
 #include "framework/message_box.h"
+#include "framework/message_loop.h"
 #include "framework/wnd.h"
 
 namespace {
@@ -21,63 +19,28 @@ CWinApp::~CWinApp() {
     }
 }
 
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
-
-int CWinApp::ExitInstance() {
-    return m_nExitCode;
-}
-
 int CWinApp::Run() {
-    MSG msg{};
-    for (;;) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            m_nExitCode = static_cast<int>(msg.wParam);
-            break;
-        }
-        if (got == -1) {
-            break;
-        }
-        const HWND main = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
-        if (!fw::WalkPreTranslateTree(main, &msg)) {
-            (void)::TranslateMessage(&msg);
-            (void)::DispatchMessageA(&msg);
-        }
-    }
+    const HWND main = m_pMainWnd != nullptr ? m_pMainWnd->m_hWnd : nullptr;
+    m_nExitCode = fw::RunMessageLoop(main, [] { return true; }).value_or(m_nExitCode);
     return ExitInstance();
 }
 
-HICON CWinApp::LoadIcon(UINT resourceId) const {
-    const HINSTANCE instance = m_hInstance != nullptr ? m_hInstance : ::GetModuleHandleA(nullptr);
-    return ::LoadIconA(instance, MAKEINTRESOURCEA(resourceId));
-}
-
-void CWinApp::SetRegistryKey(const char* key) {
-    m_strRegistryKey = key != nullptr ? key : "";
+const fw::AppCommandEntry* CWinApp::FindCommand(UINT id) const {
+    for (const fw::AppCommandEntry& entry : GetCommandMap()) {
+        if (entry.id == id) {
+            return &entry;
+        }
+    }
+    return nullptr;
 }
 
 bool CWinApp::OnCmdMsg(UINT id) {
-    for (const fw::AppCommandEntry& entry : GetCommandMap()) {
-        if (entry.id == id) {
-            entry.call(*this);
-            return true;
-        }
+    const fw::AppCommandEntry* entry = FindCommand(id);
+    if (entry != nullptr) {
+        entry->call(*this);
     }
-    return false;
+    return entry != nullptr;
 }
-
-bool CWinApp::HasCommand(UINT id) const {
-    for (const fw::AppCommandEntry& entry : GetCommandMap()) {
-        if (entry.id == id) {
-            return true;
-        }
-    }
-    return false;
-}
-
-void CWinApp::OnHelp() {}
 
 CWinApp* AfxGetApp() {
     return theApplication;
@@ -132,9 +95,3 @@ int AfxMessageBox(const char* text, UINT style) {
     }
     return fw::ShowMessageBox(owner, text, AfxGetAppName(), style);
 }
-
-int AfxMessageBox(const std::string& text, UINT style) {
-    return AfxMessageBox(text.c_str(), style);
-}
-
-void AfxEnableControlContainer() {}

@@ -31,30 +31,33 @@ public:
     std::string m_strRegistryKey; // set by SetRegistryKey; the program keeps no values there
 
     // Returning FALSE skips the message loop: the entry point then calls ExitInstance and ends.
-    virtual BOOL InitInstance();
+    virtual BOOL InitInstance() { return TRUE; }
     // Its result is the process exit code.
-    virtual int ExitInstance();
-    // The message loop, for an application whose InitInstance returns TRUE.
+    virtual int ExitInstance() { return m_nExitCode; }
+    // The message loop, for an application whose InitInstance returns TRUE; ExitInstance's result.
     virtual int Run();
 
-    HICON LoadIcon(UINT resourceId) const;
-    void SetRegistryKey(const char* key);
+    HICON LoadIcon(UINT resourceId) const {
+        return ::LoadIconA(m_hInstance != nullptr ? m_hInstance : ::GetModuleHandleA(nullptr),
+                           MAKEINTRESOURCEA(resourceId));
+    }
+    void SetRegistryKey(const char* key) { m_strRegistryKey = key != nullptr ? key : ""; }
 
     // Commands that no window handled; true when the application's command map has the id.
     bool OnCmdMsg(UINT id);
-    bool HasCommand(UINT id) const;
-
-    // The result of the main window's modal run becomes the process exit code (ExitInstance's default
-    // result), so whoever started the program can tell how its window ended.
-    void NoteMainDialogResult(int result) { m_nExitCode = result; }
+    bool HasCommand(UINT id) const { return FindCommand(id) != nullptr; }
 
     // The standard Help command. No help file ships with the program, so it does nothing.
-    void OnHelp();
+    void OnHelp() {}
 
 protected:
     virtual std::span<const fw::AppCommandEntry> GetCommandMap() const { return {}; }
 
+    // ExitInstance's result: the quit code that ended Run, or what the application sets.
     int m_nExitCode = 0;
+
+private:
+    const fw::AppCommandEntry* FindCommand(UINT id) const;
 };
 
 CWinApp* AfxGetApp();
@@ -63,14 +66,16 @@ CWnd* AfxGetMainWnd();
 const char* AfxGetAppName();
 
 // Sets the application's instance handle and title; the entry point does this before InitInstance.
-bool AfxWinInit(HINSTANCE instance);
+[[nodiscard]] bool AfxWinInit(HINSTANCE instance);
 
 // The application's message box: the title as caption; OK boxes without an icon get the warning icon.
 int AfxMessageBox(const char* text, UINT style = MB_OK);
-int AfxMessageBox(const std::string& text, UINT style = MB_OK);
+inline int AfxMessageBox(const std::string& text, UINT style = MB_OK) {
+    return AfxMessageBox(text.c_str(), style);
+}
 
 // Dialogs of this program host no ActiveX controls; kept as the start-up step that enables hosting.
-void AfxEnableControlContainer();
+inline void AfxEnableControlContainer() {}
 
 // Standard command identifier of Help.
 constexpr UINT ID_HELP = 0xE146;

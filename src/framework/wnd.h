@@ -1,4 +1,8 @@
 // CWnd: our object over one Win32 window, with the message-map dispatch that every window class shares.
+//
+// Every window of the program lives on the UI thread. Procedures that the system calls (ours and the raw
+// ones elsewhere in the program) are noexcept and catch what their body may throw: nothing unwinds into the
+// system's code.
 #pragma once
 
 #include <windows.h>
@@ -7,7 +11,6 @@
 
 #include "framework/message_map.h"
 
-class CMenu;
 class CCmdUI;
 
 class CWnd {
@@ -23,75 +26,76 @@ public:
     operator HWND() const { return m_hWnd; }
 
     // The object bound to a window: the permanent one when there is one, else a temporary wrapper that
-    // lives until the window is gone. Null for a null handle.
+    // lives until the window is gone. Null for a null handle, and when called off the UI thread.
     static CWnd* FromHandle(HWND hWnd);
-    // Only an object that our code bound to the window (created, subclassed or attached), else null.
+    // Only an object that our code bound to the window (created or subclassed), else null.
     static CWnd* FromHandlePermanent(HWND hWnd);
 
-    // Binds a window without taking over its messages; Detach gives it back.
-    bool Attach(HWND hWnd);
-    HWND Detach();
-
     // Takes over the window's messages: they pass through this object's message map first.
-    bool SubclassWindow(HWND hWnd);
-    bool SubclassDlgItem(UINT id, CWnd* parent);
+    [[nodiscard]] bool SubclassWindow(HWND hWnd);
     HWND UnsubclassWindow();
 
     // Creates a window that this object owns and destroys. A class registered by AfxRegisterWndClass
     // routes messages from the first one on; other classes are subclassed after creation.
-    bool CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y, int width,
-                  int height, HWND parent, HMENU menu, void* param = nullptr);
-    virtual bool DestroyWindow();
+    [[nodiscard]] bool CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, int x, int y,
+                                int width, int height, HWND parent, HMENU menu, void* param = nullptr);
+    [[nodiscard]] virtual bool DestroyWindow();
 
     // Messages.
-    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+    }
+    [[nodiscard]] bool PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::PostMessageA(m_hWnd, message, wParam, lParam) != FALSE;
+    }
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // The default handling of the message being dispatched right now.
-    LRESULT Default();
-    // Called by the message loops for every queued message whose window is this one or a child of it,
+    LRESULT Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
+    // Called by the message loop for every queued message whose window is this one or a child of it,
     // before it is dispatched; true means the message has been dealt with.
-    virtual BOOL PreTranslateMessage(MSG* msg);
-    virtual const fw::MessageMap* GetMessageMap() const;
+    virtual BOOL PreTranslateMessage(MSG*) { return FALSE; }
+    virtual const fw::MessageMap* GetMessageMap() const { return GetThisMessageMap(); }
 
     // Text.
-    void SetWindowText(const std::string& text);
+    void SetWindowText(const std::string& text) { (void)::SetWindowTextA(m_hWnd, text.c_str()); }
     std::string GetWindowText() const;
-    void GetWindowText(std::string& text) const { text = GetWindowText(); }
 
-    // Children, parents, state.
-    CWnd* GetDlgItem(int id) const;
-    CWnd* GetParent() const;
-    CWnd* SetParent(CWnd* newParent);
-    BOOL ShowWindow(int command);
-    BOOL IsWindowVisible() const;
-    BOOL IsIconic() const;
-    BOOL EnableWindow(BOOL enable = TRUE);
-    CWnd* SetFocus();
-    void UpdateWindow();
-    void Invalidate(BOOL erase = TRUE);
-    BOOL RedrawWindow(const RECT* update = nullptr, HRGN region = nullptr,
-                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
-    BOOL SetForegroundWindow();
-    CWnd* SetActiveWindow();
-    void GetClientRect(RECT* rect) const;
-    void GetWindowRect(RECT* rect) const;
+    // Children, parents, state: the platform's calls on this window.
+    CWnd* GetDlgItem(int id) const { return FromHandle(::GetDlgItem(m_hWnd, id)); }
+    CWnd* SetParent(CWnd* newParent) {
+        return FromHandle(::SetParent(m_hWnd, newParent != nullptr ? newParent->m_hWnd : nullptr));
+    }
+    BOOL ShowWindow(int command) { return ::ShowWindow(m_hWnd, command); }
+    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+    BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
+    void UpdateWindow() { (void)::UpdateWindow(m_hWnd); }
+    [[nodiscard]] BOOL RedrawWindow(const RECT* update = nullptr, HRGN region = nullptr,
+                                    UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE) {
+        return ::RedrawWindow(m_hWnd, update, region, flags);
+    }
+    [[nodiscard]] BOOL SetForegroundWindow() { return ::SetForegroundWindow(m_hWnd); }
+    CWnd* SetActiveWindow() { return FromHandle(::SetActiveWindow(m_hWnd)); }
+    void GetClientRect(RECT* rect) const { (void)::GetClientRect(m_hWnd, rect); }
+    void GetWindowRect(RECT* rect) const { (void)::GetWindowRect(m_hWnd, rect); }
     void CenterWindow(CWnd* alternateOwner = nullptr);
-    DWORD GetStyle() const;
-    DWORD GetExStyle() const;
+    DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
+    // False when the style was already so.
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0);
-    HICON SetIcon(HICON icon, BOOL big);
-    HFONT GetFont() const;
-    HMENU GetMenu() const;
+    HICON SetIcon(HICON icon, BOOL big) {
+        return reinterpret_cast<HICON>(
+            SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+    }
+    HFONT GetFont() const { return reinterpret_cast<HFONT>(SendMessage(WM_GETFONT)); }
+    HMENU GetMenu() const { return ::GetMenu(m_hWnd); }
     // The window's system menu as a borrowed handle (null when the window has none).
-    HMENU GetSystemMenu(BOOL revert) const;
-    void CheckDlgButton(int id, UINT check);
-    UINT IsDlgButtonChecked(int id) const;
+    HMENU GetSystemMenu(BOOL revert) const { return ::GetSystemMenu(m_hWnd, revert); }
+    void CheckDlgButton(int id, UINT check) { (void)::CheckDlgButton(m_hWnd, id, check); }
+    UINT IsDlgButtonChecked(int id) const { return ::IsDlgButtonChecked(m_hWnd, id); }
 
-    // Timers of this window.
-    UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs, TIMERPROC proc = nullptr);
-    BOOL KillTimer(UINT_PTR id);
+    // Timers of this window: 0 from SetTimer when none was started.
+    [[nodiscard]] UINT_PTR SetTimer(UINT_PTR id, UINT elapseMs) { return ::SetTimer(m_hWnd, id, elapseMs, nullptr); }
+    [[nodiscard]] BOOL KillTimer(UINT_PTR id) { return ::KillTimer(m_hWnd, id); }
 
     // The command-update side of the map: runs the update handler of a command (true when there is one),
     // and tells whether a command has a handler at all.
@@ -99,7 +103,7 @@ public:
     virtual bool HasCommandHandler(UINT id) const;
 
     // The one window procedure of every window class that our code registers or subclasses.
-    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticWindowProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
 
 protected:
     // Looks the message up in the map chain; false when no entry took it.
@@ -117,7 +121,6 @@ protected:
 private:
     friend class CDialog;
     friend UINT fw::detail::CurrentMessage(CWnd& wnd);
-    friend class CCmdUI;
     bool AttachPermanent(HWND hWnd);
     void DetachPermanent();
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
@@ -139,8 +142,8 @@ std::string AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUS
 // Painting context for WM_PAINT: BeginPaint in the constructor, EndPaint in the destructor.
 class CPaintDC {
 public:
-    explicit CPaintDC(CWnd* wnd);
-    ~CPaintDC();
+    explicit CPaintDC(CWnd* wnd) : m_hWnd(wnd->m_hWnd) { m_hDC = ::BeginPaint(m_hWnd, &m_ps); }
+    ~CPaintDC() { (void)::EndPaint(m_hWnd, &m_ps); }
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
 

@@ -20,7 +20,7 @@ void CHollowmereDlg::OnAccelerate() {
     if (m_accelerationRun) {
         // The watcher shares the run with this window; whichever lets go last frees it.
         auto* handed = new (std::nothrow) std::shared_ptr<net::AccelerationRun>(m_accelerationRun);
-        if (handed == nullptr || AfxBeginThread(net::WatcherThreadProc, handed) == nullptr) {
+        if (handed == nullptr || !AfxBeginThread(net::WatcherThreadProc, handed)) {
             delete handed;
             m_accelerationRun->Stop();
             m_accelerationRun.reset();

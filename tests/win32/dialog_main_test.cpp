@@ -39,21 +39,6 @@ long long ReadDword(const char* name) {
     return value;
 }
 
-// Runs the thread's messages for a while as the dialog's own loop does, pre-translation included.
-void Pump(HWND dialog, DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG msg{};
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!fw::WalkPreTranslateTree(dialog, &msg)) {
-                (void)::TranslateMessage(&msg);
-                (void)::DispatchMessageA(&msg);
-            }
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - start < ms);
-}
-
 // The real dialog, with one more entry in its map: the test's script runs inside the modal loop.
 class ProbeDlg : public CHollowmereDlg {
 public:
@@ -238,7 +223,7 @@ TEST_F(MainDialogTest, EnterDoesNotEndTheProgram) {
         (void)d.SendMessage(WM_COMMAND, IDOK, 0);
         (void)::PostMessageA(d.m_editCheckPeriod.m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
         (void)::PostMessageA(d.m_btnAccelerate.m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
-        Pump(d.m_hWnd, 100);
+        fw::PumpFor(100);
         EXPECT_EQ(d.okCommands, 3); // the command reached the dialog each time, and was ignored
         EXPECT_TRUE(::IsWindow(d.m_hWnd));
         EXPECT_NE(d.GetStyle() & WS_VISIBLE, 0u);
@@ -267,7 +252,7 @@ TEST_F(MainDialogTest, EscapeSavesAndHidesIntoTheTrayAndADoubleClickRestores) {
     const INT_PTR result = Run([](ProbeDlg& d) {
         d.m_editCheckPeriod.SetWindowText("33");
         (void)::PostMessageA(d.m_editCheckPeriod.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
-        Pump(d.m_hWnd, 200);
+        fw::PumpFor(200);
         EXPECT_EQ(d.GetStyle() & WS_VISIBLE, 0u);
         EXPECT_NE(::GetAncestor(d.m_hWnd, GA_PARENT), ::GetDesktopWindow()) << "still on the taskbar";
         EXPECT_EQ(ReadDword("CheckPeriodNum"), 33);
@@ -278,7 +263,7 @@ TEST_F(MainDialogTest, EscapeSavesAndHidesIntoTheTrayAndADoubleClickRestores) {
 
         // The close box does the same.
         (void)d.PostMessage(WM_CLOSE);
-        Pump(d.m_hWnd, 200);
+        fw::PumpFor(200);
         EXPECT_EQ(d.GetStyle() & WS_VISIBLE, 0u);
         d.OnExit();
     });

@@ -1,8 +1,10 @@
 // Dialogs: data exchange in both directions, the write-only-when-changed rule, initialisation data, our
-// modal loop with its pre-translation walk, and the OK, Cancel and application command routes.
+// modal loop with its pre-translation walk and its end at a quit, and the OK, Cancel and application
+// command routes.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -199,6 +201,19 @@ TEST(DialogTest, DialogWithoutParentIsOwnedByTheMainWindowWhichIsDisabledMeanwhi
         o.EndDialog(4);
     };
     EXPECT_EQ(outer.DoModal(), 4);
+}
+
+TEST(DialogTest, QuitEndsTheModalLoopAndEveryPumpAndStaysForTheLoopOutside) {
+    TestDialog dialog;
+    dialog.onInit = [](TestDialog&) { ::PostQuitMessage(5); };
+    EXPECT_EQ(dialog.DoModal(), -1); // never ended by EndDialog
+    EXPECT_EQ(dialog.m_hWnd, nullptr);
+    const DWORD start = ::GetTickCount();
+    EXPECT_FALSE(fw::PumpUntil([] { return false; }, 10000));
+    EXPECT_LT(::GetTickCount() - start, 5000u) << "the pump waited out its time instead of ending at the quit";
+    MSG quit{};
+    ASSERT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE)) << "the quit was lost";
+    EXPECT_EQ(fw::RunMessageLoop(nullptr, [] { return true; }), std::optional<int>(5));
 }
 
 TEST(DialogTest, MissingTemplateGivesMinusOne) {

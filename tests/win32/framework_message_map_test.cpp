@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "framework_test_app.h"
@@ -142,6 +143,29 @@ TEST_F(MessageMapTest, ExceptionStopsAtTheWindowProcedure) {
     EXPECT_EQ(::SendMessageA(window.m_hWnd, WM_APP + 3, 0, 0), 0);
     // The window still works afterwards.
     EXPECT_EQ(::SendMessageA(window.m_hWnd, WM_APP + 2, 0, 0), 2);
+}
+
+TEST_F(MessageMapTest, OtherThreadsAreRefusedTheObjectsOfWindows) {
+    // Every window lives on the UI thread: a worker that asks for an object gets none, and binds none,
+    // rather than racing the UI thread over the table.
+    const HWND label = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                         ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(label, nullptr);
+    CWnd* permanent = &window;
+    CWnd* wrapper = &window;
+    bool subclassed = true;
+    CWnd other;
+    std::thread worker([&] {
+        permanent = CWnd::FromHandlePermanent(window.m_hWnd);
+        wrapper = CWnd::FromHandle(label);
+        subclassed = other.SubclassWindow(label);
+    });
+    worker.join();
+    EXPECT_EQ(permanent, nullptr);
+    EXPECT_EQ(wrapper, nullptr);
+    EXPECT_FALSE(subclassed);
+    EXPECT_EQ(CWnd::FromHandlePermanent(window.m_hWnd), &window);
+    (void)::DestroyWindow(label);
 }
 
 TEST_F(MessageMapTest, DestroyingTheWindowUnbindsTheObject) {

@@ -114,8 +114,8 @@ TEST_F(ThreadTest, StartAndEndPassTheHooksWithTheExitCode) {
         unsigned code;
     };
     for (const Case c : {Case{&ReturnsSeven, 7}, Case{&EndsWithThree, 3}}) {
-        CWinThread* thread = AfxBeginThread(c.proc, &marker);
-        ASSERT_NE(thread, nullptr);
+        const CWinThread thread = AfxBeginThread(c.proc, &marker);
+        ASSERT_TRUE(thread);
         ASSERT_EQ(::WaitForSingleObject(record.ended, 10000), WAIT_OBJECT_0);
         EXPECT_EQ(record.lastCode.load(), c.code);
         EXPECT_EQ(record.lastParam.load(), &marker);
@@ -126,25 +126,30 @@ TEST_F(ThreadTest, StartAndEndPassTheHooksWithTheExitCode) {
 
 TEST_F(ThreadTest, StartHookCanRefuseTheThread) {
     std::atomic<int> runs{0};
-    EXPECT_EQ(AfxBeginThread(&MustNotRun, &runs), nullptr);
+    EXPECT_FALSE(AfxBeginThread(&MustNotRun, &runs));
     ::Sleep(50);
     EXPECT_EQ(runs.load(), 0);
     EXPECT_EQ(record.starts.load(), 1);
     EXPECT_EQ(record.ends.load(), 0);
 }
 
+// The handle that the start gives back is all a caller needs to wait for the thread and read its end.
 TEST(ThreadExitCodeTest, ThreadEndsWithTheCodeOfItsProcedure) {
-    CWinThread* thread = AfxBeginThread(&ReturnsSeven, nullptr, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(thread, nullptr);
-    HANDLE handle = nullptr;
-    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), thread->m_hThread, ::GetCurrentProcess(), &handle, 0, FALSE,
-                                  DUPLICATE_SAME_ACCESS));
-    (void)::ResumeThread(handle);
-    ASSERT_EQ(::WaitForSingleObject(handle, 10000), WAIT_OBJECT_0);
-    DWORD code = 0;
-    ASSERT_TRUE(::GetExitCodeThread(handle, &code));
-    EXPECT_EQ(code, 7u);
-    (void)::CloseHandle(handle);
+    struct Case {
+        AFX_THREADPROC proc;
+        int priority;
+        DWORD code;
+    };
+    for (const Case c :
+         {Case{&ReturnsSeven, THREAD_PRIORITY_NORMAL, 7}, Case{&EndsWithThree, THREAD_PRIORITY_HIGHEST, 3}}) {
+        const fw::Thread thread = fw::StartThread(c.proc, nullptr, c.priority);
+        ASSERT_TRUE(thread);
+        EXPECT_EQ(::GetThreadPriority(thread.Handle()), c.priority);
+        ASSERT_EQ(::WaitForSingleObject(thread.Handle(), 10000), WAIT_OBJECT_0);
+        DWORD code = 0;
+        ASSERT_TRUE(::GetExitCodeThread(thread.Handle(), &code));
+        EXPECT_EQ(code, c.code);
+    }
 }
 
 } // namespace

@@ -28,9 +28,5 @@ FrameworkTestApp& TestApp() {
 }
 
 void PumpMessages() {
-    MSG msg{};
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        (void)::TranslateMessage(&msg);
-        (void)::DispatchMessageA(&msg);
-    }
+    fw::DispatchWaitingMessages();
 }

@@ -113,7 +113,7 @@ protected:
     std::shared_ptr<net::AccelerationRun> Start(std::unique_ptr<net::DatagramSource> source, uint32_t serial = 1) {
         auto run = std::make_shared<net::AccelerationRun>(std::move(source), window_, serial);
         auto* param = new std::shared_ptr<net::AccelerationRun>(run);
-        EXPECT_NE(AfxBeginThread(net::WatcherThreadProc, param), nullptr);
+        EXPECT_TRUE(AfxBeginThread(net::WatcherThreadProc, param));
         return run;
     }
     // The watcher's exit code, or -1 when it has not ended within the time.

@@ -1,22 +1,12 @@
 // Shared pieces of the widgets' Win32 tests.
 #include "widgets_win32_support.h"
 
-#include "framework/dialog.h"
+#include "framework/message_loop.h"
 
 namespace widgets_test {
 
 void Pump(DWORD ms) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG msg{};
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!fw::WalkPreTranslateTree(nullptr, &msg)) {
-                (void)::TranslateMessage(&msg);
-                (void)::DispatchMessageA(&msg);
-            }
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - start < ms);
+    fw::PumpFor(ms);
 }
 
 bool CommandSink::Create(DWORD style, HBRUSH background) {

@@ -41,30 +41,11 @@ void CleanProgramRegistry() {
 }
 
 void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            (void)TranslateMessage(&msg);
-            (void)DispatchMessageA(&msg);
-        }
-        Sleep(10);
-    }
+    fw::PumpFor(ms);
 }
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start > timeoutMs)
-            return condition();
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            (void)TranslateMessage(&msg);
-            (void)DispatchMessageA(&msg);
-        }
-        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-    return true;
+    return fw::PumpUntil(condition, timeoutMs);
 }
 
 INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int endResult) {

@@ -2,6 +2,7 @@
 // themselves and their static controls; a missing or malformed file, or a release, keeps the plain look.
 #include "app/skin.h"
 #include "app/skin_format.h"
+#include "framework/message_loop.h"
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
@@ -192,13 +193,6 @@ TEST_F(SkinLayer, StaticColoursDefaultToTheSkinButTheDialogDecidesFirst) {
     EXPECT_EQ(image.Pixel(2, row), ToColorRef(skin::GradientRow(kTop, kBottom, row, image.height())));
 }
 
-void PumpMessages() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageA(&message);
-    }
-}
-
 // Pixels of the control's right half, read back from the screen, that differ from the dialog's gradient.
 int PixelsOffTheGradient(HWND dialog, HWND control) {
     RECT client{};
@@ -226,13 +220,13 @@ TEST_F(SkinLayer, TransparentStaticLeavesNoTraceOfItsOldText) {
     SetWindowPos(dialog, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
     const HWND value = GetDlgItem(dialog, IDC_ACCEL_DURATION);
     UpdateWindow(dialog);
-    PumpMessages();
+    fw::DispatchWaitingMessages();
 
     SetWindowTextA(value, "WWWWWWWWWWWWWWWWWWWWWWWWWWWWWW");
-    PumpMessages();
+    fw::DispatchWaitingMessages();
     ASSERT_GT(PixelsOffTheGradient(dialog, value), 0) << "the long text covers the right half";
     SetWindowTextA(value, "i");
-    PumpMessages();
+    fw::DispatchWaitingMessages();
     EXPECT_EQ(PixelsOffTheGradient(dialog, value), 0);
 }
 

@@ -8,6 +8,7 @@
 #include "capture/list_view_view.h"
 #include "capture/traffic_list.h"
 #include "framework/message_box.h"
+#include "framework/message_loop.h"
 
 namespace traffic_win32 {
 
@@ -19,19 +20,7 @@ std::string BinDir() {
 }
 
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        if (condition())
-            return true;
-        if (GetTickCount() - start >= timeoutMs)
-            return condition();
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
+    return fw::PumpUntil(condition, timeoutMs);
 }
 
 namespace {

@@ -10,6 +10,7 @@
 #include "capture/host/capture_window.h"
 #include "capture/traffic_counters.h"
 #include "framework/message_box.h"
+#include "framework/message_loop.h"
 
 namespace capture_host {
 
@@ -36,32 +37,24 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Serves the window's messages until the capture is done. Returns the seconds from start to the moment the
-// packet count was last seen to change.
+// Serves the window's messages until the capture is done: for the seconds asked for, or until the capture
+// thread has found the source idle. Returns the seconds from start to the moment the packet count was last
+// seen to change.
 double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& start) {
     const uint32_t idleBefore = idleReceiveCount.load();
-    const DWORD startTick = GetTickCount();
     uint32_t lastCount = packetCount.load();
     LARGE_INTEGER lastChange = start;
-    for (;;) {
+    const auto done = [&] {
         const uint32_t count = packetCount.load();
         if (count != lastCount) {
             lastCount = count;
             (void)QueryPerformanceCounter(&lastChange);
         }
-        const bool done = options.seconds > 0
-                              ? GetTickCount() - startTick >= static_cast<DWORD>(options.seconds) * 1000u
-                              : idleReceiveCount.load() != idleBefore;
-        if (done)
-            return Seconds(start, lastChange);
-        (void)MsgWaitForMultipleObjects(0, nullptr, FALSE, options.timing ? kTimingPollMilliseconds : kPollMilliseconds,
-                                        QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            (void)TranslateMessage(&message);
-            (void)DispatchMessageA(&message);
-        }
-    }
+        return options.seconds <= 0 && idleReceiveCount.load() != idleBefore;
+    };
+    (void)fw::PumpUntil(done, options.seconds > 0 ? static_cast<DWORD>(options.seconds) * 1000u : INFINITE,
+                        options.timing ? kTimingPollMilliseconds : kPollMilliseconds);
+    return Seconds(start, lastChange);
 }
 
 } // namespace

@@ -175,7 +175,7 @@ void Forget(const SkinnedDialog* dialog) {
 }
 
 LRESULT CALLBACK DialogSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                    DWORD_PTR data) {
+                                    DWORD_PTR data) noexcept {
     auto& dialog = *reinterpret_cast<SkinnedDialog*>(data);
     switch (message) {
     case WM_ERASEBKGND:
@@ -219,7 +219,8 @@ bool IsSkinnedDialog(HWND window) {
 // A static control drawn transparently on the skin (the main window asks for that) paints its new text
 // over the old one. After a change of text, the dialog repaints its background under the control and the
 // control repaints on it, so no trace of the old text stays.
-LRESULT CALLBACK StaticSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+LRESULT CALLBACK StaticSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR) noexcept {
     if (message == WM_SETTEXT) {
         const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
         const HWND dialog = GetParent(window);
@@ -257,7 +258,7 @@ void AttachStatic(HWND window) {
     }
 }
 
-LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam) noexcept {
     if (code == HCBT_CREATEWND && state && state->dialogSkin) {
         const auto window = reinterpret_cast<HWND>(wParam);
         const HWND parent = reinterpret_cast<const CBT_CREATEWNDA*>(lParam)->lpcs->hwndParent;

@@ -108,10 +108,16 @@ ListViewTrafficView::~ListViewTrafficView() {
     CloseRefreshWindow();
 }
 
-LRESULT CALLBACK ListViewTrafficView::RefreshWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ListViewTrafficView::RefreshWindowProc(HWND window, UINT message, WPARAM wParam,
+                                                        LPARAM lParam) noexcept {
     if (message == kRefreshMessage) {
-        const auto& request = *reinterpret_cast<const RefreshRequest*>(lParam);
-        RefreshWindows(*request.table, trafficListView, statusWindow, request.status);
+        // The capture thread sent this: nothing may unwind through SendMessage back to it. A refresh that
+        // failed half-way leaves the list as it got; the next one brings it up to date.
+        try {
+            const auto& request = *reinterpret_cast<const RefreshRequest*>(lParam);
+            RefreshWindows(*request.table, trafficListView, statusWindow, request.status);
+        } catch (...) {
+        }
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

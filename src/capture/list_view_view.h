@@ -32,7 +32,7 @@ public:
     void CloseRefreshWindow();
 
 private:
-    static LRESULT CALLBACK RefreshWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK RefreshWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     HWND m_refreshWindow = nullptr;
 };
 

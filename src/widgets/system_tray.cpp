@@ -427,7 +427,7 @@ BOOL CSystemTray::WindowAnimationEnabled() {
     return info.iMinAnimate != 0 ? TRUE : FALSE;
 }
 
-BOOL CALLBACK CSystemTray::ProbeTrayChild(HWND child, LPARAM area) {
+BOOL CALLBACK CSystemTray::ProbeTrayChild(HWND child, LPARAM area) noexcept {
     char className[256] = {};
     (void)::GetClassNameA(child, className, sizeof(className));
     RECT childRect{};

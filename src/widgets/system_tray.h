@@ -102,7 +102,7 @@ protected:
 
 private:
     bool Notify(widgets::TrayShellOp op, unsigned flags) override;
-    static BOOL CALLBACK ProbeTrayChild(HWND child, LPARAM area);
+    static BOOL CALLBACK ProbeTrayChild(HWND child, LPARAM area) noexcept;
     // Owns the icon that ChangeIconFromResource loaded, so that a re-add after a shell restart still shows it.
     void KeepLoadedIcon(HICON icon);
 

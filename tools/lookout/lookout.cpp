@@ -31,17 +31,22 @@ struct TopLevelQuery {
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) {
+BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) noexcept {
     auto* query = reinterpret_cast<TopLevelQuery*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
     if (query->processId != 0 && owner != query->processId)
         return TRUE;
-    if (!query->className->empty() && ClassName(hwnd) != *query->className)
-        return TRUE;
-    if (!query->caption->empty() && WindowText(hwnd) != *query->caption)
-        return TRUE;
-    query->found.push_back(hwnd);
+    // Nothing may unwind through the system's enumeration: out of memory ends it with what was found.
+    try {
+        if (!query->className->empty() && ClassName(hwnd) != *query->className)
+            return TRUE;
+        if (!query->caption->empty() && WindowText(hwnd) != *query->caption)
+            return TRUE;
+        query->found.push_back(hwnd);
+    } catch (...) {
+        return FALSE;
+    }
     return TRUE;
 }
 

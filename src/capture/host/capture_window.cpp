@@ -76,7 +76,7 @@ constexpr char kListPaneClass[] = "BrisklaneFlowPane";
 
 // The list view's parent. The list asks for the text of every cell it paints; those questions end here, in
 // a plain procedure, instead of passing through the window's message map.
-LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
     switch (message) {
     case WM_SIZE:
         (void)::MoveWindow(::GetDlgItem(pane, kTrafficList), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -84,8 +84,13 @@ LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lPa
     case WM_NOTIFY: {
         const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
         LRESULT result = 0;
-        if (header.idFrom == kTrafficList && capture::AnswerListNotify(theTrafficList, header, result))
-            return result;
+        // A sort that runs out of memory leaves the order as it was; nothing unwinds into the list view.
+        try {
+            if (header.idFrom == kTrafficList && capture::AnswerListNotify(theTrafficList, header, result))
+                return result;
+        } catch (...) {
+            return 0;
+        }
         break;
     }
     default:

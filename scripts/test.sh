@@ -69,6 +69,14 @@ set -e
 [ "$s" -eq 0 ] || head -40 "$build/format.log"
 record "format check" "$s"
 
+# No include cycle among the files of src/.
+echo "== include check"
+set +e
+python3 "$root/scripts/check_includes.py"
+s=$?
+set -e
+record "include check" "$s"
+
 # 1. Native unit tests of the portable core, under the address and undefined-behaviour sanitizers.
 if configure_and_build native; then
     echo "== test: native"

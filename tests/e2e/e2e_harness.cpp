@@ -110,18 +110,23 @@ void TrayNotify(HWND dialog, UINT mouseMessage) {
 }
 
 bool UseTrayMenu(HWND dialog, DWORD pid, const std::vector<UINT>& keys) {
-    TrayNotify(dialog, WM_RBUTTONUP);
     HWND popup = nullptr;
-    if (!WaitUntil(
-            [&] {
-                for (HWND w : lookout::TopLevelWindows(pid, "#32768", ""))
-                    if (IsWindowVisible(w)) {
-                        popup = w;
-                        return true;
-                    }
-                return false;
-            },
-            10000))
+    const auto menuShows = [&] {
+        for (HWND w : lookout::TopLevelWindows(pid, "#32768", ""))
+            if (IsWindowVisible(w)) {
+                popup = w;
+                return true;
+            }
+        return false;
+    };
+    // Right after the program has started another one (a web page's browser), Wine sometimes shows no menu
+    // for a click on the icon; a person clicks again.
+    bool shown = false;
+    for (int click = 0; click < 3 && !shown; ++click) {
+        TrayNotify(dialog, WM_RBUTTONUP);
+        shown = WaitUntil(menuShows, 3000);
+    }
+    if (!shown)
         return false;
     // The menu's own loop must be running before it can take keys; the window shows a moment earlier.
     Sleep(300);

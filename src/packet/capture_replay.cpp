@@ -42,7 +42,9 @@ CaptureReplay::CaptureReplay(std::unique_ptr<PcapReader> reader) : m_reader(std:
 bool CaptureReplay::Peek() {
     if (m_hasPending)
         return true;
-    if (m_reader->Next(m_pending) != PcapStatus::Ok)
+    const PcapStatus status = m_reader->Next(m_pending);
+    m_waiting = status == PcapStatus::Waiting;
+    if (status != PcapStatus::Ok)
         return false;
     if (!m_haveFirstTime) {
         m_firstTime = MicrosecondsOf(m_pending);
@@ -61,7 +63,7 @@ bool CaptureReplay::NextRecordOffset(std::uint64_t& offsetMicroseconds) {
 }
 
 bool CaptureReplay::Exhausted() {
-    return !Peek();
+    return !Peek() && !m_waiting;
 }
 
 ReplayFill CaptureReplay::Fill(std::uint8_t* buffer, std::uint32_t capacity, std::uint64_t dueMicroseconds) {

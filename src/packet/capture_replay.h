@@ -44,7 +44,8 @@ public:
     // earlier than the first) then goes to offsetMicroseconds.
     bool NextRecordOffset(std::uint64_t& offsetMicroseconds);
 
-    // No record is left: the file ended, or an error stopped it (ErrorText is then not empty).
+    // No record is left and none will come: the file or stream ended, or an error stopped it (ErrorText
+    // is then not empty). A live stream that has not delivered its next record yet is not exhausted.
     bool Exhausted();
     const std::string& ErrorText() const { return m_reader->ErrorText(); }
 
@@ -54,6 +55,7 @@ private:
     std::unique_ptr<PcapReader> m_reader;
     PcapRecord m_pending;
     bool m_hasPending = false;
+    bool m_waiting = false; // the reader is waiting for more of a live stream
     bool m_haveFirstTime = false;
     std::int64_t m_firstTime = 0;
 };

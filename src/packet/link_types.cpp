@@ -1,4 +1,5 @@
-// The capture file's link type (libpcap numbering) as the NDIS medium number a capture adapter reports.
+// The capture file's link type (libpcap numbering) as the NDIS medium number a capture adapter reports, and
+// back.
 #include "packet/link_types.h"
 
 #include <cstdio>
@@ -40,6 +41,35 @@ std::uint32_t NdisMediumForLinkType(std::uint32_t linkType) {
             return static_cast<std::uint32_t>(entry.medium);
     }
     return 0;
+}
+
+std::uint32_t LinkTypeForNdisMedium(std::uint32_t medium) {
+    switch (static_cast<std::int32_t>(medium)) {
+    case 1:
+        return 6; // 802.5 Token Ring
+    case 2:
+        return 10; // FDDI
+    case 6:
+        return 7; // ARCNET raw
+    case 8:
+        return 11; // ATM
+    case 19:
+        return 101; // raw IP
+    case -1:
+        return 0; // null: BSD loopback
+    case -2:
+        return 104; // Cisco HDLC
+    case -3:
+        return 50; // PPP serial
+    case -4:
+        return 105; // 802.11
+    case -5:
+        return 127; // 802.11 radiotap
+    case -6:
+        return 192; // PPI
+    default:
+        return 1; // 802.3, WAN (shown as Ethernet) and anything else
+    }
 }
 
 const char* LinkTypeName(std::uint32_t linkType, char* buffer, unsigned bufferSize) {

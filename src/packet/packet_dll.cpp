@@ -1,5 +1,6 @@
 // packet.dll stand-in: an "adapter" is a classic libpcap capture file whose records are handed out in the
-// driver's buffer format, as fast as the reader takes them or paced by the file's time stamps.
+// driver's buffer format, as fast as the reader takes them or paced by the file's time stamps; or a pipe
+// carrying such a capture as it is written, whose records are handed out as they arrive.
 #include <windows.h>
 
 #include <algorithm>
@@ -15,6 +16,7 @@
 #include "packet/link_types.h"
 #include "packet/packet_api.h"
 #include "packet/pcap_reader.h"
+#include "packet/pipe_byte_source.h"
 
 namespace {
 
@@ -27,6 +29,8 @@ constexpr Boolean kTrue = 1;
 constexpr Boolean kFalse = 0;
 // A nominal link speed in bits per second; a file has none of its own.
 constexpr ULONGLONG kLinkSpeed = 1000000000ull;
+// How long opening a pipe waits for the capture's file header, and for a busy named pipe.
+constexpr DWORD kPipeOpenWaitMs = 5000;
 
 // Reads the capture file through the handle that the adapter object shows as its driver handle.
 class HandleByteSource final : public packet::ByteSource {
@@ -51,6 +55,7 @@ private:
 struct ReplayState {
     std::string path;
     HANDLE file = INVALID_HANDLE_VALUE;
+    packet::PipeByteSource* stream = nullptr; // a pipe: the reader's source; null for a file
     std::unique_ptr<packet::CaptureReplay> replay;
     bool paced = false;
     bool clockStarted = false;
@@ -61,7 +66,7 @@ struct ReplayState {
     bool endReported = false;
 
     ~ReplayState() {
-        replay.reset();
+        replay.reset(); // with the reader goes the pipe's source, which must end its read first
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
     }
@@ -109,27 +114,32 @@ std::uint64_t MicrosecondsSince(LONGLONG start) {
            static_cast<std::uint64_t>(ticks % frequency) * 1000000u / static_cast<std::uint64_t>(frequency);
 }
 
-// Waits as an idle network would: the read time-out, or for ever when it is 0.
-void WaitIdle(int timeoutMs) {
-    if (timeoutMs < 0)
-        return;
-    Sleep(timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
-}
-
 void ReportEndOnce(ReplayState& state) {
-    if (state.endReported || state.replay->ErrorText().empty())
+    if (state.endReported)
         return;
     state.endReported = true;
-    Report(state.path + ": " + state.replay->ErrorText() + "; replay ends there");
+    if (!state.replay->ErrorText().empty())
+        Report(state.path + ": " + state.replay->ErrorText() + "; replay ends there");
+    else if (state.stream != nullptr && !state.stream->Failure().empty())
+        Report(state.path + ": " + state.stream->Failure() + "; capture ends there");
 }
 
-packet::ReplayFill ReceiveAsFastAsPossible(ReplayState& state, std::uint8_t* buffer, std::uint32_t capacity) {
-    packet::ReplayFill fill = state.replay->Fill(buffer, capacity, packet::CaptureReplay::kAllDue);
-    if (fill.bytes == 0) {
-        ReportEndOnce(state);
-        WaitIdle(state.readTimeoutMs);
+// Hands out the records that have arrived; waits for the first at most until the read time-out.
+packet::ReplayFill ReceiveFromStream(ReplayState& state, std::uint8_t* buffer, std::uint32_t capacity) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const packet::ReplayFill fill = state.replay->Fill(buffer, capacity, packet::CaptureReplay::kAllDue);
+        if (fill.bytes != 0 || state.readTimeoutMs < 0 || state.replay->Exhausted())
+            return fill;
+        int remaining = 0; // without limit
+        if (state.readTimeoutMs > 0) {
+            const DWORD waited = GetTickCount() - start;
+            if (waited >= static_cast<DWORD>(state.readTimeoutMs))
+                return fill;
+            remaining = state.readTimeoutMs - static_cast<int>(waited);
+        }
+        state.stream->Wait(remaining);
     }
-    return fill;
 }
 
 // Hands out the records whose time has come, measured from the first receive; waits for the next one at
@@ -148,14 +158,8 @@ packet::ReplayFill ReceivePaced(ReplayState& state, std::uint8_t* buffer, std::u
         if (fill.bytes != 0 || state.readTimeoutMs < 0)
             return fill;
         std::uint64_t nextOffset = 0;
-        if (!state.replay->NextRecordOffset(nextOffset)) {
-            ReportEndOnce(state);
-            if (unlimited)
-                WaitIdle(0);
-            else if (deadline > now)
-                Sleep(static_cast<DWORD>((deadline - now + 999) / 1000));
-            return fill;
-        }
+        if (!state.replay->NextRecordOffset(nextOffset))
+            return fill;       // the end
         if (nextOffset <= now) // due, but the buffer is too small for any record
             return fill;
         if (!unlimited && now >= deadline)
@@ -228,21 +232,51 @@ std::vector<packet::AdapterEntry> OfferedAdapters() {
     return entries;
 }
 
-HANDLE OpenCaptureFile(const char* adapterName, std::string& path) {
+HANDLE OpenForReading(const char* adapterName, DWORD flags) {
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    if (adapterName[0] != '\0' && adapterName[1] == '\0') {
-        // A name whose second byte is 0 is UTF-16 text.
-        const auto* wide = reinterpret_cast<const wchar_t*>(adapterName);
-        const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-        if (size > 0) {
-            path.assign(static_cast<std::size_t>(size), '\0');
-            (void)WideCharToMultiByte(CP_ACP, 0, wide, -1, path.data(), size, nullptr, nullptr);
-            path.resize(static_cast<std::size_t>(size) - 1);
-        }
-        return CreateFileW(wide, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (adapterName[1] == '\0') // a name whose second byte is 0 is UTF-16 text
+        return CreateFileW(reinterpret_cast<const wchar_t*>(adapterName), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                           flags, nullptr);
+    return CreateFileA(adapterName, GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
+std::string NameText(const char* adapterName) {
+    if (adapterName[1] != '\0')
+        return adapterName;
+    const auto* wide = reinterpret_cast<const wchar_t*>(adapterName);
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(size), '\0');
+    (void)WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(static_cast<std::size_t>(size) - 1);
+    return text;
+}
+
+// Opens the adapter's file or pipe. A pipe is opened for overlapped reading, so that a receive can wait
+// for it with a time-out; a file is read plainly, in large sequential pieces.
+HANDLE OpenCaptureFile(const char* adapterName, bool& isPipe) {
+    HANDLE handle = OpenForReading(adapterName, FILE_FLAG_OVERLAPPED);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY &&
+        WaitNamedPipeA(NameText(adapterName).c_str(), kPipeOpenWaitMs))
+        handle = OpenForReading(adapterName, FILE_FLAG_OVERLAPPED);
+    isPipe = handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK;
+    if (handle == INVALID_HANDLE_VALUE || isPipe)
+        return handle;
+    CloseHandle(handle);
+    return OpenForReading(adapterName, FILE_FLAG_SEQUENTIAL_SCAN);
+}
+
+// Reads a pipe's file header, which its writer sends first; waits for it a little while.
+packet::PcapStatus OpenStreamHeader(packet::PcapReader& reader, packet::PipeByteSource& source) {
+    const DWORD start = GetTickCount();
+    packet::PcapStatus status;
+    DWORD waited = 0;
+    while ((status = reader.Open()) == packet::PcapStatus::Waiting && waited < kPipeOpenWaitMs) {
+        source.Wait(static_cast<int>(kPipeOpenWaitMs - waited));
+        waited = GetTickCount() - start;
     }
-    path = adapterName;
-    return CreateFileA(adapterName, GENERIC_READ, share, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    return status;
 }
 
 } // namespace
@@ -255,18 +289,40 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
         return nullptr;
     }
     auto state = std::make_unique<ReplayState>();
-    state->file = OpenCaptureFile(adapterName, state->path);
+    state->path = NameText(adapterName);
+    bool isPipe = false;
+    state->file = OpenCaptureFile(adapterName, isPipe);
     if (state->file == INVALID_HANDLE_VALUE)
         return nullptr; // the reason is CreateFile's, still in GetLastError
-    auto reader = std::make_unique<packet::PcapReader>(std::make_unique<HandleByteSource>(state->file));
-    if (reader->Open() != packet::PcapStatus::Ok) {
+    std::unique_ptr<packet::PcapReader> reader;
+    packet::PcapStatus status;
+    if (isPipe) {
+        auto source = std::make_unique<packet::PipeByteSource>(state->file);
+        packet::PipeByteSource& stream = *source;
+        reader = std::make_unique<packet::PcapReader>(std::move(source));
+        status = OpenStreamHeader(*reader, stream);
+        state->stream = &stream;
+    } else {
+        reader = std::make_unique<packet::PcapReader>(std::make_unique<HandleByteSource>(state->file));
+        status = reader->Open();
+    }
+    if (status == packet::PcapStatus::Waiting) {
+        Report(state->path + ": no capture file header arrived within " + std::to_string(kPipeOpenWaitMs / 1000) +
+               " s");
+        reader.reset();
+        state.reset();
+        SetLastError(ERROR_TIMEOUT);
+        return nullptr;
+    }
+    if (status != packet::PcapStatus::Ok) {
         Report(state->path + ": " + reader->ErrorText());
+        reader.reset();
         state.reset();
         SetLastError(ERROR_BAD_FORMAT);
         return nullptr;
     }
     state->replay = std::make_unique<packet::CaptureReplay>(std::move(reader));
-    state->paced = PacedReplayRequested();
+    state->paced = !isPipe && PacedReplayRequested();
 
     auto* adapter = new (std::nothrow) StandInAdapter{};
     if (adapter == nullptr) {
@@ -353,8 +409,16 @@ Boolean __cdecl PacketReceivePacket(Adapter* adapter, Packet* packet, Boolean /*
     const auto capacity = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(packet->Length, static_cast<std::uint64_t>(state->driverBufferBytes)));
     auto* buffer = static_cast<std::uint8_t*>(packet->Buffer);
-    const packet::ReplayFill fill =
-        state->paced ? ReceivePaced(*state, buffer, capacity) : ReceiveAsFastAsPossible(*state, buffer, capacity);
+    const packet::ReplayFill fill = state->stream != nullptr ? ReceiveFromStream(*state, buffer, capacity)
+                                    : state->paced
+                                        ? ReceivePaced(*state, buffer, capacity)
+                                        : state->replay->Fill(buffer, capacity, packet::CaptureReplay::kAllDue);
+    if (fill.bytes == 0 && state->replay->Exhausted()) {
+        // The end of the file, or of the stream: no receive will bring anything again.
+        ReportEndOnce(*state);
+        SetLastError(ERROR_HANDLE_EOF);
+        return kFalse;
+    }
     packet->ulBytesReceived = fill.bytes;
     packet->bIoComplete = kTrue;
     return kTrue;

@@ -55,6 +55,8 @@ const char* DescribePcapStatus(PcapStatus status) {
     switch (status) {
     case PcapStatus::Ok:
         return "no error";
+    case PcapStatus::Waiting:
+        return "waiting for more of the capture";
     case PcapStatus::End:
         return "end of the capture file";
     case PcapStatus::ShortHeader:
@@ -84,9 +86,11 @@ bool PcapReader::Fill(std::size_t count) {
     }
     while (m_end < count && !m_sourceEnded) {
         const std::size_t got = m_source->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);
-        if (got == 0)
-            m_sourceEnded = true;
         m_end += got;
+        if (got == 0) {
+            m_sourceEnded = !m_source->MoreMayCome();
+            break;
+        }
     }
     return m_end >= count;
 }
@@ -109,7 +113,7 @@ std::uint16_t PcapReader::Field16(const std::uint8_t* bytes) const {
 
 PcapStatus PcapReader::Open() {
     if (!Fill(kFileHeaderBytes))
-        return Fail(PcapStatus::ShortHeader, "");
+        return m_sourceEnded ? Fail(PcapStatus::ShortHeader, "") : PcapStatus::Waiting;
     const std::uint8_t* bytes = m_buffer.data() + m_begin;
     const std::uint32_t magic = LittleEndian32(bytes);
     if (magic == kMagicMicro || magic == kMagicNano) {
@@ -136,6 +140,8 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
     if (m_state != PcapStatus::Ok)
         return m_state;
     if (!Fill(kRecordHeaderBytes)) {
+        if (!m_sourceEnded)
+            return PcapStatus::Waiting;
         if (m_end == m_begin) {
             m_state = PcapStatus::End;
             return m_state;
@@ -149,6 +155,8 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
         return Fail(PcapStatus::RecordTooLong,
                     ": record " + std::to_string(m_recordsRead + 1) + " claims " + std::to_string(captured) + " bytes");
     if (!Fill(kRecordHeaderBytes + captured)) {
+        if (!m_sourceEnded)
+            return PcapStatus::Waiting;
         return Fail(PcapStatus::TruncatedRecord, ": record " + std::to_string(m_recordsRead + 1) + " needs " +
                                                      std::to_string(captured) + " bytes, " +
                                                      std::to_string(m_end - m_begin - kRecordHeaderBytes) + " remain");

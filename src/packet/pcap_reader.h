@@ -14,8 +14,11 @@ namespace packet {
 class ByteSource {
 public:
     virtual ~ByteSource() = default;
-    // Copies up to size bytes into destination; fewer only at the end of the data (0 = nothing left).
+    // Copies up to size bytes into destination; fewer when no more are there (0 = none).
     virtual std::size_t Read(std::uint8_t* destination, std::size_t size) = 0;
+    // Asked when Read gave fewer bytes than wanted: true when more may come later (a live stream whose
+    // writer is still there), false when the data have ended (a file).
+    virtual bool MoreMayCome() const { return false; }
 };
 
 // Bytes of a file opened with the C library (single-byte path).
@@ -70,6 +73,7 @@ struct PcapRecord {
 
 enum class PcapStatus {
     Ok,              // a record (Next) or the file header (Open) was read
+    Waiting,         // a live source has not delivered the whole header or record yet; ask again later
     End,             // no further record: the file ended exactly after the previous one
     ShortHeader,     // the file is shorter than its 24-byte header
     BadMagic,        // not a classic libpcap file
@@ -87,12 +91,12 @@ public:
     PcapReader(const PcapReader&) = delete;
     PcapReader& operator=(const PcapReader&) = delete;
 
-    // Reads and checks the file header. Must succeed before Next is called.
+    // Reads and checks the file header. Must succeed before Next is called; Waiting: call it again later.
     [[nodiscard]] PcapStatus Open();
     const PcapFileHeader& Header() const { return m_header; }
 
-    // The next record, or End, or the error that stops the file. After anything but Ok every further call
-    // gives the same answer again.
+    // The next record, or End, or the error that stops the file. After End or an error every further call
+    // gives the same answer again; after Waiting nothing has been taken, and a later call tries again.
     [[nodiscard]] PcapStatus Next(PcapRecord& record);
 
     // Records read successfully so far (the number of the failing one is this plus 1).
@@ -101,7 +105,8 @@ public:
     const std::string& ErrorText() const { return m_errorText; }
 
 private:
-    // Makes at least count bytes available from m_begin on; false when the source ends first.
+    // Makes at least count bytes available from m_begin on; false when the source ends first, or when a
+    // live source has no more bytes for now (m_sourceEnded tells the two apart).
     bool Fill(std::size_t count);
     PcapStatus Fail(PcapStatus status, const std::string& detail);
     std::uint32_t Field32(const std::uint8_t* bytes) const;

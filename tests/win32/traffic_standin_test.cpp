@@ -1,9 +1,11 @@
 // The packet.dll stand-in as a caller sees it under Wine: exports, structure layouts, receive behaviour
-// (records, read time-out, no driver buffer, pacing), errors when opening, and the adapter-name list.
+// (records, the end, no driver buffer, pacing), errors when opening, the adapter-name list, and pipes
+// carrying a capture as it is written.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include <memory>
+#include <thread>
 
 #include "capture/packet_library.h"
 #include "capture/record_walk.h"
@@ -59,30 +61,25 @@ protected:
     Bytes buffer;
 };
 
-TEST_F(StandIn, ReplaysEveryRecordThenReportsAnIdleNetworkAfterTheTimeOut) {
-    auto opened = Open(DataPath("pcap/eth-mixed-http-dns-udp-icmp.pcap"), 300);
+TEST_F(StandIn, ReplaysEveryRecordThenReportsTheEndAtOnce) {
+    auto opened = Open(DataPath("pcap/eth-mixed-http-dns-udp-icmp.pcap"), 5000);
     ASSERT_NE(opened, nullptr);
     EXPECT_NE(opened->adapter->hFile, INVALID_HANDLE_VALUE);
     uint64_t records = 0;
-    for (;;) {
-        ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
+    while (f->PacketReceivePacket(opened->adapter, opened->packet, 1) == 1) {
         EXPECT_EQ(opened->packet->Buffer, buffer.data());
         EXPECT_EQ(opened->packet->Length, buffer.size());
         const DWORD bytes = opened->packet->ulBytesReceived;
-        if (bytes == 0)
-            break;
+        ASSERT_GT(bytes, 0u) << "a file has no idle moments";
         EXPECT_EQ(bytes % 4, 0u);
         records += capture::WalkCaptureRecords(buffer.data(), bytes, 14, [](const uint8_t*, uint32_t) {}).records;
     }
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
     EXPECT_EQ(records, traffic_test::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));
     const DWORD start = GetTickCount();
-    ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_EQ(opened->packet->ulBytesReceived, 0u);
-    EXPECT_GE(GetTickCount() - start, 250u) << "an idle receive waits for the read time-out";
-    EXPECT_EQ(f->PacketSetReadTimeout(opened->adapter, -1), 1);
-    const DWORD noWait = GetTickCount();
-    ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_LT(GetTickCount() - noWait, 200u) << "-1: no wait";
+    EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the end does not wait for the 5 s read time-out";
 }
 
 TEST_F(StandIn, ReceiveFailsWithoutADriverBuffer) {
@@ -156,6 +153,7 @@ TEST_F(StandIn, NamesThatCannotBeOpenedGiveTheReason) {
         {"too short for a header", notCapture, ERROR_BAD_FORMAT},
         {"another format", pcapng, ERROR_BAD_FORMAT},
         {"empty name", "", ERROR_INVALID_NAME},
+        {"no such pipe", "\\\\.\\pipe\\brisklane-nobody-serves-this", ERROR_FILE_NOT_FOUND},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -218,12 +216,10 @@ TEST_F(StandIn, PacedReplayHandsOutRecordsAtTheirTime) {
     EXPECT_GT(opened->packet->ulBytesReceived, 0u);
     EXPECT_GE(second, 600u) << "the second record is 0.7 s after the first";
     EXPECT_LT(second, 3000u) << "and not held until the time-out";
-    // Paced or not, a read time-out bounds the wait after the end.
-    EXPECT_EQ(f->PacketSetReadTimeout(opened->adapter, 200), 1);
-    const DWORD idle = GetTickCount();
-    ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_EQ(opened->packet->ulBytesReceived, 0u);
-    EXPECT_GE(GetTickCount() - idle, 150u);
+    const DWORD end = GetTickCount();
+    EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0) << "paced or not, the end is reported";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+    EXPECT_LT(GetTickCount() - end, 3000u);
 }
 
 TEST_F(StandIn, FileDamagedMidwayEndsAfterItsGoodRecords) {
@@ -235,8 +231,93 @@ TEST_F(StandIn, FileDamagedMidwayEndsAfterItsGoodRecords) {
     ASSERT_NE(opened, nullptr);
     ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
     EXPECT_EQ(opened->packet->ulBytesReceived, traffic_test::DriverBuffer({frame}).size());
+    EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+}
+
+// ---- Pipes: a capture as it is written -------------------------------------------------------------------
+
+// The writing end of a named pipe, served by the test; the stand-in opens it as a client.
+class PipeWriter {
+public:
+    PipeWriter()
+        : m_name("\\\\.\\pipe\\brisklane-test-" + std::to_string(GetCurrentProcessId())),
+          m_pipe(CreateNamedPipeA(m_name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 1 << 20, 1 << 20,
+                                  0, nullptr)) {}
+    ~PipeWriter() {
+        if (m_connect.joinable())
+            m_connect.join();
+        Close();
+    }
+    const std::string& Name() const { return m_name; }
+    // Once the stand-in has connected, writes the first bytes (opening the adapter waits for them), and
+    // closes the pipe after them if asked.
+    void OnConnectWrite(const Bytes& first, bool thenClose = false) {
+        m_connect = std::thread([this, first, thenClose] {
+            (void)ConnectNamedPipe(m_pipe, nullptr);
+            Write(first);
+            if (thenClose)
+                Close();
+        });
+    }
+    void Write(const Bytes& bytes) {
+        if (m_connect.joinable() && m_connect.get_id() != std::this_thread::get_id())
+            m_connect.join();
+        DWORD written = 0;
+        EXPECT_TRUE(bytes.empty() ||
+                    WriteFile(m_pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    }
+    void Close() {
+        if (m_pipe != INVALID_HANDLE_VALUE)
+            CloseHandle(m_pipe);
+        m_pipe = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    std::string m_name;
+    HANDLE m_pipe;
+    std::thread m_connect;
+};
+
+Bytes Slice(const Bytes& bytes, size_t from, size_t to) {
+    return Bytes(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+TEST_F(StandIn, PipeHandsOutRecordsAsTheyArriveWaitsThroughPausesAndEndsWhenClosed) {
+    const Bytes frame = traffic_test::Frame(traffic_test::Datagram(17, 100, 1, 2, 3, 4));
+    const Bytes file = PcapFile({{1, 0, frame}, {2, 0, frame}, {3, 0, frame}});
+    const size_t record = 16 + frame.size();
+    PipeWriter writer;
+    writer.OnConnectWrite(Slice(file, 0, 24 + record)); // the header and the first record
+    auto opened = Open(writer.Name(), 300);
+    ASSERT_NE(opened, nullptr);
     ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_EQ(opened->packet->ulBytesReceived, 0u);
+    EXPECT_EQ(opened->packet->ulBytesReceived, traffic_test::DriverBuffer({frame}).size());
+
+    writer.Write(Slice(file, 24 + record, 24 + record + 30)); // half a record, then a pause
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1) << "a pause is not the end";
+    EXPECT_EQ(opened->packet->ulBytesReceived, 0u) << "a partial record waits for the rest";
+    EXPECT_GE(GetTickCount() - start, 250u) << "for the read time-out";
+
+    writer.Write(Slice(file, 24 + record + 30, file.size()));
+    DWORD received = 0;
+    while (received < traffic_test::DriverBuffer({frame, frame}).size() &&
+           f->PacketReceivePacket(opened->adapter, opened->packet, 1) == 1)
+        received += opened->packet->ulBytesReceived;
+    EXPECT_EQ(received, traffic_test::DriverBuffer({frame, frame}).size());
+
+    writer.Close();
+    EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0) << "the writer closing it is the end";
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
+}
+
+TEST_F(StandIn, PipeThatEndsBeforeItsHeaderIsNoCapture) {
+    PipeWriter writer;
+    writer.OnConnectWrite(Bytes(10, 0xd4), true);
+    SetLastError(0);
+    EXPECT_EQ(f->PacketOpenAdapter(writer.Name().c_str()), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_BAD_FORMAT));
 }
 
 } // namespace

@@ -7,10 +7,12 @@
 #include "capture/capture_pass.h"
 #include "capture/log_file.h"
 #include "capture/packet_library.h"
+#include "capture/pcap_writer.h"
 #include "capture/traffic_list.h"
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
 #include "framework/thread.h"
+#include "packet/link_types.h"
 
 std::atomic<int32_t> captureRunning{0};
 int32_t linkHeaderLength = capture::kEthernetHeaderBytes;
@@ -29,6 +31,29 @@ const capture::PacketFunctions* library = nullptr;
 // The capture thread, while one runs; it is never ended from outside.
 fw::Thread captureThread;
 
+// A manual-reset event that lives as long as the process.
+class Event {
+public:
+    Event() : m_handle(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Event() {
+        if (m_handle != nullptr)
+            CloseHandle(m_handle);
+    }
+    Event(const Event&) = delete;
+    Event& operator=(const Event&) = delete;
+    HANDLE Handle() const { return m_handle; }
+
+private:
+    HANDLE m_handle;
+};
+
+// Set by the capture thread when the adapter's data have ended; reset by StartCapture.
+Event captureEnd;
+// The adapter's NDIS medium, from the link-type query.
+uint32_t captureMedium = 0;
+// Where the received records are saved, when the host asked for it.
+capture::PcapWriter savedPackets;
+
 void ShowError(const char* text) {
     (void)fw::ShowMessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
 }
@@ -40,6 +65,7 @@ int QueryLinkType() {
         ShowError("Cannot get network type!\n");
         return 3;
     }
+    captureMedium = type.LinkType;
     linkHeaderLength = static_cast<int32_t>(capture::LinkHeaderLengthForMedium(type.LinkType));
     return 0;
 }
@@ -69,6 +95,33 @@ int OpenAdapter(const char* adapterName) {
     return QueryLinkType();
 }
 
+// True when path names the file or pipe behind the handle: saving onto the capture being read would
+// destroy it.
+bool IsSameFile(HANDLE open, const char* path) {
+    HANDLE other = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               0, nullptr);
+    if (other == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION first{};
+    BY_HANDLE_FILE_INFORMATION second{};
+    const bool same = GetFileInformationByHandle(open, &first) && GetFileInformationByHandle(other, &second) &&
+                      first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+                      first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+    CloseHandle(other);
+    return same;
+}
+
+// Opens the file for the received records; false after a message box has said why.
+bool OpenSavedPackets(const char* path) {
+    std::string error;
+    if (IsSameFile(captureAdapter->hFile, path))
+        error = "\"" + std::string(path) + "\" is the capture being read";
+    else if (savedPackets.Open(path, packet::LinkTypeForNdisMedium(captureMedium), error))
+        return true;
+    ShowError(("The packets cannot be saved: " + error).c_str());
+    return false;
+}
+
 // Gives back what a capture holds: packet object, adapter, refresh window.
 void ReleaseAdapter() {
     if (capturePacket != nullptr) {
@@ -85,12 +138,12 @@ void ReleaseAdapter() {
 unsigned int CaptureThreadProc(void*) {
     while (captureRunning.load() != 0) {
         const bool received = library->PacketReceivePacket(captureAdapter, capturePacket, 1) != 0;
-        if (!received)
-            Sleep(10); // a library that fails at once must not make this loop spin
+        const bool ended = !received && GetLastError() == ERROR_HANDLE_EOF;
         const uint32_t bytes = received ? capturePacket->ulBytesReceived : 0;
         if (bytes != 0) {
             // The library cannot report more than the buffer holds; a count beyond it is not trusted.
             const uint32_t usable = bytes < kReceiveBufferBytes ? bytes : kReceiveBufferBytes;
+            savedPackets.WriteReceived(receiveBuffer, usable);
             (void)capture::PassReceivedRecords(receiveBuffer, usable, static_cast<uint32_t>(linkHeaderLength),
                                                theTrafficList);
         }
@@ -99,6 +152,10 @@ unsigned int CaptureThreadProc(void*) {
         theTrafficList.FlushIfDue(bytes == 0);
         if (received && bytes == 0)
             idleReceiveCount.fetch_add(1);
+        if (ended)
+            (void)SetEvent(captureEnd.Handle()); // the list is up to date with everything received
+        if (!received)
+            Sleep(10); // a library that fails at once must not make this loop spin
     }
     theTrafficList.Flush();
     return 0;
@@ -106,7 +163,7 @@ unsigned int CaptureThreadProc(void*) {
 
 } // namespace
 
-int StartCapture(const char* adapterName) {
+int StartCapture(const char* adapterName, const char* packetsPath) {
     std::string error;
     library = capture::CapturePacketFunctions(error);
     if (library == nullptr) {
@@ -117,6 +174,11 @@ int StartCapture(const char* adapterName) {
         ReleaseAdapter();
         return 1;
     }
+    if (packetsPath != nullptr && packetsPath[0] != '\0' && !OpenSavedPackets(packetsPath)) {
+        ReleaseAdapter();
+        return 1;
+    }
+    (void)ResetEvent(captureEnd.Handle());
     captureStartTick = GetTickCount();
     previousTotal = 0;
     // Reset before the thread runs: it may count a whole buffer before this thread goes on.
@@ -124,7 +186,9 @@ int StartCapture(const char* adapterName) {
     totalBytes = 0;
     // Opened before the thread runs, so that the first datagrams are logged too.
     OpenLogFile("a+");
-    (void)theTrafficList.ListView().OpenRefreshWindow();
+    // The list is refreshed on the thread of the host's windows; a host without windows (the console) has none.
+    if (trafficListView != nullptr)
+        (void)theTrafficList.ListView().OpenRefreshWindow();
     captureRunning = 1;
 
     captureThread = fw::StartThread(CaptureThreadProc, nullptr, THREAD_PRIORITY_HIGHEST);
@@ -135,7 +199,8 @@ int StartCapture(const char* adapterName) {
     return 0;
 }
 
-void StopCapture(const std::function<void()>& lastLook) {
+bool StopCapture(const std::function<void()>& lastLook) {
+    bool saved = true;
     if (captureRunning.load() != 0) {
         captureRunning = 0;
         // The thread changes the host's windows by sent messages while it ends: they are served meanwhile.
@@ -148,7 +213,16 @@ void StopCapture(const std::function<void()>& lastLook) {
         theTrafficList.Clear();
         ReleaseAdapter();
         CloseLogFile();
+        std::string error;
+        saved = savedPackets.Close(error);
+        if (!saved)
+            ShowError(("The packets could not all be saved: " + error).c_str());
     }
     packetCount = 0;
     totalBytes = 0;
+    return saved;
+}
+
+bool WaitForCaptureEnd(DWORD milliseconds) {
+    return WaitForSingleObject(captureEnd.Handle(), milliseconds) == WAIT_OBJECT_0;
 }

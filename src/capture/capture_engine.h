@@ -13,14 +13,22 @@
 
 #include "packet/packet_api.h"
 
-// The adapter name is the library's (our stand-in takes a capture file's path). 0 when capture runs,
-// 1 on any failure, after a message box has said why.
-[[nodiscard]] int StartCapture(const char* adapterName);
+// The adapter name is the library's (our stand-in takes a capture file's path, or a pipe carrying one).
+// With packetsPath, every record received is also saved there as a classic libpcap file. 0 when capture
+// runs, 1 on any failure, after a message box has said why.
+[[nodiscard]] int StartCapture(const char* adapterName, const char* packetsPath = nullptr);
 
 // Ends capture: waits for the capture thread (dispatching the messages it sends meanwhile), deletes the
-// list's rows, closes the adapter and the log. The counters go to 0 in any case. A host that wants the
-// final rows passes lastLook: it runs once the thread has ended, before the rows go.
-void StopCapture(const std::function<void()>& lastLook = {});
+// list's rows, closes the adapter, the log and the saved packets. The counters go to 0 in any case. A host
+// that wants the final rows passes lastLook: it runs once the thread has ended, before the rows go.
+// False when the packets could not all be saved, after a message box has said why.
+[[nodiscard]] bool StopCapture(const std::function<void()>& lastLook = {});
+
+// Waits up to the given time (INFINITE: without limit) for the adapter's data to end: the library
+// reports the end of a replayed file, or of a stream whose writer has closed it, by a receive that fails
+// with ERROR_HANDLE_EOF. True once that has happened in the current capture and the list is up to date
+// with everything received; an adapter of the driver never ends.
+[[nodiscard]] bool WaitForCaptureEnd(DWORD milliseconds);
 
 // 1 while capture runs; the capture thread polls it.
 extern std::atomic<int32_t> captureRunning;

@@ -161,14 +161,17 @@ const char* FlowTable::PortText(uint16_t portNetworkOrder, uint8_t protocol, cha
     return Decimal(port, buffer);
 }
 
+void FormatTotals(char (&text)[300], uint32_t packets, uint32_t bytes) {
+    std::snprintf(text, sizeof text, "All packets: %u     Total bytes: %u", static_cast<unsigned>(packets),
+                  static_cast<unsigned>(bytes));
+}
+
 void FlowTable::Flush() {
     if (!m_changed && !m_statusDirty)
         return;
     const char* status = nullptr;
     if (m_statusDirty) {
-        std::snprintf(m_text, sizeof m_text, "All packets: %u     Total bytes: %u",
-                      static_cast<unsigned>(packetCount.load(std::memory_order_relaxed)),
-                      static_cast<unsigned>(totalBytes.load(std::memory_order_relaxed)));
+        FormatTotals(m_text, packetCount.load(std::memory_order_relaxed), totalBytes.load(std::memory_order_relaxed));
         status = m_text;
         m_statusDirty = false;
     }

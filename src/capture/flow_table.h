@@ -30,6 +30,9 @@ public:
     virtual void Write(const uint8_t* datagram, uint32_t length, uint32_t captured, uint32_t headerSize) = 0;
 };
 
+// The status window's text for the totals: "All packets: N     Total bytes: M".
+void FormatTotals(char (&text)[300], uint32_t packets, uint32_t bytes);
+
 // Milliseconds that wrap at 2^32 (the platform's tick count in the program).
 using TickClock = std::function<uint32_t()>;
 
@@ -57,6 +60,7 @@ public:
     FlowTable(const FlowTable&) = delete;
     FlowTable& operator=(const FlowTable&) = delete;
 
+    // No view (null): the table counts and keeps its rows, and nothing shows them.
     void SetView(TrafficView* view) { m_services.view = view; }
     void SetClock(TickClock clock) { m_services.clock = std::move(clock); }
     void SetLog(DatagramLog* log) { m_services.log = log; }

@@ -23,32 +23,56 @@ struct RecordWalk {
     uint32_t datagrams = 0; // datagrams handed on
 };
 
+// One record of the receive buffer as the library wrote it.
+struct CaptureRecord {
+    uint32_t seconds;
+    uint32_t microseconds;
+    uint32_t capturedLength; // frame bytes present at frame
+    uint32_t wireLength;
+    const uint8_t* frame;
+};
+
+// Calls onRecord(const CaptureRecord&) for every record, in order. The walk stops at a record that would
+// run past received, or whose header length is shorter than a header. Returns the records walked.
+template <class OnRecord>
+uint32_t ForEachCaptureRecord(const uint8_t* buffer, uint32_t received, OnRecord&& onRecord) {
+    uint32_t records = 0;
+    uint64_t offset = 0;
+    while (offset + kCaptureHeaderBytes <= received) {
+        CaptureRecord record;
+        uint16_t headerLength;
+        std::memcpy(&record.capturedLength, buffer + offset + 8, sizeof record.capturedLength);
+        std::memcpy(&headerLength, buffer + offset + 16, sizeof headerLength);
+        if (headerLength < kCaptureHeaderBytes)
+            break;
+        const uint64_t end = offset + headerLength + record.capturedLength;
+        if (end > received)
+            break;
+        ++records;
+        std::memcpy(&record.seconds, buffer + offset, sizeof record.seconds);
+        std::memcpy(&record.microseconds, buffer + offset + 4, sizeof record.microseconds);
+        std::memcpy(&record.wireLength, buffer + offset + 12, sizeof record.wireLength);
+        record.frame = buffer + offset + headerLength;
+        onRecord(static_cast<const CaptureRecord&>(record));
+        offset = (end + 3) & ~uint64_t{3};
+    }
+    return records;
+}
+
 // Calls onDatagram(const uint8_t* datagram, uint32_t capturedBytes) for every record whose byte after the
-// link header is 0x45 and which holds at least the link header and 24 bytes of datagram. The walk stops
-// at a record that would run past received, or whose header length is shorter than a header.
+// link header is 0x45 and which holds at least the link header and 24 bytes of datagram; records as
+// ForEachCaptureRecord walks them.
 template <class OnDatagram>
 RecordWalk WalkCaptureRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength,
                               OnDatagram&& onDatagram) {
     RecordWalk walk;
-    uint64_t offset = 0;
-    while (offset + kCaptureHeaderBytes <= received) {
-        uint32_t capturedLength;
-        uint16_t headerLength;
-        std::memcpy(&capturedLength, buffer + offset + 8, sizeof capturedLength);
-        std::memcpy(&headerLength, buffer + offset + 16, sizeof headerLength);
-        if (headerLength < kCaptureHeaderBytes)
-            break;
-        const uint64_t end = offset + headerLength + capturedLength;
-        if (end > received)
-            break;
-        ++walk.records;
-        const uint8_t* frame = buffer + offset + headerLength;
-        if (capturedLength >= linkHeaderLength + kDatagramBytesNeeded && frame[linkHeaderLength] == kPlainIpv4) {
+    walk.records = ForEachCaptureRecord(buffer, received, [&](const CaptureRecord& record) {
+        if (record.capturedLength >= linkHeaderLength + kDatagramBytesNeeded &&
+            record.frame[linkHeaderLength] == kPlainIpv4) {
             ++walk.datagrams;
-            onDatagram(frame + linkHeaderLength, capturedLength - linkHeaderLength);
+            onDatagram(record.frame + linkHeaderLength, record.capturedLength - linkHeaderLength);
         }
-        offset = (end + 3) & ~uint64_t{3};
-    }
+    });
     return walk;
 }
 

@@ -7,6 +7,7 @@ target_sources(brisklane_core PRIVATE
     ${CMAKE_CURRENT_LIST_DIR}/flow_table.cpp
     ${CMAKE_CURRENT_LIST_DIR}/host/host_options.cpp
     ${CMAKE_CURRENT_LIST_DIR}/name_resolver.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/pcap_writer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/traffic_counters.cpp)
 if(BRISKLANE_WINDOWS)
     target_sources(brisklane_app PRIVATE

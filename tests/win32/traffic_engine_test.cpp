@@ -49,24 +49,23 @@ protected:
         theSettings.idleseconds = 1000000;
     }
     void TearDown() override {
-        StopCapture();
+        (void)StopCapture();
         capture::SetPacketFunctionsForTesting(nullptr);
         theTrafficList.SortBy({});
     }
 
     // Runs a capture on the adapter until the replay is over; the flows while the rows are still there.
-    std::string ReplayToEnd(const std::string& adapter) {
-        const uint32_t idle = idleReceiveCount.load();
-        EXPECT_EQ(StartCapture(adapter.c_str()), 0);
-        EXPECT_TRUE(PumpUntil([&] { return idleReceiveCount.load() != idle; }, 60000));
+    std::string ReplayToEnd(const std::string& adapter, const char* packetsPath = nullptr) {
+        EXPECT_EQ(StartCapture(adapter.c_str(), packetsPath), 0);
+        EXPECT_TRUE(PumpUntil([&] { return WaitForCaptureEnd(0); }, 60000));
         std::string csv;
-        StopCapture([&] {
+        EXPECT_TRUE(StopCapture([&] {
             EXPECT_EQ(windows.RowCount(), static_cast<int>(theTrafficList.RowCount()));
             for (int row = 0; row < windows.RowCount(); ++row)
                 EXPECT_EQ(windows.Cell(row, capture::kColumnBytes),
                           std::to_string(theTrafficList.RowRecord(row).bytes));
             csv = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList));
-        });
+        }));
         return csv;
     }
 
@@ -77,7 +76,7 @@ protected:
 TEST_F(Engine, StopWithoutStartOnlyResetsTheCounters) {
     packetCount = 5;
     totalBytes = 6;
-    StopCapture();
+    EXPECT_TRUE(StopCapture());
     EXPECT_EQ(packetCount, 0u);
     EXPECT_EQ(totalBytes, 0u);
     EXPECT_TRUE(boxes.Calls().empty());
@@ -134,7 +133,7 @@ TEST_F(Engine, RequestedUpdateRunsOnAnIdleAdapter) {
     // 5000 bytes over the 5 s before the start plus up to 2 s of waiting.
     EXPECT_GE(averageRate, 5000u / 7);
     EXPECT_LE(averageRate, 1000u);
-    StopCapture();
+    EXPECT_TRUE(StopCapture());
 }
 
 TEST_F(Engine, LogHoldsARecordForEveryCountedDatagramFromTheFirst) {
@@ -360,7 +359,7 @@ TEST_F(ScriptedEngine, ConfiguresTheAdapterAsTheDriverExpects) {
     EXPECT_EQ(state.calls["buffer"], 2097152);
     EXPECT_EQ(state.calls["timeout"], 1000);
     EXPECT_EQ(state.calls["length"], 1048576);
-    StopCapture();
+    EXPECT_TRUE(StopCapture());
     EXPECT_EQ(state.calls["close"], 1);
     EXPECT_EQ(state.calls["free"], 1);
 }
@@ -405,7 +404,7 @@ TEST_F(ScriptedEngine, ThreadThatCannotBeCreatedLeavesTheReleaseToStop) {
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Thread  creation failed!"});
     EXPECT_EQ(captureRunning, 1) << "the next stop releases what the failed start left";
     EXPECT_EQ(state.calls["close"], 0);
-    StopCapture();
+    EXPECT_TRUE(StopCapture());
     EXPECT_EQ(captureRunning, 0);
     EXPECT_EQ(state.calls["close"], 1);
     EXPECT_EQ(state.calls["free"], 1);
@@ -446,7 +445,7 @@ TEST_F(ScriptedEngine, FailingReceivesNeitherSpinNorHoldUpTheStop) {
     ASSERT_EQ(StartCapture("adapter"), 0);
     Sleep(300);
     const DWORD start = GetTickCount();
-    StopCapture();
+    EXPECT_TRUE(StopCapture());
     EXPECT_LT(GetTickCount() - start, 500u);
     EXPECT_LT(state.calls["receive"], 100) << "a failing receive is not retried in a tight loop";
 }

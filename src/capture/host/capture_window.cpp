@@ -113,7 +113,7 @@ int32_t LoadShared(const int32_t& setting) {
 
 CCaptureWindow::~CCaptureWindow() {
     if (m_capturing)
-        StopCapture();
+        (void)StopCapture();
     theTrafficList.UseNames(nullptr);
 }
 
@@ -123,6 +123,7 @@ const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
         fw::OnCommand<&CCaptureWindow::OnStop>(kStopButton),
         fw::OnCommand<&CCaptureWindow::OnBrowse>(kBrowseButton),
         fw::OnCommand<&CCaptureWindow::OnExport>(kExportButton),
+        fw::OnCommand<&CCaptureWindow::OnSavePackets>(kSavePacketsButton),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterTcp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterUdp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterIcmp),
@@ -201,6 +202,11 @@ void CCaptureWindow::CreateControls() {
         (void)AddControl(WC_BUTTONA, check.text, BS_AUTOCHECKBOX | WS_TABSTOP, check.id, x, row2, check.width, 20);
         x += check.width + 6;
     }
+    (void)AddControl(WC_BUTTONA, "Save packets to...", BS_PUSHBUTTON | WS_TABSTOP, kSavePacketsButton, x, row2 - 2, 115,
+                     23);
+    x += 121;
+    m_savePacketsEdit =
+        AddControl(WC_EDITA, "", WS_BORDER | ES_AUTOHSCROLL | WS_TABSTOP, kSavePacketsEdit, x, row2 - 1, 180, 21);
 
     x = kMargin;
     const int row3 = row2 + kRowHeight;
@@ -259,8 +265,8 @@ void CCaptureWindow::ShowLogSwitch() {
 // Name lookups and the log are set up when capture starts; while it runs their controls rest.
 void CCaptureWindow::EnableForState() {
     const BOOL idle = m_capturing ? FALSE : TRUE;
-    for (int id :
-         {kAdapterBox, kBrowseButton, kStartButton, kHostNames, kPortNames, kUseLogFile, kLogFileEdit, kLogTypeBox})
+    for (int id : {kAdapterBox, kBrowseButton, kStartButton, kHostNames, kPortNames, kUseLogFile, kLogFileEdit,
+                   kLogTypeBox, kSavePacketsButton, kSavePacketsEdit})
         (void)::EnableWindow(::GetDlgItem(m_hWnd, id), idle);
     (void)::EnableWindow(::GetDlgItem(m_hWnd, kStopButton), m_capturing ? TRUE : FALSE);
 }
@@ -300,9 +306,11 @@ bool CCaptureWindow::StartCapturing() {
     trafficListView = m_listView;
     statusWindow = m_statusBar;
     (void)::SetWindowTextA(m_statusBar, "All packets: 0     Total bytes: 0");
-    if (StartCapture(adapter) != 0) {
+    char packetsPath[MAX_PATH] = {};
+    (void)::GetWindowTextA(m_savePacketsEdit, packetsPath, sizeof packetsPath);
+    if (StartCapture(adapter, packetsPath) != 0) {
         // A thread that could not be started leaves the engine to be released by a stop.
-        StopCapture();
+        (void)StopCapture();
         ShowSettings(); // the log setting may have been switched off
         return false;
     }
@@ -317,7 +325,7 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
     if (!m_capturing)
         return;
     (void)KillTimer(kUpdateTimer);
-    StopCapture(lastLook);
+    (void)StopCapture(lastLook); // packets that could not all be saved have been reported
     m_capturing = false;
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     EnableForState();
@@ -408,6 +416,22 @@ void CCaptureWindow::OnExport() {
     if (!ExportFlows(path))
         (void)fw::ShowMessageBox(m_hWnd, (std::string("Cannot write \"") + path + "\".").c_str(), kWindowCaption,
                                  MB_OK | MB_ICONERROR);
+}
+
+void CCaptureWindow::OnSavePackets() {
+    char path[MAX_PATH] = {};
+    (void)::GetWindowTextA(m_savePacketsEdit, path, sizeof path);
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = m_hWnd;
+    dialog.lpstrFilter = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    dialog.lpstrDefExt = "pcap";
+    dialog.lpstrTitle = "Save the received packets to";
+    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    if (::GetSaveFileNameA(&dialog))
+        (void)::SetWindowTextA(m_savePacketsEdit, path);
 }
 
 void CCaptureWindow::OnFilter() {

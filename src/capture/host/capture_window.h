@@ -53,6 +53,7 @@ private:
     void OnStop();
     void OnBrowse();
     void OnExport();
+    void OnSavePackets();
     void OnFilter();
     void OnAlwaysOnTop();
     void OnTimer(UINT_PTR id);
@@ -66,6 +67,7 @@ private:
     HWND m_statusBar = nullptr;
     HWND m_logFileEdit = nullptr;
     HWND m_logTypeBox = nullptr;
+    HWND m_savePacketsEdit = nullptr;
     bool m_capturing = false;
     bool m_quitOnDestroy = false;
     // Host names for the list, looked up by theNameCache on a thread of their own.

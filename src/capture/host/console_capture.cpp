@@ -7,16 +7,15 @@
 #include <string>
 
 #include "capture/capture_engine.h"
-#include "capture/host/capture_window.h"
+#include "capture/flow_csv.h"
 #include "capture/traffic_counters.h"
+#include "capture/traffic_list.h"
 #include "framework/message_box.h"
-#include "framework/message_loop.h"
 
 namespace capture_host {
 
 namespace {
 
-constexpr DWORD kPollMilliseconds = 50;
 // While timing, the count is watched closely enough to tell when it last moved.
 constexpr DWORD kTimingPollMilliseconds = 1;
 
@@ -37,24 +36,27 @@ double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// Serves the window's messages until the capture is done: for the seconds asked for, or until the capture
-// thread has found the source idle. Returns the seconds from start to the moment the packet count was last
-// seen to change.
+// Waits until the adapter's data end or the seconds given have passed. While timing, returns the seconds
+// from start to the moment the packet count was last seen to change.
 double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& start) {
-    const uint32_t idleBefore = idleReceiveCount.load();
+    const DWORD limit = options.seconds > 0 ? static_cast<DWORD>(options.seconds) * 1000u : INFINITE;
+    if (!options.timing) {
+        (void)WaitForCaptureEnd(limit);
+        return 0;
+    }
+    const DWORD startTick = GetTickCount();
     uint32_t lastCount = packetCount.load();
     LARGE_INTEGER lastChange = start;
-    const auto done = [&] {
+    for (;;) {
+        const bool ended = WaitForCaptureEnd(kTimingPollMilliseconds);
         const uint32_t count = packetCount.load();
         if (count != lastCount) {
             lastCount = count;
             (void)QueryPerformanceCounter(&lastChange);
         }
-        return options.seconds <= 0 && idleReceiveCount.load() != idleBefore;
-    };
-    (void)fw::PumpUntil(done, options.seconds > 0 ? static_cast<DWORD>(options.seconds) * 1000u : INFINITE,
-                        options.timing ? kTimingPollMilliseconds : kPollMilliseconds);
-    return Seconds(start, lastChange);
+        if (ended || (limit != INFINITE && GetTickCount() - startTick >= limit))
+            return Seconds(start, lastChange);
+    }
 }
 
 } // namespace
@@ -77,33 +79,31 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         WriteOutput((caption + ": " + text + (text.empty() || text.back() != '\n' ? "\n" : "")).c_str(), true);
         return IDOK;
     });
-    CCaptureWindow window;
-    if (!window.Create(false)) {
-        WriteOutput("the capture window cannot be created\n", true);
-        return 1;
-    }
-    window.SetAdapter(options.adapter);
+    // No window shows the flows while they are counted, so no names are looked up for them either; the
+    // table keeps them, and they are printed from it at the end.
+    theTrafficList.SetView(nullptr);
+    theTrafficList.SetNames(nullptr);
     LARGE_INTEGER start;
     (void)QueryPerformanceCounter(&start);
-    if (!window.StartCapturing())
+    if (StartCapture(options.adapter.c_str(), options.packetsOut.c_str()) != 0) {
+        (void)StopCapture(); // a thread that could not be started leaves the engine to be released by a stop
         return 1;
+    }
     const double counted = WaitUntilDone(options, start);
 
-    std::string csv;
-    std::string status;
-    bool consistent = false;
-    window.StopCapturing([&] { consistent = window.ReadFlows(csv, status); });
-    if (!consistent) {
-        WriteOutput(("the list is not the table: " + csv + "\n").c_str(), true);
-        return 2;
-    }
-    WriteOutput((csv + status + "\n").c_str(), false);
+    std::string output;
+    const bool saved = StopCapture([&] {
+        char totals[300];
+        capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
+        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n";
+    });
+    WriteOutput(output.c_str(), false);
     if (options.timing) {
         char line[120];
         std::snprintf(line, sizeof line, "capture: the last datagram was counted %.6f s after the start\n", counted);
         WriteOutput(line, true);
     }
-    return 0;
+    return saved ? 0 : 3;
 }
 
 } // namespace capture_host

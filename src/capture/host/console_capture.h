@@ -1,14 +1,15 @@
-// The capture host's console mode: one capture without a visible window, then the flows as CSV and the
-// status line on standard output.
+// The capture host's console mode: one capture without any window, then the flows as CSV and the status
+// line on standard output. Needs no display.
 #pragma once
 
 #include "capture/host/host_options.h"
 
 namespace capture_host {
 
-// Captures on options.adapter until options.seconds have passed or, without them, until the first idle
-// second (for a replayed file: its end). Exit code: 0 done, 1 capture could not start, 2 the list and the
-// table disagreed. Message boxes become lines on standard error.
+// Captures on options.adapter until its data end (a replayed file or a stream has ended) or options.seconds
+// have passed, saving the received records to options.packetsOut when it is given. Exit code: 0 done, 1
+// capture could not start, 3 the packets could not all be saved. Message boxes become lines on standard
+// error.
 int RunConsoleCapture(const capture::HostOptions& options);
 
 // Writes to standard output or standard error, attaching to the parent's console when the process has

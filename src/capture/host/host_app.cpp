@@ -23,12 +23,6 @@ CSocketsSession::~CSocketsSession() {
 }
 
 BOOL CCaptureHostApp::InitInstance() {
-    INITCOMMONCONTROLSEX controls{};
-    controls.dwSize = sizeof controls;
-    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
-    (void)InitCommonControlsEx(&controls);
-    m_sockets.emplace();
-
     std::vector<std::string> arguments;
     for (int i = 1; i < __argc; ++i)
         arguments.emplace_back(__argv[i]);
@@ -42,6 +36,12 @@ BOOL CCaptureHostApp::InitInstance() {
         m_nExitCode = capture_host::RunConsoleCapture(options);
         return FALSE;
     }
+
+    INITCOMMONCONTROLSEX controls{};
+    controls.dwSize = sizeof controls;
+    controls.dwICC = ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES;
+    (void)InitCommonControlsEx(&controls);
+    m_sockets.emplace();
     m_window = std::make_unique<CCaptureWindow>();
     if (!m_window->Create(true)) {
         m_nExitCode = 1;
@@ -50,5 +50,7 @@ BOOL CCaptureHostApp::InitInstance() {
     if (!options.adapter.empty())
         m_window->SetAdapter(options.adapter);
     m_pMainWnd = m_window.get();
+    if (options.start)
+        (void)m_window->StartCapturing(); // a refusal has been shown; the window stays for another try
     return TRUE;
 }

@@ -23,6 +23,8 @@ enum ControlId : int {
     kStatusLine = 1015,   // the status bar showing the totals
     kListPane = 1016,     // the plain window holding the list view
     kExportButton = 1017, // writes the list, in its order, to a CSV file chosen with the file dialog
+    kSavePacketsButton = 1018, // chooses, with the file dialog, where to save the received packets
+    kSavePacketsEdit = 1019,   // that file (classic libpcap); empty: the packets are not saved
 };
 
 } // namespace capture_host

@@ -7,8 +7,8 @@
 namespace capture {
 
 const char* HostUsage() {
-    return "usage: BrisklaneCapture [ADAPTER]\n"
-           "       BrisklaneCapture --console ADAPTER [--seconds N] [--timing]\n";
+    return "usage: BrisklaneCapture [ADAPTER [--start]]\n"
+           "       BrisklaneCapture --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]\n";
 }
 
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
@@ -20,6 +20,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             options.console = true;
         } else if (argument == "--timing") {
             options.timing = true;
+        } else if (argument == "--start") {
+            options.start = true;
         } else if (argument == "--seconds") {
             if (i + 1 == arguments.size()) {
                 options.error = "--seconds needs a number";
@@ -35,6 +37,12 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             }
             options.seconds = static_cast<int>(value);
             haveSeconds = true;
+        } else if (argument == "--pcap-out") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                options.error = "--pcap-out needs a file name";
+                return options;
+            }
+            options.packetsOut = arguments[++i];
         } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
             options.error = "unknown option " + argument;
             return options;
@@ -49,6 +57,10 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         options.error = "--console needs an adapter";
     else if ((haveSeconds || options.timing) && !options.console)
         options.error = std::string(haveSeconds ? "--seconds" : "--timing") + " applies to --console only";
+    else if (!options.packetsOut.empty() && !options.console)
+        options.error = "--pcap-out applies to --console only";
+    else if (options.start && (options.console || options.adapter.empty()))
+        options.error = "--start applies to the window with an adapter only";
     return options;
 }
 

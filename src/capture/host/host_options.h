@@ -9,15 +9,17 @@ namespace capture {
 
 struct HostOptions {
     bool console = false;
-    std::string adapter; // window: filled into the adapter box; console: the adapter to capture on
-    int seconds = 0;     // console: capture for this long; 0 = until the network (or the file) is idle
-    bool timing = false; // console: also print, on standard error, when the last datagram was counted
-    std::string error;   // not empty: the command line is wrong, and this says how
+    bool start = false;     // window: start capturing on the adapter at once
+    std::string adapter;    // window: filled into the adapter box; console: the adapter to capture on
+    int seconds = 0;        // console: capture for at most this long; 0 = until the adapter's data end
+    std::string packetsOut; // console: also save every received record here (classic libpcap file)
+    bool timing = false;    // console: also print, on standard error, when the last datagram was counted
+    std::string error;      // not empty: the command line is wrong, and this says how
 };
 
 // Arguments after the program name:
-//   [ADAPTER]                           the window
-//   --console ADAPTER [--seconds N] [--timing]
+//   [ADAPTER [--start]]                 the window, capturing on the adapter at once with --start
+//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]
 //                                       one capture, flows and status line printed to standard output
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
 

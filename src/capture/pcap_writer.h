@@ -1,0 +1,39 @@
+// Saves what a capture received as a classic libpcap file (microsecond time stamps), which tcpdump and
+// packet analysers open: every record of every receive buffer, as the library delivered it.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace capture {
+
+class PcapWriter {
+public:
+    PcapWriter() = default;
+    ~PcapWriter();
+    PcapWriter(const PcapWriter&) = delete;
+    PcapWriter& operator=(const PcapWriter&) = delete;
+
+    // Creates (or empties) the file and writes its header with the link type (libpcap numbering). False
+    // with a sentence in error when the file cannot be written.
+    [[nodiscard]] bool Open(const std::string& path, uint32_t linkType, std::string& error);
+    bool IsOpen() const { return m_file != nullptr; }
+
+    // Appends every whole record of a receive buffer in the library's format.
+    void WriteReceived(const uint8_t* buffer, uint32_t received);
+
+    // Closes the file; false when any write failed, with a sentence in error. True when nothing is open.
+    [[nodiscard]] bool Close(std::string& error);
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    void Write(const void* bytes, std::size_t size);
+
+    std::FILE* m_file = nullptr;
+    std::string m_path;
+    int m_firstError = 0; // errno of the first failed write
+};
+
+} // namespace capture

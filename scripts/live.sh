@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Watches live traffic with the capture host. tcpdump (libpcap, the capture engine on Linux) captures on the
+# interface and writes a classic pcap stream into a FIFO, which the host reads under Wine as its adapter.
+# By default the host's window shows the flows as they come (on a virtual display when there is none);
+# with --console the flows are printed when the capture ends: at Ctrl+C, or after --seconds N. Installs
+# what is missing and builds the 64-bit program first.
+#
+#   scripts/live.sh INTERFACE [--console] [--seconds N]
+#
+# Capturing needs root or the CAP_NET_RAW capability (e.g. sudo scripts/live.sh eth0 --console).
+# BRISKLANE_BIN_DIR=FOLDER uses the programs already built there instead of building.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${BRISKLANE_BUILD_DIR:-$root/build}
+
+usage() {
+    echo "usage: scripts/live.sh INTERFACE [--console] [--seconds N]" >&2
+    exit 1
+}
+interface=""
+console=0
+seconds=""
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --console) console=1 ;;
+    --seconds)
+        [ $# -ge 2 ] && [[ "$2" =~ ^[1-9][0-9]*$ ]] || usage
+        seconds=$2
+        shift
+        ;;
+    -*) usage ;;
+    *)
+        [ -z "$interface" ] || usage
+        interface=$1
+        ;;
+    esac
+    shift
+done
+[ -n "$interface" ] || usage
+
+# shellcheck source=scripts/setup.sh
+source "$root/scripts/setup.sh"
+brisklane_install_missing
+
+bin=${BRISKLANE_BIN_DIR:-}
+if [ -z "$bin" ]; then
+    echo "live: building the 64-bit capture host" >&2
+    mkdir -p "$build"
+    cmake -S "$root" -B "$build/win64" -G Ninja -DBRISKLANE_CONFIG=win64 >"$build.live-configure.log" 2>&1 ||
+        { cat "$build.live-configure.log" >&2; exit 1; }
+    ninja -C "$build/win64" BrisklaneCapture packet >"$build.live-build.log" 2>&1 ||
+        { tail -40 "$build.live-build.log" >&2; exit 1; }
+    bin="$build/win64/bin"
+fi
+
+work=$(mktemp -d /tmp/brisklane-live.XXXXXX)
+fifo="$work/stream.pcap"
+mkfifo "$fifo"
+tcpdump_pid=""
+host_pid=""
+cleanup() {
+    [ -z "$tcpdump_pid" ] || kill "$tcpdump_pid" 2>/dev/null || true
+    [ -z "$host_pid" ] || kill "$host_pid" 2>/dev/null || true
+    [ -z "${BRISKLANE_XVFB_PID:-}" ] || kill "$BRISKLANE_XVFB_PID" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+# Ctrl+C (or a TERM) ends the capture, not the host: tcpdump stops, the stream ends, and the host shows or
+# prints what it has. Both run in sessions of their own, so that the terminal's Ctrl+C reaches only us.
+stop_capture() { [ -z "$tcpdump_pid" ] || kill -INT "$tcpdump_pid" 2>/dev/null || true; }
+trap stop_capture INT TERM
+
+# tcpdump opens the FIFO for writing only once a reader is there; the descriptor 3 it is given, open for
+# reading and writing, is that reader, so tcpdump never waits for the host and the stream waits in the FIFO
+# until the host reads it. When tcpdump ends, the last writing end closes: the host sees the stream end.
+limit=()
+[ -z "$seconds" ] || limit=(timeout -s INT "$seconds")
+setsid "${limit[@]}" tcpdump -i "$interface" -U --immediate-mode -w "$fifo" 3<>"$fifo" 2>"$work/tcpdump.log" &
+tcpdump_pid=$!
+for _ in $(seq 1 200); do
+    grep -q "listening on" "$work/tcpdump.log" && break
+    kill -0 "$tcpdump_pid" 2>/dev/null || break
+    sleep 0.05
+done
+if ! grep -q "listening on" "$work/tcpdump.log"; then
+    wait "$tcpdump_pid" 2>/dev/null || true
+    tcpdump_pid=""
+    said=$(tr '\n' ' ' <"$work/tcpdump.log")
+    if grep -qiE "permission|not permitted" "$work/tcpdump.log"; then
+        echo "live: capturing on $interface needs root or the CAP_NET_RAW capability (tcpdump: $said)" >&2
+    else
+        echo "live: tcpdump cannot capture on $interface: ${said:-it did not start}" >&2
+    fi
+    exit 1
+fi
+echo "live: tcpdump captures on $interface into $fifo" >&2
+
+export WINEPREFIX=${WINEPREFIX:-$build/wine-run} WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "live: preparing the Wine prefix $WINEPREFIX" >&2
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+fi
+
+if [ "$console" -eq 1 ]; then
+    # The console mode needs no display at all.
+    echo "live: the flows are printed when the capture ends (Ctrl+C${seconds:+, or after $seconds s})" >&2
+    setsid wine "$bin/BrisklaneCapture.exe" --console "Z:$fifo" &
+else
+    if [ -z "${DISPLAY:-}" ]; then
+        brisklane_start_display
+        echo "live: no display; the window runs on the virtual display $DISPLAY (--console prints the flows)" >&2
+    fi
+    echo "live: the window shows the flows; close it (or press Ctrl+C here) to end" >&2
+    setsid wine "$bin/BrisklaneCapture.exe" "Z:$fifo" --start &
+fi
+host_pid=$!
+
+# wait returns early when a trapped signal arrives; the host then goes on to the end of the stream.
+status=0
+while :; do
+    wait "$host_pid" && status=0 || status=$?
+    kill -0 "$host_pid" 2>/dev/null || break
+done
+host_pid=""
+# The window may have been closed while tcpdump still captures.
+stop_capture
+wait "$tcpdump_pid" 2>/dev/null || true
+tcpdump_pid=""
+grep -E "packets (captured|received by filter|dropped by kernel)" "$work/tcpdump.log" | sed 's/^/live: tcpdump: /' >&2 || true
+exit "$status"

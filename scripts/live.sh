@@ -67,14 +67,14 @@ cleanup() {
 trap cleanup EXIT
 # Ctrl+C (or a TERM) ends the capture, not the host: tcpdump stops, the stream ends, and the host shows or
 # prints what it has. Both run in sessions of their own, so that the terminal's Ctrl+C reaches only us.
-stop_capture() { [ -z "$tcpdump_pid" ] || kill -INT "$tcpdump_pid" 2>/dev/null || true; }
+stop_capture() { [ -z "$tcpdump_pid" ] || kill -TERM "$tcpdump_pid" 2>/dev/null || true; }
 trap stop_capture INT TERM
 
 # tcpdump opens the FIFO for writing only once a reader is there; the descriptor 3 it is given, open for
 # reading and writing, is that reader, so tcpdump never waits for the host and the stream waits in the FIFO
 # until the host reads it. When tcpdump ends, the last writing end closes: the host sees the stream end.
 limit=()
-[ -z "$seconds" ] || limit=(timeout -s INT "$seconds")
+[ -z "$seconds" ] || limit=(timeout "$seconds")
 setsid "${limit[@]}" tcpdump -i "$interface" -U --immediate-mode -w "$fifo" 3<>"$fifo" 2>"$work/tcpdump.log" &
 tcpdump_pid=$!
 for _ in $(seq 1 200); do
@@ -87,7 +87,7 @@ if ! grep -q "listening on" "$work/tcpdump.log"; then
     tcpdump_pid=""
     said=$(tr '\n' ' ' <"$work/tcpdump.log")
     if grep -qiE "permission|not permitted" "$work/tcpdump.log"; then
-        echo "live: capturing on $interface needs root or the CAP_NET_RAW capability (tcpdump: $said)" >&2
+        echo "live: capturing on $interface needs root or the CAP_NET_RAW capability ($said)" >&2
     else
         echo "live: tcpdump cannot capture on $interface: ${said:-it did not start}" >&2
     fi

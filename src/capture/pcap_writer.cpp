@@ -79,7 +79,10 @@ void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
 bool PcapWriter::Close(std::string& error) {
     if (m_file == nullptr)
         return true;
+    // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
     errno = 0;
+    if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0)
+        m_firstError = errno != 0 ? errno : EIO;
     if (std::fclose(m_file) != 0 && m_firstError == 0)
         m_firstError = errno != 0 ? errno : EIO;
     m_file = nullptr;

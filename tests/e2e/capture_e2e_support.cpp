@@ -1,11 +1,13 @@
 // The capture host's end-to-end tests: host folders, console runs, expected output.
 #include "capture_e2e_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 #include <vector>
 
 #include "e2e_harness.h"
+#include "packet/pcap_reader.h"
 
 namespace capture_e2e {
 
@@ -73,6 +75,32 @@ ConsoleRun RunConsole(const std::string& exe, const std::string& folder, const s
 
 std::string ExpectedConsoleOutput(const std::string& captureName) {
     return traffic_test::ReferenceFlowCsv(captureName) + traffic_test::ReferenceStatusLine(captureName) + "\n";
+}
+
+std::string CompareSavedPackets(const std::string& capture, const std::string& saved, uint32_t linkType) {
+    packet::PcapReader original(packet::FileByteSource::Open(capture.c_str()));
+    packet::PcapReader copy(packet::FileByteSource::Open(saved.c_str()));
+    if (original.Open() != packet::PcapStatus::Ok)
+        return "the capture does not read: " + original.ErrorText();
+    if (copy.Open() != packet::PcapStatus::Ok)
+        return "the saved file does not read: " + copy.ErrorText();
+    if (copy.Header().linkType != linkType || copy.Header().nanosecond)
+        return "saved with link type " + std::to_string(copy.Header().linkType) +
+               (copy.Header().nanosecond ? " and nanoseconds" : "");
+    for (;;) {
+        packet::PcapRecord a;
+        packet::PcapRecord b;
+        const packet::PcapStatus first = original.Next(a);
+        const packet::PcapStatus second = copy.Next(b);
+        const std::string where = "record " + std::to_string(copy.RecordsRead());
+        if (first != second)
+            return where + ": one file ends before the other";
+        if (first != packet::PcapStatus::Ok)
+            return "";
+        if (a.seconds != b.seconds || a.microseconds != b.microseconds || a.wireLength != b.wireLength ||
+            a.capturedLength != b.capturedLength || !std::equal(a.data, a.data + a.capturedLength, b.data))
+            return where + " differs";
+    }
 }
 
 } // namespace capture_e2e

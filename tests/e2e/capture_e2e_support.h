@@ -47,4 +47,9 @@ inline ConsoleRun RunHost(const HostFolder& folder, const std::string& arguments
 // the status line with the reference totals.
 std::string ExpectedConsoleOutput(const std::string& captureName);
 
+// Compares a file of saved packets with the capture they came from: the same records (time stamps,
+// lengths, bytes) in the same order, and the given link type. Empty when they agree, else the first
+// difference.
+std::string CompareSavedPackets(const std::string& capture, const std::string& saved, uint32_t linkType);
+
 } // namespace capture_e2e

@@ -2,7 +2,7 @@
 // replays a capture, shows the rows and the status line, obeys a filter, stops cleanly, and keeps its
 // place and column widths in its INI file; its headers sort the list, Export writes it in that order, idle
 // rows leave and the rate columns move during a paced replay, names arrive, and a log that could not be
-// opened again stays switched off.
+// opened again stays switched off. It saves the packets it received, and starts at once when told to.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -400,6 +400,40 @@ TEST(CaptureWindow, LogThatCannotBeOpenedAgainIsSavedSwitchedOff) {
     UnmapViewOfFile(view);
     CloseHandle(mapping);
     CloseHandle(file);
+}
+
+TEST(CaptureWindow, SavesTheReceivedPacketsWhereItIsTold) {
+    HostFolder folder(kIni);
+    const std::string capture = capture_e2e::DataPath("pcap/" + kCapture + ".pcap");
+    e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
+    HWND window = FindHostWindow(program);
+    ASSERT_NE(window, nullptr);
+    const std::string saved = folder.File("saved.pcap");
+    SendMessageA(GetDlgItem(window, kSavePacketsEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
+    e2e::Click(window, kStartButton);
+    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
+        << e2e::Text(window, kStatusLine);
+    EXPECT_FALSE(Enabled(window, kSavePacketsEdit)) << "where the packets go is set when capture starts";
+    e2e::Click(window, kStopButton);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return Enabled(window, kStartButton); }, 10000));
+    EXPECT_EQ(capture_e2e::CompareSavedPackets(capture, saved, 1), "");
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit(15000));
+}
+
+TEST(CaptureWindow, StartsAtOnceWhenTold) {
+    HostFolder folder(kIni);
+    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\" --start", folder.Exe(),
+                         folder.Path());
+    HWND window = FindHostWindow(program);
+    ASSERT_NE(window, nullptr);
+    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
+        << e2e::Text(window, kStatusLine);
+    EXPECT_TRUE(Enabled(window, kStopButton));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit(15000));
 }
 
 } // namespace

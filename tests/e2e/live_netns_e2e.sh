@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# Live traffic end to end: two network namespaces joined by a veth pair that this test creates, known UDP
+# and ICMP traffic between them and nowhere else. scripts/live.sh captures on one end (tcpdump into a FIFO,
+# read by the console host with no display at all) while a second tcpdump writes its own file of the same
+# traffic. The host's flows must equal those of tcpdump's file replayed through the host; that replay path
+# is held to independently computed tables by the oracle test, so what this shows is that the live path
+# loses, adds and changes nothing. The known traffic must be in it, and its datagram count must equal the
+# IPv4 packets tcpdump itself reads from its file. Without CAP_NET_ADMIN the test says so and is skipped.
+#
+#   live_netns_e2e.sh BIN_DIR SOURCE_DIR DATA_DIR
+set -u
+bin=$1
+source_dir=$2
+source "$(dirname "$0")/host_shell_support.sh"
+BRISKLANE_DATA_DIR=$3
+
+suffix=$$
+ns_a="brisklane-a-$suffix"
+ns_b="brisklane-b-$suffix"
+veth_a="bla$suffix"
+veth_b="blb$suffix"
+addr_a=10.203.0.1
+addr_b=10.203.0.2
+live_pid=""
+dump_pid=""
+cleanup() {
+    [ -z "$live_pid" ] || kill "$live_pid" 2>/dev/null
+    [ -z "$dump_pid" ] || kill "$dump_pid" 2>/dev/null
+    wait 2>/dev/null
+    ip netns del "$ns_a" 2>/dev/null
+    ip netns del "$ns_b" 2>/dev/null
+    host_cleanup
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+if ! reason=$(ip netns add "$ns_a" 2>&1); then
+    echo "SKIPPED: this machine cannot create network namespaces (root or CAP_NET_ADMIN is needed): $reason"
+    exit 77
+fi
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+in_a() { ip netns exec "$ns_a" "$@"; }
+in_b() { ip netns exec "$ns_b" "$@"; }
+# Polls a condition (a command) for at most the given seconds.
+wait_for() {
+    local seconds=$1
+    shift
+    local i
+    for i in $(seq 1 $((seconds * 20))); do
+        "$@" && return 0
+        sleep 0.05
+    done
+    return 1
+}
+
+ip netns add "$ns_b" || fail "second namespace"
+ip link add "$veth_a" netns "$ns_a" type veth peer name "$veth_b" netns "$ns_b" || fail "veth pair"
+for side in a b; do
+    ns_var="ns_$side" veth_var="veth_$side" addr_var="addr_$side"
+    ns=${!ns_var} veth=${!veth_var} addr=${!addr_var}
+    # IPv4 only, and every datagram to a closed port answered: the traffic is what the test sends.
+    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
+        net.ipv4.icmp_ratelimit=0 || fail "sysctl in $ns"
+    ip -n "$ns" addr add "$addr/24" dev "$veth" || fail "address in $ns"
+    ip -n "$ns" link set "$veth" up || fail "link up in $ns"
+done
+
+host_setup "$bin"
+
+# tcpdump's own file of the traffic.
+# (ip netns exec runs the command in its own process: $! is tcpdump, and below live.sh, themselves.)
+ip netns exec "$ns_a" tcpdump -i "$veth_a" -U --immediate-mode -w "$work/tcpdump.pcap" 2>"$work/dump.log" &
+dump_pid=$!
+wait_for 10 grep -q "listening on" "$work/dump.log" || fail "tcpdump did not start: $(cat "$work/dump.log")"
+
+# The live capture, through the script a person runs.
+ip netns exec "$ns_a" env BRISKLANE_BIN_DIR="$work/host" "$source_dir/scripts/live.sh" "$veth_a" --console \
+    >"$work/live.csv" 2>"$work/live.log" &
+live_pid=$!
+wait_for 60 grep -q "flows are printed" "$work/live.log" || fail "live.sh did not start: $(cat "$work/live.log")"
+
+# The known traffic: pings both ways, UDP from one socket on each side to a closed port (each answered
+# with a port unreachable), and last a marker datagram.
+in_a ping -q -c 4 -i 0.2 -s 100 "$addr_b" >/dev/null || fail "ping from a"
+in_b ping -q -c 2 -i 0.2 -s 300 "$addr_a" >/dev/null || fail "ping from b"
+# An unconnected socket, which the port unreachables that come back do not close.
+send_udp() { # namespace, destination address, port, payload sizes...
+    local ns=$1 address=$2 port=$3
+    shift 3
+    ip netns exec "$ns" python3 -c "import socket, sys
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+for size in sys.argv[1:]:
+    s.sendto(b'x' * int(size), ('$address', $port))" "$@"
+}
+send_udp "$ns_a" "$addr_b" 9999 100 200 300 || fail "udp from a"
+send_udp "$ns_b" "$addr_a" 7777 1 2 || fail "udp from b"
+send_udp "$ns_a" "$addr_b" 9 3 || fail "marker"
+wait_for 10 bash -c "tcpdump -r '$work/tcpdump.pcap' -nn 'udp port 9' 2>/dev/null | grep -q ." ||
+    fail "the marker is not in tcpdump's file"
+# Both tcpdumps see every packet; the live one has written it into the FIFO once it has written as many
+# bytes as the other wrote into its file.
+live_dump=$(pgrep -f "tcpdump -i $veth_a -U --immediate-mode -w /tmp/brisklane-live") || fail "live tcpdump"
+written() { sed -n 's/^wchar: //p' "/proc/$live_dump/io"; }
+wait_for 10 bash -c "[ \"\$(sed -n 's/^wchar: //p' /proc/$live_dump/io)\" -ge $(stat -c %s "$work/tcpdump.pcap") ]" ||
+    fail "the live tcpdump wrote $(written) bytes, the file has $(stat -c %s "$work/tcpdump.pcap")"
+
+kill -TERM "$live_pid" # as Ctrl+C would: the stream ends and the host prints its flows
+wait_for 30 bash -c "! kill -0 $live_pid 2>/dev/null" || fail "live.sh did not end"
+wait "$live_pid"
+live_status=$?
+live_pid=""
+kill -TERM "$dump_pid"
+wait "$dump_pid"
+dump_pid=""
+echo "live.sh: exit $live_status; $(tr '\n' ' ' <"$work/live.log")"
+[ "$live_status" -eq 0 ] || fail "live.sh exit status $live_status"
+
+host_console "Z:$work/tcpdump.pcap" >"$work/replayed.csv" 2>"$work/replayed.err" ||
+    fail "replaying tcpdump's file: $(cat "$work/replayed.err")"
+cat "$work/live.csv"
+failures=0
+expect() { # what, condition...
+    local what=$1
+    shift
+    if "$@"; then echo "ok: $what"; else echo "FAIL: $what"; failures=$((failures + 1)); fi
+}
+expect "the live flows equal those of tcpdump's file" cmp -s "$work/replayed.csv" "$work/live.csv"
+ipv4=$(tcpdump -r "$work/tcpdump.pcap" -nn ip 2>/dev/null | wc -l)
+expect "all $ipv4 IPv4 packets of tcpdump's file are counted" grep -qx "All packets: $ipv4     Total bytes: [0-9]*" \
+    "$work/live.csv"
+# Sums of packets and bytes over the flows matching source, destination, first word, second word, protocol.
+sum() {
+    awk -F, -v s="$1" -v d="$2" -v w1="$3" -v w2="$4" -v p="$5" \
+        '$1 == s && $2 == d && (w1 == "*" || $3 == w1) && (w2 == "*" || $4 == w2) && $5 == p \
+         { n += $6; b += $7 } END { print n + 0, b + 0 }' "$work/live.csv"
+}
+expect "3 UDP datagrams a to b, 684 bytes" [ "$(sum $addr_a $addr_b '*' 9999 17)" = "3 684" ]
+expect "2 UDP datagrams b to a, 59 bytes" [ "$(sum $addr_b $addr_a '*' 7777 17)" = "2 59" ]
+expect "4 echo requests a to b" [ "$(sum $addr_a $addr_b 2048 '*' 1)" = "4 512" ]
+expect "4 echo replies b to a" [ "$(sum $addr_b $addr_a 0 '*' 1)" = "4 512" ]
+expect "2 echo requests b to a" [ "$(sum $addr_b $addr_a 2048 '*' 1)" = "2 656" ]
+expect "2 echo replies a to b" [ "$(sum $addr_a $addr_b 0 '*' 1)" = "2 656" ]
+expect "4 port unreachables b to a" [ "$(sum $addr_b $addr_a 771 '*' 1 | cut -d' ' -f1)" = 4 ]
+expect "2 port unreachables a to b" [ "$(sum $addr_a $addr_b 771 '*' 1 | cut -d' ' -f1)" = 2 ]
+[ "$failures" -eq 0 ] || fail "$failures check(s)"
+echo "all checks passed"
+
+# A capture the kernel refuses is reported as needing root or CAP_NET_RAW.
+in_a setpriv --bounding-set -net_raw --inh-caps -net_raw env BRISKLANE_BIN_DIR="$work/host" \
+    "$source_dir/scripts/live.sh" "$veth_a" --console >/dev/null 2>"$work/refused.log"
+refused=$?
+grep -q "needs root or the CAP_NET_RAW capability" "$work/refused.log" && [ "$refused" -ne 0 ] ||
+    fail "a refused capture: exit $refused, $(cat "$work/refused.log")"
+echo "ok: without CAP_NET_RAW: $(cat "$work/refused.log")"

@@ -1,5 +1,6 @@
 // The stand-in's replay: driver-format records in the receive buffer, whole records only, pacing by time
-// stamps; its link-type mapping and the adapter-name list.
+// stamps, a live stream that delivers its records in pieces; its link-type mapping and the adapter-name
+// list.
 #include "packet/adapter_list.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
@@ -146,6 +147,60 @@ TEST(PacketReplay, SharedCaptureThroughSmallBuffersKeepsEveryRecordForTheWalk) {
     }
 }
 
+// A live stream: hands out what its writer has sent so far, and more may come until the writer closes it.
+class Stream final : public packet::ByteSource {
+public:
+    size_t Read(uint8_t* destination, size_t size) override {
+        const size_t count = std::min(size, m_sent.size() - m_offset);
+        std::memcpy(destination, m_sent.data() + m_offset, count);
+        m_offset += count;
+        return count;
+    }
+    bool MoreMayCome() const override { return !m_closed; }
+    void Send(const Bytes& bytes, size_t from, size_t to) { m_sent.insert(m_sent.end(), &bytes[from], &bytes[to]); }
+    void Close() { m_closed = true; }
+
+private:
+    Bytes m_sent;
+    size_t m_offset = 0;
+    bool m_closed = false;
+};
+
+TEST(PacketReplay, LiveStreamWaitsForWholeRecordsAndEndsOnlyWhenClosed) {
+    for (const bool closeInsideARecord : {false, true}) {
+        SCOPED_TRACE(closeInsideARecord ? "closed inside a record" : "closed after a record");
+        const Bytes file = PcapFile({{1, 0, Bytes(60, 1)}, {2, 0, Bytes(70, 2)}});
+        auto owned = std::make_unique<Stream>();
+        Stream& stream = *owned;
+        auto reader = std::make_unique<packet::PcapReader>(std::move(owned));
+        stream.Send(file, 0, 10);
+        EXPECT_EQ(reader->Open(), packet::PcapStatus::Waiting) << "half a header";
+        stream.Send(file, 10, 24 + 16 + 60 + 5);
+        ASSERT_EQ(reader->Open(), packet::PcapStatus::Ok);
+        CaptureReplay replay(std::move(reader));
+        Bytes buffer(4096);
+        packet::ReplayFill fill = replay.Fill(buffer.data(), 4096, CaptureReplay::kAllDue);
+        EXPECT_EQ(fill.records, 1u) << "the whole record; the next one waits for its rest";
+        EXPECT_FALSE(replay.Exhausted()) << "a pause is not the end";
+        EXPECT_EQ(replay.Fill(buffer.data(), 4096, CaptureReplay::kAllDue).records, 0u);
+        if (closeInsideARecord) {
+            stream.Close();
+            EXPECT_EQ(replay.Fill(buffer.data(), 4096, CaptureReplay::kAllDue).records, 0u);
+            EXPECT_TRUE(replay.Exhausted());
+            EXPECT_NE(replay.ErrorText().find("ends inside a record"), std::string::npos);
+            continue;
+        }
+        stream.Send(file, 24 + 16 + 60 + 5, file.size());
+        fill = replay.Fill(buffer.data(), 4096, CaptureReplay::kAllDue);
+        EXPECT_EQ(fill.records, 1u);
+        EXPECT_EQ(buffer[8], 70) << "the second record's captured length";
+        EXPECT_FALSE(replay.Exhausted()) << "the writer is still there";
+        stream.Close();
+        EXPECT_TRUE(replay.Exhausted());
+        EXPECT_EQ(replay.ErrorText(), "");
+    }
+}
+
 TEST(PacketLinkTypes, MapsLinkTypesToMediumNumbers) {
     const struct {
         uint32_t linkType;
@@ -163,6 +218,14 @@ TEST(PacketLinkTypes, MapsLinkTypesToMediumNumbers) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(packet::NdisMediumForLinkType(c.linkType), c.medium) << "link type " << c.linkType;
+    // And back, as saved files carry it: one link type per medium; media without one of their own are 802.3.
+    const struct {
+        int32_t medium;
+        uint32_t linkType;
+    } back[] = {{0, 1},  {1, 6},    {2, 10},  {3, 1},    {6, 7},    {8, 11},   {19, 101},
+                {-1, 0}, {-2, 104}, {-3, 50}, {-4, 105}, {-5, 127}, {-6, 192}, {99, 1}};
+    for (const auto& c : back)
+        EXPECT_EQ(packet::LinkTypeForNdisMedium(static_cast<uint32_t>(c.medium)), c.linkType) << "medium " << c.medium;
     char buffer[32];
     EXPECT_STREQ(packet::LinkTypeName(1, buffer, sizeof buffer), "Ethernet");
     EXPECT_STREQ(packet::LinkTypeName(113, buffer, sizeof buffer), "link type 113");

@@ -3,3 +3,4 @@
 brisklane_native_test(traffic_walk_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_walk_test.cpp)
 brisklane_native_test(traffic_flow_table_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_flow_table_test.cpp)
 brisklane_native_test(traffic_pipeline_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_pipeline_test.cpp)
+brisklane_native_test(traffic_pcap_writer_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_pcap_writer_test.cpp)

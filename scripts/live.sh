@@ -53,22 +53,54 @@ if [ -z "$bin" ]; then
     bin="$build/win64/bin"
 fi
 
-work=$(mktemp -d /tmp/brisklane-live.XXXXXX)
-fifo="$work/stream.pcap"
-mkfifo "$fifo"
+work=""
 tcpdump_pid=""
 host_pid=""
+window_closed_here=0
 cleanup() {
     [ -z "$tcpdump_pid" ] || kill "$tcpdump_pid" 2>/dev/null || true
     [ -z "$host_pid" ] || kill "$host_pid" 2>/dev/null || true
-    [ -z "${BRISKLANE_XVFB_PID:-}" ] || kill "$BRISKLANE_XVFB_PID" 2>/dev/null || true
-    rm -rf "$work"
+    if [ -n "${BRISKLANE_XVFB_PID:-}" ]; then
+        wineserver -k 2>/dev/null || true # Wine's processes on the virtual display go before it does
+        kill "$BRISKLANE_XVFB_PID" 2>/dev/null || true
+    fi
+    [ -z "$work" ] || rm -rf "$work"
 }
 trap cleanup EXIT
-# Ctrl+C (or a TERM) ends the capture, not the host: tcpdump stops, the stream ends, and the host shows or
-# prints what it has. Both run in sessions of their own, so that the terminal's Ctrl+C reaches only us.
-stop_capture() { [ -z "$tcpdump_pid" ] || kill -TERM "$tcpdump_pid" 2>/dev/null || true; }
+# Ctrl+C (or a TERM) ends the capture: tcpdump stops and the stream ends, so the console prints what it has;
+# the window, which nobody may be able to close (on a virtual display), ends too. Both run in sessions of
+# their own, so that the terminal's Ctrl+C reaches only this script.
+stop_capture() {
+    [ -z "$tcpdump_pid" ] || kill -TERM "$tcpdump_pid" 2>/dev/null || true
+    if [ "$console" -eq 0 ] && [ -n "$host_pid" ]; then
+        window_closed_here=1
+        kill -TERM "$host_pid" 2>/dev/null || true
+    fi
+}
 trap stop_capture INT TERM
+
+# The window needs a display (a virtual one when there is none); the console mode needs none at all.
+headless=0
+if [ "$console" -eq 0 ] && [ -z "${DISPLAY:-}" ]; then
+    headless=1
+    brisklane_start_display
+    echo "live: no display; the window runs on the virtual display $DISPLAY (--console prints the flows)" >&2
+fi
+
+# The host's own prefix, as scripts/run.sh keeps it.
+export WINEPREFIX=${WINEPREFIX:-$build/wine-run} WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "live: preparing the Wine prefix $WINEPREFIX" >&2
+    brisklane_prepare_prefix
+fi
+if [ "$console" -eq 0 ]; then
+    [ -f "$WINEPREFIX/drive_c/windows/Fonts/tahoma.ttf" ] || brisklane_prefix_look
+    if [ "$headless" -eq 0 ]; then brisklane_prefix_window_manager yes; else brisklane_prefix_window_manager no; fi
+fi
+
+work=$(mktemp -d /tmp/brisklane-live.XXXXXX)
+fifo="$work/stream.pcap"
+mkfifo "$fifo"
 
 # tcpdump opens the FIFO for writing only once a reader is there; the descriptor 3 it is given, open for
 # reading and writing, is that reader, so tcpdump never waits for the host and the stream waits in the FIFO
@@ -95,24 +127,11 @@ if ! grep -q "listening on" "$work/tcpdump.log"; then
 fi
 echo "live: tcpdump captures on $interface into $fifo" >&2
 
-export WINEPREFIX=${WINEPREFIX:-$build/wine-run} WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "live: preparing the Wine prefix $WINEPREFIX" >&2
-    mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w
-fi
-
 if [ "$console" -eq 1 ]; then
-    # The console mode needs no display at all.
     echo "live: the flows are printed when the capture ends (Ctrl+C${seconds:+, or after $seconds s})" >&2
     setsid wine "$bin/BrisklaneCapture.exe" --console "Z:$fifo" &
 else
-    if [ -z "${DISPLAY:-}" ]; then
-        brisklane_start_display
-        echo "live: no display; the window runs on the virtual display $DISPLAY (--console prints the flows)" >&2
-    fi
-    echo "live: the window shows the flows; close it (or press Ctrl+C here) to end" >&2
+    echo "live: the window shows the flows; close it, or press Ctrl+C here, to end" >&2
     setsid wine "$bin/BrisklaneCapture.exe" "Z:$fifo" --start &
 fi
 host_pid=$!
@@ -124,6 +143,7 @@ while :; do
     kill -0 "$host_pid" 2>/dev/null || break
 done
 host_pid=""
+[ "$window_closed_here" -eq 0 ] || status=0
 # The window may have been closed while tcpdump still captures.
 stop_capture
 wait "$tcpdump_pid" 2>/dev/null || true

@@ -18,7 +18,6 @@ std::atomic<int32_t> captureRunning{0};
 int32_t linkHeaderLength = capture::kEthernetHeaderBytes;
 packet::Adapter* captureAdapter = nullptr;
 packet::Packet* capturePacket = nullptr;
-std::atomic<uint32_t> idleReceiveCount{0};
 
 namespace {
 
@@ -150,8 +149,6 @@ unsigned int CaptureThreadProc(void*) {
         if (updateDue.load() != 0)
             theTrafficList.UpdateTraffic();
         theTrafficList.FlushIfDue(bytes == 0);
-        if (received && bytes == 0)
-            idleReceiveCount.fetch_add(1);
         if (ended)
             (void)SetEvent(captureEnd.Handle()); // the list is up to date with everything received
         if (!received)

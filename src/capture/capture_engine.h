@@ -38,10 +38,6 @@ extern int32_t linkHeaderLength;
 extern packet::Adapter* captureAdapter;
 extern packet::Packet* capturePacket;
 
-// Receives that returned no data because the network was idle (or a replayed file has ended), counted over
-// the process; the capture thread has brought the list fully up to date before it counts one.
-extern std::atomic<uint32_t> idleReceiveCount;
-
 // The library's receive buffer and the driver buffer asked for, in bytes; the read time-out.
 inline constexpr uint32_t kReceiveBufferBytes = 1048576;
 inline constexpr int kDriverBufferBytes = 2097152;

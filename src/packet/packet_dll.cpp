@@ -255,7 +255,7 @@ std::string NameText(const char* adapterName) {
 
 // Opens the adapter's file or pipe. A pipe is opened for overlapped reading, so that a receive can wait
 // for it with a time-out; a file is read plainly, in large sequential pieces.
-HANDLE OpenCaptureFile(const char* adapterName, bool& isPipe) {
+HANDLE OpenAdapterHandle(const char* adapterName, bool& isPipe) {
     HANDLE handle = OpenForReading(adapterName, FILE_FLAG_OVERLAPPED);
     if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY &&
         WaitNamedPipeA(NameText(adapterName).c_str(), kPipeOpenWaitMs))
@@ -291,7 +291,7 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
     auto state = std::make_unique<ReplayState>();
     state->path = NameText(adapterName);
     bool isPipe = false;
-    state->file = OpenCaptureFile(adapterName, isPipe);
+    state->file = OpenAdapterHandle(adapterName, isPipe);
     if (state->file == INVALID_HANDLE_VALUE)
         return nullptr; // the reason is CreateFile's, still in GetLastError
     std::unique_ptr<packet::PcapReader> reader;

@@ -68,6 +68,7 @@ best_of() {
 }
 
 console() { (cd "$work" && wine BrisklaneCapture.exe --console "Z:$1" "${@:2}"); }
+wrong_option() { (cd "$work" && wine BrisklaneCapture.exe --no-such-option); }
 # Checks the totals line of the last console run against the capture's reference totals.
 check_totals() { # capture
     local base=${1%.pcap} expected
@@ -78,9 +79,9 @@ check_totals() { # capture
     fi
 }
 
-floor_seconds=$(best_of bash -c "cd '$work' && wine BrisklaneCapture.exe --no-such-option")
 small_seconds=$(best_of console "$small")
 check_totals "$small"
+floor_seconds=$(best_of wrong_option)
 large_seconds=$(best_of console "$large" --timing)
 check_totals "$large"
 counted_seconds=$(cat "$work/counted.txt")
@@ -91,13 +92,13 @@ datagrams=$(sed -n 's/^packetCount=//p' "${large%.pcap}.totals.txt")
 verdict() { [ "$(calc "$1 < $2")" = 1 ] && echo "met" || echo "NOT met"; }
 
 printf '\nwhole process under Wine, start to exit, no display (best of 5)\n'
-printf '  console run, large capture (%s):      %7.3f s\n' "$(basename "$large")" "$large_seconds"
-printf '  tcpdump -nn -q -r on the same file (native):      %7.3f s\n' "$tcpdump_seconds"
-printf '  ratio tcpdump / console:                          %7.1f   (target above 1: %s)\n' \
+printf '  console run, %-25s %7.3f s\n' "$(basename "$large"):" "$large_seconds"
+printf '  tcpdump -nn -q -r, same file (native): %7.3f s\n' "$tcpdump_seconds"
+printf '  ratio tcpdump / console:               %7.1f    (target above 1: %s)\n' \
     "$(calc "$tcpdump_seconds / $large_seconds")" "$(verdict "$large_seconds" "$tcpdump_seconds")"
-printf '  console run, 8-frame capture (%s):         %7.3f s  (target under 0.5 s: %s)\n' "$(basename "$small")" \
+printf '  console run, %-25s %7.3f s  (8 frames; target under 0.5 s: %s)\n' "$(basename "$small"):" \
     "$small_seconds" "$(verdict "$small_seconds" 0.5)"
-printf '  start and exit alone (a wrong option):            %7.3f s\n' "$floor_seconds"
+printf '  start and exit alone (wrong option):   %7.3f s\n' "$floor_seconds"
 printf 'the program path inside the process (engine, stand-in, flow table; the console has no list view)\n'
 printf '  start to the last datagram counted:    %7.3f s  %12.0f datagrams/s\n' "$counted_seconds" \
     "$(calc "$datagrams / ($counted_seconds > 0.0001 ? $counted_seconds : 0.0001)")"

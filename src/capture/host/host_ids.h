@@ -19,10 +19,10 @@ enum ControlId : int {
     kUseLogFile = 1011,
     kLogFileEdit = 1012,
     kLogTypeBox = 1013,
-    kTrafficList = 1014,  // the owner-data report list of the flows, inside the pane; headers sort it
-    kStatusLine = 1015,   // the status bar showing the totals
-    kListPane = 1016,     // the plain window holding the list view
-    kExportButton = 1017, // writes the list, in its order, to a CSV file chosen with the file dialog
+    kTrafficList = 1014,       // the owner-data report list of the flows, inside the pane; headers sort it
+    kStatusLine = 1015,        // the status bar showing the totals
+    kListPane = 1016,          // the plain window holding the list view
+    kExportButton = 1017,      // writes the list, in its order, to a CSV file chosen with the file dialog
     kSavePacketsButton = 1018, // chooses, with the file dialog, where to save the received packets
     kSavePacketsEdit = 1019,   // that file (classic libpcap); empty: the packets are not saved
 };

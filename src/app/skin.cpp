@@ -2,6 +2,8 @@
 #include "app/skin.h"
 
 #include "app/skin_format.h"
+#include "platform/handles.h"
+#include "platform/module_path.h"
 
 #include <commctrl.h>
 
@@ -17,45 +19,8 @@
 namespace skin {
 namespace {
 
-// Owns one GDI object (bitmap or brush).
-class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
-    void reset(HGDIOBJ object = nullptr) {
-        if (object_ != nullptr) {
-            DeleteObject(object_);
-        }
-        object_ = object;
-    }
-    HGDIOBJ get() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    HGDIOBJ object_ = nullptr;
-};
-
-// Owns one installed hook.
-class WindowsHook {
-public:
-    WindowsHook() = default;
-    WindowsHook(const WindowsHook&) = delete;
-    WindowsHook& operator=(const WindowsHook&) = delete;
-    ~WindowsHook() { reset(); }
-    void reset(HHOOK hook = nullptr) {
-        if (hook_ != nullptr) {
-            UnhookWindowsHookEx(hook_);
-        }
-        hook_ = hook;
-    }
-    explicit operator bool() const { return hook_ != nullptr; }
-
-private:
-    HHOOK hook_ = nullptr;
-};
+using platform::GdiObject;
+using platform::WindowsHook;
 
 constexpr UINT_PTR kSubclassId = 0x534B4E; // any constant; tells our subclass apart from others
 constexpr int kPatternWidth = 8;
@@ -93,10 +58,10 @@ HBRUSH BackgroundBrush(SkinnedDialog& dialog) {
     GetClientRect(dialog.window, &client);
     const int height = std::max(1, static_cast<int>(client.bottom - client.top));
     if (dialog.brush && dialog.brushHeight == height) {
-        return static_cast<HBRUSH>(dialog.brush.get());
+        return static_cast<HBRUSH>(dialog.brush.Get());
     }
-    dialog.brush.reset();
-    dialog.bitmap.reset();
+    dialog.brush.Reset();
+    dialog.bitmap.Reset();
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -106,7 +71,7 @@ HBRUSH BackgroundBrush(SkinnedDialog& dialog) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    dialog.bitmap.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    dialog.bitmap.Reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!dialog.bitmap || bits == nullptr) {
         return nullptr;
     }
@@ -117,9 +82,9 @@ HBRUSH BackgroundBrush(SkinnedDialog& dialog) {
         std::fill_n(pixels + static_cast<std::size_t>(row) * kPatternWidth, kPatternWidth, pixel);
     }
     GdiFlush();
-    dialog.brush.reset(CreatePatternBrush(static_cast<HBITMAP>(dialog.bitmap.get())));
+    dialog.brush.Reset(CreatePatternBrush(static_cast<HBITMAP>(dialog.bitmap.Get())));
     dialog.brushHeight = height;
-    return static_cast<HBRUSH>(dialog.brush.get());
+    return static_cast<HBRUSH>(dialog.brush.Get());
 }
 
 // Fills the dialog's client area. The brush origin follows the DC's viewport origin, so a DC whose origin
@@ -139,7 +104,7 @@ void PaintBackground(SkinnedDialog& dialog, HDC dc) {
     SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
     if (dialog.look.frame) {
         GdiObject frame(CreateSolidBrush(ToColorRef(*dialog.look.frame)));
-        FrameRect(dc, &client, static_cast<HBRUSH>(frame.get()));
+        FrameRect(dc, &client, static_cast<HBRUSH>(frame.Get()));
     }
 }
 
@@ -279,17 +244,6 @@ bool IsAbsolutePath(const std::string& path) {
     return (path.size() >= 2 && path[1] == ':') || (!path.empty() && (path[0] == '\\' || path[0] == '/'));
 }
 
-std::string ExecutableFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) {
-        return {};
-    }
-    std::string folder(path, length);
-    const std::size_t slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash + 1);
-}
-
 bool FileExists(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -299,9 +253,9 @@ std::string ResolveSkinPath(const std::string& name) {
     if (IsAbsolutePath(name)) {
         return name;
     }
-    const std::string folder = ExecutableFolder();
-    if (!folder.empty() && FileExists(folder + name)) {
-        return folder + name;
+    const std::string folder = platform::ModuleFolder();
+    if (!folder.empty() && FileExists(folder + "\\" + name)) {
+        return folder + "\\" + name;
     }
     return name;
 }
@@ -366,7 +320,7 @@ bool ApplyDialogSkin(const char* skinName) {
         return false;
     }
     if (!state->hook) {
-        state->hook.reset(SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId()));
+        state->hook.Reset(SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId()));
         if (!state->hook) {
             return false;
         }
@@ -379,7 +333,7 @@ void Release() {
     if (!state) {
         return;
     }
-    state->hook.reset();
+    state->hook.Reset();
     for (HWND control : state->statics) {
         RemoveWindowSubclass(control, StaticSubclassProc, kSubclassId);
     }

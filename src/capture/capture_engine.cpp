@@ -13,6 +13,7 @@
 #include "framework/message_loop.h"
 #include "framework/thread.h"
 #include "packet/link_types.h"
+#include "platform/handles.h"
 
 std::atomic<int32_t> captureRunning{0};
 int32_t linkHeaderLength = capture::kEthernetHeaderBytes;
@@ -30,24 +31,9 @@ const capture::PacketFunctions* library = nullptr;
 // The capture thread, while one runs; it is never ended from outside.
 fw::Thread captureThread;
 
-// A manual-reset event that lives as long as the process.
-class Event {
-public:
-    Event() : m_handle(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~Event() {
-        if (m_handle != nullptr)
-            CloseHandle(m_handle);
-    }
-    Event(const Event&) = delete;
-    Event& operator=(const Event&) = delete;
-    HANDLE Handle() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
-
-// Set by the capture thread when the adapter's data have ended; reset by StartCapture.
-Event captureEnd;
+// Set by the capture thread when the adapter's data have ended; reset by StartCapture. Manual-reset; it
+// lives as long as the process.
+const platform::KernelHandle captureEnd(CreateEventA(nullptr, TRUE, FALSE, nullptr));
 // The adapter's NDIS medium, from the link-type query.
 uint32_t captureMedium = 0;
 // Where the received records are saved, when the host asked for it.
@@ -97,16 +83,15 @@ int OpenAdapter(const char* adapterName) {
 // True when path names the file or pipe behind the handle: saving onto the capture being read would
 // destroy it.
 bool IsSameFile(HANDLE open, const char* path) {
-    HANDLE other = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                               0, nullptr);
-    if (other == INVALID_HANDLE_VALUE)
+    const platform::FileHandle other(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!other.IsValid())
         return false;
     BY_HANDLE_FILE_INFORMATION first{};
     BY_HANDLE_FILE_INFORMATION second{};
-    const bool same = GetFileInformationByHandle(open, &first) && GetFileInformationByHandle(other, &second) &&
+    const bool same = GetFileInformationByHandle(open, &first) && GetFileInformationByHandle(other.Get(), &second) &&
                       first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
                       first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
-    CloseHandle(other);
     return same;
 }
 
@@ -150,7 +135,7 @@ unsigned int CaptureThreadProc(void*) {
             theTrafficList.UpdateTraffic();
         theTrafficList.FlushIfDue(bytes == 0);
         if (ended)
-            (void)SetEvent(captureEnd.Handle()); // the list is up to date with everything received
+            (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
         if (!received)
             Sleep(10); // a library that fails at once must not make this loop spin
     }
@@ -175,7 +160,7 @@ int StartCapture(const char* adapterName, const char* packetsPath) {
         ReleaseAdapter();
         return 1;
     }
-    (void)ResetEvent(captureEnd.Handle());
+    (void)ResetEvent(captureEnd.Get());
     captureStartTick = GetTickCount();
     previousTotal = 0;
     // Reset before the thread runs: it may count a whole buffer before this thread goes on.
@@ -221,5 +206,5 @@ bool StopCapture(const std::function<void()>& lastLook) {
 }
 
 bool WaitForCaptureEnd(DWORD milliseconds) {
-    return WaitForSingleObject(captureEnd.Handle(), milliseconds) == WAIT_OBJECT_0;
+    return WaitForSingleObject(captureEnd.Get(), milliseconds) == WAIT_OBJECT_0;
 }

@@ -4,6 +4,7 @@
 #include "capture/decimal.h"
 #include "capture/module_file.h"
 #include "capture/module_paths.h"
+#include "platform/module_path.h"
 
 #include <windows.h>
 
@@ -12,7 +13,7 @@
 CIniFile::CIniFile() {
     const std::string executable = capture::ExecutablePath(sizeof m_path);
     // A path too long for the field keeps what fits: never written past m_path's end.
-    capture::CopyBounded(m_path, sizeof m_path, capture::IniPathFor(executable, capture::IsCodePageLeadByte).c_str());
+    capture::CopyBounded(m_path, sizeof m_path, capture::IniPathFor(executable, platform::IsCodePageLeadByte).c_str());
 }
 
 CIniFile::CIniFile(const char* path) {

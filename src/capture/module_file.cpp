@@ -1,21 +1,15 @@
-// The executable's path and the active code page's lead bytes, from the platform.
+// The executable's path as the capture settings see it.
 #include "capture/module_file.h"
 
-#include <windows.h>
-
-#include <vector>
+#include "platform/module_path.h"
 
 namespace capture {
 
 std::string ExecutablePath(uint32_t maxChars) {
-    std::vector<char> path(maxChars + 1, '\0');
-    const DWORD length = GetModuleFileNameA(nullptr, path.data(), maxChars);
-    // A cut-short path may come back without its terminating zero; length never exceeds maxChars.
-    return std::string(path.data(), length <= maxChars ? length : maxChars);
-}
-
-bool IsCodePageLeadByte(unsigned char byte) {
-    return IsDBCSLeadByte(byte) != FALSE;
+    std::string path = platform::ModulePath();
+    if (path.size() > maxChars)
+        path.resize(maxChars);
+    return path;
 }
 
 } // namespace capture

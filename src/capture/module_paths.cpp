@@ -5,31 +5,8 @@
 
 namespace capture {
 
-bool NoLeadBytes(unsigned char) {
-    return false;
-}
-
-LastSeparators FindLastSeparators(const std::string& path, LeadBytePredicate isLeadByte) {
-    LastSeparators found;
-    std::size_t i = 0;
-    while (i < path.size()) {
-        const auto byte = static_cast<unsigned char>(path[i]);
-        // A lead byte at the very end has no trail byte; it is then a character of its own.
-        if (isLeadByte(byte) && i + 1 < path.size()) {
-            i += 2;
-            continue;
-        }
-        if (byte == '.')
-            found.lastDot = i;
-        else if (byte == '\\')
-            found.lastBackslash = i;
-        ++i;
-    }
-    return found;
-}
-
 std::string IniPathFor(const std::string& executablePath, LeadBytePredicate isLeadByte) {
-    const LastSeparators found = FindLastSeparators(executablePath, isLeadByte);
+    const platform::LastSeparators found = platform::FindLastSeparators(executablePath, isLeadByte);
     std::string path = executablePath;
     if (found.lastDot != std::string::npos &&
         (found.lastBackslash == std::string::npos || found.lastDot > found.lastBackslash))
@@ -39,7 +16,7 @@ std::string IniPathFor(const std::string& executablePath, LeadBytePredicate isLe
 }
 
 std::string ServicesPathFor(const std::string& executablePath, LeadBytePredicate isLeadByte) {
-    const LastSeparators found = FindLastSeparators(executablePath, isLeadByte);
+    const platform::LastSeparators found = platform::FindLastSeparators(executablePath, isLeadByte);
     if (found.lastBackslash == std::string::npos)
         return "services";
     return executablePath.substr(0, found.lastBackslash + 1) + "services";

@@ -4,22 +4,11 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/path_rules.h"
+
 namespace capture {
 
-// Tells whether a byte starts a double-byte character in the active code page. The trail byte of such a
-// character may equal '.' or '\\', so a search for either must step over whole characters.
-using LeadBytePredicate = bool (*)(unsigned char byte);
-
-// For single-byte code pages (and tests): no byte is a lead byte.
-bool NoLeadBytes(unsigned char byte);
-
-struct LastSeparators {
-    std::size_t lastDot = std::string::npos;
-    std::size_t lastBackslash = std::string::npos;
-};
-
-// Positions of the last '.' and the last '\\' that are characters of their own (not trail bytes).
-LastSeparators FindLastSeparators(const std::string& path, LeadBytePredicate isLeadByte);
+using platform::LeadBytePredicate;
 
 // The executable's path with its extension replaced by ".ini". A dot that lies in a folder name is not an
 // extension: then ".ini" is appended to the whole path.

@@ -3,7 +3,10 @@
 
 #include <cstdio>
 #include <mutex>
+#include <utility>
 #include <vector>
+
+#include "platform/module_path.h"
 
 namespace capture {
 
@@ -15,16 +18,6 @@ std::string SystemFolder() {
     char path[MAX_PATH] = {};
     const UINT length = GetSystemDirectoryA(path, MAX_PATH);
     return length == 0 || length >= MAX_PATH ? std::string() : std::string(path, length);
-}
-
-std::string ExecutableFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    std::string folder(path, length);
-    const std::string::size_type slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
 }
 
 template <class Function>
@@ -48,21 +41,18 @@ EngineLibrary& Engine() {
 
 } // namespace
 
-PacketLibrary::~PacketLibrary() {
-    FreeLibrary(m_module);
-}
-
 std::unique_ptr<PacketLibrary> PacketLibrary::LoadFrom(const std::string& path, std::string& error) {
     // The library's own folder is searched for what it needs in turn.
-    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-    if (module == nullptr) {
+    platform::Library loaded(path.c_str(), LOAD_WITH_ALTERED_SEARCH_PATH);
+    if (!loaded.IsLoaded()) {
         char text[400];
         std::snprintf(text, sizeof text, "Cannot load the packet library \"%s\", Error Code : %lu", path.c_str(),
                       GetLastError());
         error = text;
         return nullptr;
     }
-    std::unique_ptr<PacketLibrary> library(new PacketLibrary(module, path));
+    const HMODULE module = loaded.Module();
+    std::unique_ptr<PacketLibrary> library(new PacketLibrary(std::move(loaded), path));
     PacketFunctions& f = library->m_functions;
     std::string missing;
     Resolve(module, "PacketOpenAdapter", f.PacketOpenAdapter, missing);
@@ -91,7 +81,7 @@ std::unique_ptr<PacketLibrary> PacketLibrary::Load(std::string& error) {
         if (GetFileAttributesA(driverCopy.c_str()) != INVALID_FILE_ATTRIBUTES)
             return LoadFrom(driverCopy, error);
     }
-    const std::string folder = ExecutableFolder();
+    const std::string folder = platform::ModuleFolder();
     return LoadFrom(folder.empty() ? std::string(kLibraryName) : folder + "\\" + kLibraryName, error);
 }
 

@@ -6,9 +6,11 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "packet/packet_api.h"
+#include "platform/library.h"
 
 namespace capture {
 
@@ -30,10 +32,6 @@ struct PacketFunctions {
 // A loaded library; unloaded when destroyed.
 class PacketLibrary {
 public:
-    ~PacketLibrary();
-    PacketLibrary(const PacketLibrary&) = delete;
-    PacketLibrary& operator=(const PacketLibrary&) = delete;
-
     // Tries the driver's folder (the system folder's "Npcap" subfolder), then the executable's folder.
     // Null on failure, with a sentence for the user in error.
     static std::unique_ptr<PacketLibrary> Load(std::string& error);
@@ -44,8 +42,9 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
-    PacketLibrary(HMODULE module, std::string path) : m_module(module), m_path(std::move(path)) {}
-    HMODULE m_module;
+    PacketLibrary(platform::Library library, std::string path)
+        : m_library(std::move(library)), m_path(std::move(path)) {}
+    platform::Library m_library;
     std::string m_path;
     PacketFunctions m_functions;
 };

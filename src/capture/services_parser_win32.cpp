@@ -3,10 +3,11 @@
 
 #include "capture/module_file.h"
 #include "capture/module_paths.h"
+#include "platform/module_path.h"
 
 CServicesParser::CServicesParser() {
     const std::string executable = capture::ExecutablePath(sizeof m_fileName);
     capture::CopyBounded(m_fileName, sizeof m_fileName,
-                         capture::ServicesPathFor(executable, capture::IsCodePageLeadByte).c_str());
+                         capture::ServicesPathFor(executable, platform::IsCodePageLeadByte).c_str());
     (void)Load();
 }

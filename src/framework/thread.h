@@ -5,7 +5,8 @@
 #include <windows.h>
 
 #include <functional>
-#include <utility>
+
+#include "platform/handles.h"
 
 // The thread procedure's form: one untyped argument, the result becomes the thread's exit code.
 using AFX_THREADPROC = unsigned int (*)(void* param);
@@ -17,28 +18,12 @@ class Thread {
 public:
     Thread() = default;
     explicit Thread(HANDLE handle) : m_handle(handle) {}
-    ~Thread() { Close(); }
-    Thread(Thread&& other) noexcept : m_handle(std::exchange(other.m_handle, nullptr)) {}
-    Thread& operator=(Thread&& other) noexcept {
-        if (this != &other) {
-            Close();
-            m_handle = std::exchange(other.m_handle, nullptr);
-        }
-        return *this;
-    }
-    Thread(const Thread&) = delete;
-    Thread& operator=(const Thread&) = delete;
 
-    HANDLE Handle() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
+    HANDLE Handle() const { return m_handle.Get(); }
+    explicit operator bool() const { return m_handle.IsValid(); }
 
 private:
-    void Close() {
-        if (m_handle != nullptr) {
-            (void)::CloseHandle(std::exchange(m_handle, nullptr));
-        }
-    }
-    HANDLE m_handle = nullptr;
+    platform::KernelHandle m_handle;
 };
 
 // Starts proc(param) on a new thread at the given priority. Empty when no thread was started.

@@ -4,6 +4,8 @@
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
 #include "framework/wnd.h"
+#include "platform/module_path.h"
+#include "platform/path_rules.h"
 
 namespace {
 CWinApp* theApplication = nullptr;
@@ -59,16 +61,7 @@ bool AfxWinInit(HINSTANCE instance) {
         return false;
     }
     theApplication->m_hInstance = instance;
-    char path[MAX_PATH] = {};
-    const DWORD length = ::GetModuleFileNameA(instance, path, sizeof(path));
-    std::string name(path, length < sizeof(path) ? length : 0);
-    if (const auto slash = name.find_last_of("\\/"); slash != std::string::npos) {
-        name.erase(0, slash + 1);
-    }
-    if (const auto dot = name.find_last_of('.'); dot != std::string::npos) {
-        name.erase(dot);
-    }
-    theApplication->m_strAppName = name;
+    theApplication->m_strAppName = platform::FileStemOf(platform::ModulePath(instance), platform::IsCodePageLeadByte);
     return true;
 }
 

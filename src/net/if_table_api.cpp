@@ -11,7 +11,7 @@ void SetIfTableLibraryName(const char* name) {
     ifTableLibraryName = name;
 }
 
-bool ResolveIfTableApi(const Library& library, IfTableApi& api) {
+bool ResolveIfTableApi(const platform::Library& library, IfTableApi& api) {
     IfTableApi found;
     found.getIfTable = library.Entry<GetIfTableFn>("GetIfTable");
     found.getNumberOfInterfaces = library.Entry<GetNumberOfInterfacesFn>("GetNumberOfInterfaces");
@@ -23,7 +23,7 @@ bool ResolveIfTableApi(const Library& library, IfTableApi& api) {
 
 const IfTableApi* IfTableEntries() {
     // Loaded once; the library stays loaded until the process ends, so the addresses stay valid.
-    static const Library library(ifTableLibraryName);
+    static const platform::Library library(ifTableLibraryName);
     static IfTableApi api;
     static const bool resolved = ResolveIfTableApi(library, api);
     return resolved ? &api : nullptr;

@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <iphlpapi.h>
 
-#include "net/library.h"
+#include "platform/library.h"
 
 namespace net {
 
@@ -27,6 +27,6 @@ void SetIfTableLibraryName(const char* name);
 [[nodiscard]] const IfTableApi* IfTableEntries();
 
 // Resolves both entry points from `library` (which must outlive their use). False when either is missing.
-[[nodiscard]] bool ResolveIfTableApi(const Library& library, IfTableApi& api);
+[[nodiscard]] bool ResolveIfTableApi(const platform::Library& library, IfTableApi& api);
 
 } // namespace net

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/message_box.h"
-#include "net/library.h"
+#include "platform/library.h"
 
 namespace net {
 
@@ -121,7 +121,7 @@ DWORD DeleteLocalAddress(const char* address) {
 DWORD HangUpFirstDialUp() {
     using EnumConnectionsFn = DWORD(WINAPI*)(LPRASCONNA, LPDWORD, LPDWORD);
     using HangUpFn = DWORD(WINAPI*)(HRASCONN);
-    static const Library library("rasapi32.dll");
+    static const platform::Library library("rasapi32.dll");
     if (!library.IsLoaded())
         return ERROR_MOD_NOT_FOUND;
     const auto enumConnections = library.Entry<EnumConnectionsFn>("RasEnumConnectionsA");

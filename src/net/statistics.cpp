@@ -13,7 +13,8 @@
 #include "net/elapsed_clock.h"
 #include "net/if_table_api.h"
 #include "net/interface_rows.h"
-#include "ui/registry_key.h"
+#include "platform/registry_key.h"
+#include "ui/preference_values.h"
 #include "widgets/transparent_static.h"
 
 namespace {
@@ -164,7 +165,7 @@ void CHollowmereDlg::OnSelChangeNetwork() {
     m_nNetwork = selected;
     RefreshIfTable();
     ShowSelectedCounters();
-    ui::RegistryKey key;
+    platform::RegistryKey key;
     if (key.Create(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     (void)key.WriteDword("Network", static_cast<uint32_t>(m_nNetwork));

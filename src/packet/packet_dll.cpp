@@ -17,6 +17,8 @@
 #include "packet/packet_api.h"
 #include "packet/pcap_reader.h"
 #include "packet/pipe_byte_source.h"
+#include "platform/handles.h"
+#include "platform/module_path.h"
 
 namespace {
 
@@ -54,7 +56,7 @@ private:
 
 struct ReplayState {
     std::string path;
-    HANDLE file = INVALID_HANDLE_VALUE;
+    platform::FileHandle file;
     packet::PipeByteSource* stream = nullptr; // a pipe: the reader's source; null for a file
     std::unique_ptr<packet::CaptureReplay> replay;
     bool paced = false;
@@ -67,8 +69,6 @@ struct ReplayState {
 
     ~ReplayState() {
         replay.reset(); // with the reader goes the pipe's source, which must end its read first
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
     }
 };
 
@@ -171,32 +171,17 @@ packet::ReplayFill ReceivePaced(ReplayState& state, std::uint8_t* buffer, std::u
     }
 }
 
-std::string ModuleFolder() {
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<const char*>(&ModuleFolder), &self))
-        return {};
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(self, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
-        return {};
-    std::string folder(path, length);
-    const std::string::size_type slash = folder.find_last_of("\\/");
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
-}
-
 // The capture files of a folder, by name.
 std::vector<std::string> CaptureFilesIn(const std::string& folder) {
     std::vector<std::string> files;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
+    const platform::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search.IsValid())
         return files;
     do {
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && packet::HasCaptureExtension(found.cFileName))
             files.push_back(folder + "\\" + found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.Get(), &found));
     std::sort(files.begin(), files.end());
     return files;
 }
@@ -212,7 +197,8 @@ std::vector<packet::AdapterEntry> OfferedAdapters() {
         list.resize(length < needed ? length : 0);
         items = packet::SplitPathList(list);
     } else {
-        const std::string folder = ModuleFolder();
+        static const char inThisModule = 0;
+        const std::string folder = platform::ModuleFolder(platform::ModuleContaining(&inThisModule));
         if (!folder.empty())
             items.push_back(folder + "\\captures");
     }
@@ -255,16 +241,17 @@ std::string NameText(const char* adapterName) {
 
 // Opens the adapter's file or pipe. A pipe is opened for overlapped reading, so that a receive can wait
 // for it with a time-out; a file is read plainly, in large sequential pieces.
-HANDLE OpenAdapterHandle(const char* adapterName, bool& isPipe) {
-    HANDLE handle = OpenForReading(adapterName, FILE_FLAG_OVERLAPPED);
-    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_PIPE_BUSY &&
+platform::FileHandle OpenAdapterHandle(const char* adapterName, bool& isPipe) {
+    platform::FileHandle handle(OpenForReading(adapterName, FILE_FLAG_OVERLAPPED));
+    if (!handle.IsValid() && GetLastError() == ERROR_PIPE_BUSY &&
         WaitNamedPipeA(NameText(adapterName).c_str(), kPipeOpenWaitMs))
-        handle = OpenForReading(adapterName, FILE_FLAG_OVERLAPPED);
-    isPipe = handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK;
-    if (handle == INVALID_HANDLE_VALUE || isPipe)
+        handle.Reset(OpenForReading(adapterName, FILE_FLAG_OVERLAPPED));
+    isPipe = handle.IsValid() && GetFileType(handle.Get()) != FILE_TYPE_DISK;
+    if (!handle.IsValid() || isPipe)
         return handle;
-    CloseHandle(handle);
-    return OpenForReading(adapterName, FILE_FLAG_SEQUENTIAL_SCAN);
+    handle.Reset(); // closed before the file is opened again, the plain way
+    handle.Reset(OpenForReading(adapterName, FILE_FLAG_SEQUENTIAL_SCAN));
+    return handle;
 }
 
 // Reads a pipe's file header, which its writer sends first; waits for it a little while.
@@ -292,18 +279,18 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
     state->path = NameText(adapterName);
     bool isPipe = false;
     state->file = OpenAdapterHandle(adapterName, isPipe);
-    if (state->file == INVALID_HANDLE_VALUE)
+    if (!state->file.IsValid())
         return nullptr; // the reason is CreateFile's, still in GetLastError
     std::unique_ptr<packet::PcapReader> reader;
     packet::PcapStatus status;
     if (isPipe) {
-        auto source = std::make_unique<packet::PipeByteSource>(state->file);
+        auto source = std::make_unique<packet::PipeByteSource>(state->file.Get());
         packet::PipeByteSource& stream = *source;
         reader = std::make_unique<packet::PcapReader>(std::move(source));
         status = OpenStreamHeader(*reader, stream);
         state->stream = &stream;
     } else {
-        reader = std::make_unique<packet::PcapReader>(std::make_unique<HandleByteSource>(state->file));
+        reader = std::make_unique<packet::PcapReader>(std::make_unique<HandleByteSource>(state->file.Get()));
         status = reader->Open();
     }
     if (status == packet::PcapStatus::Waiting) {
@@ -329,7 +316,7 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    adapter->publicPart.hFile = state->file;
+    adapter->publicPart.hFile = state->file.Get();
     adapter->state = state.release();
     return &adapter->publicPart;
 }

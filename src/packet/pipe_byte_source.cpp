@@ -15,7 +15,7 @@ constexpr DWORD kChunkBytes = 256 * 1024;
 
 PipeByteSource::PipeByteSource(HANDLE pipe)
     : m_pipe(pipe), m_event(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_chunk(kChunkBytes) {
-    if (m_event == nullptr)
+    if (!m_event.IsValid())
         End(GetLastError());
 }
 
@@ -26,8 +26,6 @@ PipeByteSource::~PipeByteSource() {
         DWORD ignored = 0;
         (void)GetOverlappedResult(m_pipe, &m_overlapped, &ignored, TRUE);
     }
-    if (m_event != nullptr)
-        CloseHandle(m_event);
 }
 
 void PipeByteSource::End(DWORD error) {
@@ -43,7 +41,7 @@ bool PipeByteSource::Collect() {
         return false;
     if (!m_pending) {
         m_overlapped = OVERLAPPED{};
-        m_overlapped.hEvent = m_event;
+        m_overlapped.hEvent = m_event.Get();
         if (!ReadFile(m_pipe, m_chunk.data(), kChunkBytes, nullptr, &m_overlapped)) {
             const DWORD error = GetLastError();
             if (error != ERROR_IO_PENDING && error != ERROR_MORE_DATA) {
@@ -86,7 +84,7 @@ std::size_t PipeByteSource::Read(std::uint8_t* destination, std::size_t size) {
 void PipeByteSource::Wait(int timeoutMs) {
     if (timeoutMs < 0 || m_begin != m_end || Collect() || m_ended)
         return;
-    (void)WaitForSingleObject(m_event, timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
+    (void)WaitForSingleObject(m_event.Get(), timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
 }
 
 } // namespace packet

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "packet/pcap_reader.h"
+#include "platform/handles.h"
 
 namespace packet {
 
@@ -37,7 +38,7 @@ private:
     void End(DWORD error);
 
     HANDLE m_pipe;
-    HANDLE m_event;
+    platform::KernelHandle m_event;
     OVERLAPPED m_overlapped{};
     bool m_pending = false;
     bool m_ended = false;

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "ui/registry_key.h"
+#include "platform/registry_key.h"
 #include "ui/web_links.h"
 
 namespace {
@@ -18,7 +18,7 @@ void OpenWebPage(const char* address) {
 } // namespace
 
 void CHollowmereDlg::RunClient() {
-    ui::RegistryKey key;
+    platform::RegistryKey key;
     if (key.Open(HKEY_CURRENT_USER, ui::kClientUninstallKey, KEY_READ) != ERROR_SUCCESS) {
         (void)AfxMessageBox("Quillfin is not installed on your PC!\nPlease install it first to use this option.",
                             MB_ICONERROR | MB_OK);

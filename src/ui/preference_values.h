@@ -8,6 +8,10 @@
 
 namespace ui {
 
+// The program's own key under HKEY_CURRENT_USER ("SOFTWARE\\Brisklane") and the current user's Run key.
+[[nodiscard]] std::string ProductKeyPath();
+constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+
 // The decimal conversion of an edit's text: leading white space skipped, an optional sign, then digits
 // up to the first other character. Text without digits gives 0. A negative number comes back as its
 // 32-bit two's complement. Numbers beyond the 32-bit signed range saturate at INT32_MAX or INT32_MIN.

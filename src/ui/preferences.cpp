@@ -1,10 +1,9 @@
 // The main dialog's stored preferences: the product key's values and the Run key entry.
 #include "ui/hollowmere_dlg.h"
 
-#include <vector>
-
+#include "platform/module_path.h"
+#include "platform/registry_key.h"
 #include "ui/preference_values.h"
-#include "ui/registry_key.h"
 
 namespace {
 
@@ -17,52 +16,47 @@ constexpr const char* kRunOtherApp = "RunOtherApp";
 constexpr const char* kRunValue = "Brisklane";
 
 // Readers never create the product key: a missing key leaves every value at its default.
-ui::RegistryKey OpenProductKeyForQuery() {
-    ui::RegistryKey key;
+platform::RegistryKey OpenProductKeyForQuery() {
+    platform::RegistryKey key;
     (void)key.Open(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_QUERY_VALUE);
     return key;
 }
 
 // Writers create it when it is missing; the key is not open when that fails.
-ui::RegistryKey CreateProductKey() {
-    ui::RegistryKey key;
+platform::RegistryKey CreateProductKey() {
+    platform::RegistryKey key;
     (void)key.Create(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_ALL_ACCESS);
     return key;
 }
 
-// The full path of the running program, however long it is.
-std::string ModulePath() {
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            return {};
-        if (length < buffer.size() - 1)
-            return std::string(buffer.data(), length);
-        if (buffer.size() >= 32768)
-            return {}; // longer than any path the system allows
-        buffer.resize(buffer.size() * 2);
-    }
+// A number read the 4-byte way: up to four bytes of the value, whatever its type, over `fallback` taken as
+// a little-endian 32-bit number; `fallback` itself when the value can't be read (or the key is not open).
+uint32_t ReadNumber(const platform::RegistryKey& key, const char* name, uint32_t fallback) {
+    unsigned char data[4] = {};
+    DWORD size = sizeof data;
+    if (key.ReadBytes(name, data, size) != ERROR_SUCCESS)
+        return fallback;
+    return ui::OverlayValueBytes(fallback, data, size);
 }
 
 } // namespace
 
 void CHollowmereDlg::LoadAutoResume() {
-    m_bAutoResumeDownloads = OpenProductKeyForQuery().ReadNumber(kAutoResumeDownloads, 0) != 0;
+    m_bAutoResumeDownloads = ReadNumber(OpenProductKeyForQuery(), kAutoResumeDownloads, 0) != 0;
 }
 
 void CHollowmereDlg::LoadRunOtherApp() {
-    m_bRunOtherApp = OpenProductKeyForQuery().ReadNumber(kRunOtherApp, 0) != 0;
+    m_bRunOtherApp = ReadNumber(OpenProductKeyForQuery(), kRunOtherApp, 0) != 0;
 }
 
 void CHollowmereDlg::LoadWindowSettings() {
     {
-        const ui::RegistryKey key = OpenProductKeyForQuery();
-        m_strCheckPeriod = ui::DwordToDecimal(key.ReadNumber(kCheckPeriodNum, 12));
-        m_strAccelerateN = ui::DwordToDecimal(key.ReadNumber(kAccelerateN, 7));
+        const platform::RegistryKey key = OpenProductKeyForQuery();
+        m_strCheckPeriod = ui::DwordToDecimal(ReadNumber(key, kCheckPeriodNum, 12));
+        m_strAccelerateN = ui::DwordToDecimal(ReadNumber(key, kAccelerateN, 7));
         // An index the list doesn't have leaves it without a selection.
-        (void)m_comboCheckPeriodUnit.SetCurSel(static_cast<int>(key.ReadNumber(kCheckPeriodCombo, 0)));
-        m_nNetwork = static_cast<int32_t>(key.ReadNumber(kNetwork, 0));
+        (void)m_comboCheckPeriodUnit.SetCurSel(static_cast<int>(ReadNumber(key, kCheckPeriodCombo, 0)));
+        m_nNetwork = static_cast<int32_t>(ReadNumber(key, kNetwork, 0));
         m_bNetworkStored = key.HasValue(kNetwork);
     }
     (void)UpdateData(false);
@@ -70,7 +64,7 @@ void CHollowmereDlg::LoadWindowSettings() {
 
 void CHollowmereDlg::SaveWindowSettings() {
     (void)UpdateData(true);
-    const ui::RegistryKey key = CreateProductKey();
+    const platform::RegistryKey key = CreateProductKey();
     if (!key.IsOpen())
         return;
     (void)key.WriteDword(kCheckPeriodNum, ui::DecimalToDword(m_strCheckPeriod));
@@ -81,7 +75,7 @@ void CHollowmereDlg::SaveWindowSettings() {
 
 void CHollowmereDlg::OnAutoResumeDownloads() {
     m_bAutoResumeDownloads = !m_bAutoResumeDownloads;
-    const ui::RegistryKey key = CreateProductKey();
+    const platform::RegistryKey key = CreateProductKey();
     if (!key.IsOpen())
         return;
     (void)key.WriteDword(kAutoResumeDownloads, m_bAutoResumeDownloads ? 1 : 0);
@@ -93,11 +87,11 @@ void CHollowmereDlg::OnUpdateAutoResumeDownloads(CCmdUI* cmdUI) {
 
 void CHollowmereDlg::OnRunAtStartup() {
     m_bRunAtStartup = !m_bRunAtStartup;
-    ui::RegistryKey key;
+    platform::RegistryKey key;
     if (key.Open(HKEY_CURRENT_USER, ui::kRunKeyPath, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     if (m_bRunAtStartup) {
-        const std::string path = ModulePath();
+        const std::string path = platform::ModulePath();
         if (!path.empty())
             (void)key.WriteText(kRunValue, ui::StartCommand(path));
     } else {
@@ -107,7 +101,7 @@ void CHollowmereDlg::OnRunAtStartup() {
 
 void CHollowmereDlg::OnUpdateRunAtStartup(CCmdUI* cmdUI) {
     // What the Run key holds right now, also when another program has changed it.
-    ui::RegistryKey key;
+    platform::RegistryKey key;
     m_bRunAtStartup =
         key.Open(HKEY_CURRENT_USER, ui::kRunKeyPath, KEY_QUERY_VALUE) == ERROR_SUCCESS && key.HasValue(kRunValue);
     key.Close();

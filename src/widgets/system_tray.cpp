@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "framework/win_app.h"
+#include "platform/module_path.h"
 #include "widgets/resource_string.h"
 #include "widgets/tip_text.h"
 #include "widgets/tray_geometry.h"
@@ -24,10 +25,6 @@ constexpr DWORD kRecordSize = offsetof(NOTIFYICONDATAA, guidItem) + sizeof(GUID)
 #ifndef _WIN64
 static_assert(kRecordSize == 504);
 #endif
-
-bool IsLeadByte(unsigned char byte) {
-    return ::IsDBCSLeadByte(byte) != FALSE;
-}
 
 widgets::TrayRect ToTrayRect(const RECT& rect) {
     return {static_cast<int>(rect.left), static_cast<int>(rect.top), static_cast<int>(rect.right),
@@ -96,7 +93,7 @@ BOOL CSystemTray::Install(CWnd* notifyWnd, UINT callbackMessage, const char* tip
     m_tnd.hIcon = icon;
     m_tnd.uFlags = widgets::kTrayCreationFlags;
     m_tnd.uCallbackMessage = callbackMessage;
-    (void)widgets::CopyTipText(m_tnd.szTip, m_nMaxTipLength, tip, &IsLeadByte);
+    (void)widgets::CopyTipText(m_tnd.szTip, m_nMaxTipLength, tip, &platform::IsCodePageLeadByte);
 
     return m_state.FinishInstall(startHidden != FALSE, *this) ? TRUE : FALSE;
 }
@@ -142,10 +139,9 @@ BOOL CSystemTray::ChangeIcon(HICON icon) {
 }
 
 void CSystemTray::KeepLoadedIcon(HICON icon) {
-    if (m_hLoadedIcon != nullptr && m_hLoadedIcon != icon) {
-        (void)::DestroyIcon(m_hLoadedIcon);
+    if (m_loadedIcon.Get() != icon) {
+        m_loadedIcon.Reset(icon);
     }
-    m_hLoadedIcon = icon;
 }
 
 BOOL CSystemTray::ChangeIconFromResource(const char* name) {
@@ -183,7 +179,7 @@ BOOL CSystemTray::ChangeTip(const char* tip) {
         return FALSE;
     }
     m_tnd.uFlags = widgets::kTrayFlagTip;
-    (void)widgets::CopyTipText(m_tnd.szTip, m_nMaxTipLength, tip, &IsLeadByte);
+    (void)widgets::CopyTipText(m_tnd.szTip, m_nMaxTipLength, tip, &platform::IsCodePageLeadByte);
     return m_state.CommitChange(widgets::kTrayFlagTip, *this) ? TRUE : FALSE;
 }
 

@@ -9,6 +9,7 @@
 
 #include "framework/menu.h"
 #include "framework/wnd.h"
+#include "platform/handles.h"
 #include "widgets/icon_cycle.h"
 #include "widgets/tray_state.h"
 
@@ -122,5 +123,5 @@ private:
     HICON m_hIconBeforeCycle = nullptr;
     UINT m_nDefaultMenuItem = 0;
     BOOL m_bDefaultByPosition = FALSE;
-    HICON m_hLoadedIcon = nullptr;
+    platform::IconHandle m_loadedIcon; // the icon this object loaded itself, if any
 };

@@ -3,10 +3,11 @@
 
 #include <cstddef>
 
+#include "platform/path_rules.h"
+
 namespace widgets {
 
-// Tells whether a byte opens a two-byte character in the current code page.
-using LeadBytePredicate = bool (*)(unsigned char);
+using platform::LeadBytePredicate;
 
 // Copies at most `size - 1` bytes of `text` (null counts as empty) into `field` and zero-fills the rest of the
 // field, so its last byte is always zero. A lead byte whose trail byte would not fit, or is missing, ends the copy.

@@ -40,8 +40,8 @@ TEST(CaptureFileLocations, IniAndServicesFilesSitBesideTheExecutable) {
     };
     for (const PathCase& c : cases) {
         SCOPED_TRACE(c.executable);
-        EXPECT_EQ(capture::IniPathFor(c.executable, capture::NoLeadBytes), c.ini);
-        EXPECT_EQ(capture::ServicesPathFor(c.executable, capture::NoLeadBytes), c.services);
+        EXPECT_EQ(capture::IniPathFor(c.executable, platform::NoLeadBytes), c.ini);
+        EXPECT_EQ(capture::ServicesPathFor(c.executable, platform::NoLeadBytes), c.services);
     }
 }
 
@@ -49,7 +49,7 @@ TEST(CaptureFileLocations, TrailBytesThatLookLikeABackslashAreNotSeparators) {
     // "C:\a.b" followed by a double-byte character whose trail byte is 0x5C: ".b<char>" is the extension.
     const std::string file = "C:\\a.b\x95\x5C";
     EXPECT_EQ(capture::IniPathFor(file, ShiftJisLeadByte), "C:\\a.ini");
-    EXPECT_EQ(capture::IniPathFor(file, capture::NoLeadBytes), file + ".ini");
+    EXPECT_EQ(capture::IniPathFor(file, platform::NoLeadBytes), file + ".ini");
 
     // An executable named by that one character: the services file is in "C:\dir\".
     const std::string inFolder = "C:\\dir\\\x95\x5C";

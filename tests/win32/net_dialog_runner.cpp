@@ -3,7 +3,7 @@
 #include "net_dialog_runner.h"
 
 #include "net/acceleration_run.h"
-#include "net/library.h"
+#include "platform/library.h"
 
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -148,7 +148,7 @@ constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 
 unsigned long HandlesOfThisProcess() {
     using QueryFn = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const net::Library ntdll("ntdll.dll");
+    const platform::Library ntdll("ntdll.dll");
     const auto query = ntdll.Entry<QueryFn>("NtQuerySystemInformation");
     std::vector<unsigned char> buffer(1 << 20);
     ULONG length = 0;

@@ -1,8 +1,6 @@
 // The main dialog's stored preferences against the real registry.
 #include "net_dialog_runner.h"
 
-#include "ui/registry_key.h"
-
 #include <cstdlib>
 #include <string>
 

@@ -1,4 +1,4 @@
-// An owned registry key with the few reads and writes the preferences use; every status is the platform's.
+// An owned registry key with the few reads and writes the program uses; every status is the platform's.
 #pragma once
 
 #include <windows.h>
@@ -6,11 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace ui {
-
-// The program's own key under HKEY_CURRENT_USER ("SOFTWARE\\Brisklane") and the current user's Run key.
-[[nodiscard]] std::string ProductKeyPath();
-constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+namespace platform {
 
 class RegistryKey {
 public:
@@ -30,10 +26,9 @@ public:
     [[nodiscard]] bool IsOpen() const { return key_ != nullptr; }
     [[nodiscard]] HKEY Get() const { return key_; }
 
-    // A number read the 4-byte way: up to four bytes of the value, whatever its type, over `fallback`
-    // taken as a little-endian 32-bit number; `fallback` itself when the value can't be read (or the key is
-    // not open).
-    [[nodiscard]] uint32_t ReadNumber(const char* name, uint32_t fallback) const;
+    // Up to `size` bytes of the value, whatever its type, into `data`; `size` becomes the bytes read. A value
+    // longer than `size` fails with ERROR_MORE_DATA and leaves `data` alone.
+    [[nodiscard]] LONG ReadBytes(const char* name, unsigned char* data, DWORD& size) const;
     // True when the value exists (its data is not read).
     [[nodiscard]] bool HasValue(const char* name) const;
     // A string value into a caller's buffer of `size` bytes; the text is always zero-terminated.
@@ -48,4 +43,4 @@ private:
     HKEY key_ = nullptr;
 };
 
-} // namespace ui
+} // namespace platform

@@ -1,19 +1,11 @@
 // An owned registry key with the few reads and writes the preferences use; every status is the platform's.
-#include "ui/registry_key.h"
+#include "platform/registry_key.h"
 
-#include "ui/preference_values.h"
-
-#include <cstdio>
 #include <cstring>
 #include <utility>
+#include <vector>
 
-namespace ui {
-
-std::string ProductKeyPath() {
-    char path[64];
-    std::snprintf(path, sizeof path, "SOFTWARE\\%s", "Brisklane");
-    return path;
-}
+namespace platform {
 
 RegistryKey::~RegistryKey() {
     Close();
@@ -47,16 +39,18 @@ void RegistryKey::Close() {
     }
 }
 
-uint32_t RegistryKey::ReadNumber(const char* name, uint32_t fallback) const {
+LONG RegistryKey::ReadBytes(const char* name, unsigned char* data, DWORD& size) const {
     if (key_ == nullptr)
-        return fallback;
-    // The query goes into a scratch buffer so that a failed read (a value longer than 4 bytes) can't leave
-    // part of its data behind; only a successful read is laid over the default.
-    unsigned char data[4] = {};
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key_, name, nullptr, nullptr, data, &size) != ERROR_SUCCESS)
-        return fallback;
-    return OverlayValueBytes(fallback, data, size);
+        return ERROR_INVALID_HANDLE;
+    // Read into a scratch buffer first, so that a failed read can't leave part of its data behind.
+    std::vector<unsigned char> scratch(size);
+    DWORD got = size;
+    const LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, scratch.data(), &got);
+    if (status == ERROR_SUCCESS) {
+        std::memcpy(data, scratch.data(), got);
+        size = got;
+    }
+    return status;
 }
 
 bool RegistryKey::HasValue(const char* name) const {
@@ -91,4 +85,4 @@ LONG RegistryKey::DeleteValue(const char* name) const {
     return RegDeleteValueA(key_, name);
 }
 
-} // namespace ui
+} // namespace platform

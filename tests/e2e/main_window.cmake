@@ -1,5 +1,4 @@
 # End-to-end tests of the main window.
 if(BRISKLANE_CONFIG STREQUAL "win64")
-    brisklane_e2e_test(e2e_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_e2e_test.cpp
-                                         ${CMAKE_CURRENT_LIST_DIR}/screenshot_compare.cpp)
+    brisklane_e2e_test(e2e_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_e2e_test.cpp)
 endif()

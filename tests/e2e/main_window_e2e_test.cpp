@@ -1,6 +1,6 @@
 // End to end: the real Brisklane.exe under Wine, driven from outside as a person would.
 #include "e2e_harness.h"
-#include "screenshot_compare.h"
+#include "picture.h"
 #include "lookout.h"
 
 #include <gtest/gtest.h>
@@ -329,18 +329,17 @@ TEST_F(MainWindow, LooksLikeTheReferenceScreenshot) {
     char temp[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, temp);
     const std::string actualPath = std::string(temp) + "brisklane-main-window.bmp";
-    ASSERT_TRUE(lookout::SaveWindowScreenshot(dialog, actualPath));
+    const lookout::Picture actual = lookout::GrabWindow(dialog);
+    ASSERT_TRUE(lookout::SaveBmp(actual, actualPath));
     const char* update = std::getenv("BRISKLANE_UPDATE_REFERENCE");
     if (update != nullptr && std::string(update) == "1") {
         ASSERT_TRUE(CopyFileA(actualPath.c_str(), ("Z:" + referencePath).c_str(), FALSE));
         GTEST_SKIP() << "reference written";
     }
 
-    e2e::Picture actual;
-    e2e::Picture reference;
-    ASSERT_TRUE(e2e::LoadBmp(actualPath, actual));
-    ASSERT_TRUE(e2e::LoadBmp("Z:" + referencePath, reference)) << "no reference picture at " << referencePath;
-    const e2e::PictureDifference difference = e2e::ComparePictures(actual, reference, ignored, 40);
+    lookout::Picture reference;
+    ASSERT_TRUE(lookout::LoadBmp("Z:" + referencePath, reference)) << "no reference picture at " << referencePath;
+    const lookout::PictureDifference difference = lookout::ComparePictures(actual, reference, ignored, 40);
     ASSERT_TRUE(difference.sameSize) << actual.width << "x" << actual.height << " against " << reference.width << "x"
                                      << reference.height;
     EXPECT_LT(difference.differentPixels, difference.comparedPixels / 2000)

@@ -6,6 +6,7 @@
 
 #include "capture_e2e_support.h"
 #include "e2e_harness.h"
+#include "picture.h"
 
 namespace {
 
@@ -25,10 +26,7 @@ bool Exists(const std::string& path) {
 // The screen's pixel at a point of the window's client area.
 COLORREF ClientPixel(HWND window, POINT point) {
     ClientToScreen(window, &point);
-    HDC screen = GetDC(nullptr);
-    const COLORREF colour = GetPixel(screen, point.x, point.y);
-    ReleaseDC(nullptr, screen);
-    return colour;
+    return lookout::GrabScreen(RECT{point.x, point.y, point.x + 1, point.y + 1}).At(0, 0);
 }
 
 bool Near(COLORREF a, COLORREF b) {

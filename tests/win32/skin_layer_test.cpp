@@ -2,6 +2,7 @@
 // themselves and their static controls; a missing or malformed file, or a release, keeps the plain look.
 #include "app/skin.h"
 #include "app/skin_format.h"
+#include "picture.h"
 #include "framework/message_loop.h"
 #include "res/resource.h"
 
@@ -197,19 +198,16 @@ TEST_F(SkinLayer, StaticColoursDefaultToTheSkinButTheDialogDecidesFirst) {
 int PixelsOffTheGradient(HWND dialog, HWND control) {
     RECT client{};
     GetClientRect(dialog, &client);
-    RECT area{};
-    GetClientRect(control, &area);
     POINT offset{};
     MapWindowPoints(control, dialog, &offset, 1);
-    HDC dc = GetDC(control);
+    const lookout::Picture shown = lookout::GrabClient(control);
     int off = 0;
-    for (int y = 0; y < area.bottom; ++y) {
+    for (int y = 0; y < shown.height; ++y) {
         const COLORREF want = ToColorRef(skin::GradientRow(kTop, kBottom, offset.y + y, client.bottom));
-        for (int x = area.right / 2; x < area.right; ++x) {
-            off += GetPixel(dc, x, y) != want ? 1 : 0;
+        for (int x = shown.width / 2; x < shown.width; ++x) {
+            off += shown.At(x, y) != want ? 1 : 0;
         }
     }
-    ReleaseDC(control, dc);
     return off;
 }
 

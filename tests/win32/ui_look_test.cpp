@@ -4,6 +4,7 @@
 #include "net_dialog_runner.h"
 
 #include "net/acceleration_text.h"
+#include "picture.h"
 #include "ui/about_dlg.h"
 
 #include <string>
@@ -106,20 +107,6 @@ TEST_F(LookTest, TheAboutBoxShowsEveryTextWhole) {
     RunModal(about, [&] { ExpectEveryTextWhole(about.m_hWnd); });
 }
 
-// The colours of a control's client area as the screen shows it now.
-std::vector<COLORREF> ShownPixels(HWND control) {
-    RECT client{};
-    (void)GetClientRect(control, &client);
-    std::vector<COLORREF> pixels;
-    const HDC dc = GetDC(control);
-    for (int y = 0; y < client.bottom; ++y) {
-        for (int x = 0; x < client.right; ++x)
-            pixels.push_back(GetPixel(dc, x, y));
-    }
-    (void)ReleaseDC(control, dc);
-    return pixels;
-}
-
 // The tests run without a skin: each value, once it has changed a few times, looks exactly as a fresh
 // painting of the whole window draws it.
 TEST_F(LookTest, ChangedValuesLeaveNoTraceOfTheirOldText) {
@@ -139,14 +126,14 @@ TEST_F(LookTest, ChangedValuesLeaveNoTraceOfTheirOldText) {
         for (int attempt = 0; attempt < 5; ++attempt) {
             (void)UpdateWindow(dialog.m_hWnd);
             const std::vector<std::string> before = texts();
-            std::vector<std::vector<COLORREF>> incremental;
+            std::vector<lookout::Picture> incremental;
             for (const int id : values)
-                incremental.push_back(ShownPixels(dialog.GetDlgItem(id)->m_hWnd));
+                incremental.push_back(lookout::GrabClient(dialog.GetDlgItem(id)->m_hWnd));
             (void)RedrawWindow(dialog.m_hWnd, nullptr, nullptr,
                                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-            std::vector<std::vector<COLORREF>> fresh;
+            std::vector<lookout::Picture> fresh;
             for (const int id : values)
-                fresh.push_back(ShownPixels(dialog.GetDlgItem(id)->m_hWnd));
+                fresh.push_back(lookout::GrabClient(dialog.GetDlgItem(id)->m_hWnd));
             if (texts() != before)
                 continue;
             for (size_t i = 0; i < std::size(values); ++i)

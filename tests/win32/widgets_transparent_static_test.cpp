@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/data_exchange.h"
+#include "picture.h"
 #include "widgets_win32_support.h"
 
 namespace {
@@ -74,25 +75,15 @@ Pixels Capture(HWND control) {
     Pump(150);
     (void)::UpdateWindow(::GetParent(control));
     (void)::UpdateWindow(control);
-    RECT client{};
-    (void)::GetClientRect(control, &client);
+    const lookout::Picture shown = lookout::GrabClient(control);
     Pixels pixels;
-    pixels.width = client.right;
-    pixels.height = client.bottom;
-    const HDC screen = ::GetDC(control);
-    const HDC memory = ::CreateCompatibleDC(screen);
-    const HBITMAP bitmap = ::CreateCompatibleBitmap(screen, pixels.width, pixels.height);
-    const HGDIOBJ previous = ::SelectObject(memory, bitmap);
-    (void)::BitBlt(memory, 0, 0, pixels.width, pixels.height, screen, 0, 0, SRCCOPY);
-    for (int y = 0; y < pixels.height; ++y) {
-        for (int x = 0; x < pixels.width; ++x) {
-            pixels.colours.push_back(::GetPixel(memory, x, y));
+    pixels.width = shown.width;
+    pixels.height = shown.height;
+    for (int y = 0; y < shown.height; ++y) {
+        for (int x = 0; x < shown.width; ++x) {
+            pixels.colours.push_back(shown.At(x, y));
         }
     }
-    (void)::SelectObject(memory, previous);
-    (void)::DeleteObject(bitmap);
-    (void)::DeleteDC(memory);
-    (void)::ReleaseDC(control, screen);
     return pixels;
 }
 

@@ -4,7 +4,9 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <fstream>
+
+#include "picture.h"
+#include "platform/handles.h"
 
 namespace lookout {
 
@@ -100,15 +102,13 @@ public:
     RemoteBuffer(HWND window, SIZE_T size) {
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
-        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
-        if (m_process != nullptr)
-            m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        m_process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
+        if (m_process.IsValid())
+            m_address = VirtualAllocEx(m_process.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     }
     ~RemoteBuffer() {
         if (m_address != nullptr)
-            VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
-        if (m_process != nullptr)
-            CloseHandle(m_process);
+            VirtualFreeEx(m_process.Get(), m_address, 0, MEM_RELEASE);
     }
     RemoteBuffer(const RemoteBuffer&) = delete;
     RemoteBuffer& operator=(const RemoteBuffer&) = delete;
@@ -116,14 +116,14 @@ public:
     bool Ready() const { return m_address != nullptr; }
     char* Address(SIZE_T offset = 0) const { return static_cast<char*>(m_address) + offset; }
     bool Write(const void* data, SIZE_T size, SIZE_T offset = 0) const {
-        return WriteProcessMemory(m_process, Address(offset), data, size, nullptr) != FALSE;
+        return WriteProcessMemory(m_process.Get(), Address(offset), data, size, nullptr) != FALSE;
     }
     bool Read(void* data, SIZE_T size, SIZE_T offset = 0) const {
-        return ReadProcessMemory(m_process, Address(offset), data, size, nullptr) != FALSE;
+        return ReadProcessMemory(m_process.Get(), Address(offset), data, size, nullptr) != FALSE;
     }
 
 private:
-    HANDLE m_process = nullptr;
+    platform::KernelHandle m_process;
     void* m_address = nullptr;
 };
 
@@ -170,47 +170,7 @@ int HeaderItemFormat(HWND header, int item) {
 }
 
 bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath) {
-    RECT rect{};
-    if (!GetWindowRect(hwnd, &rect))
-        return false;
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    if (width <= 0 || height <= 0)
-        return false;
-
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
-    SelectObject(memory, old);
-
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    const int stride = (width * 3 + 3) & ~3;
-    std::vector<char> pixels(static_cast<size_t>(stride) * static_cast<size_t>(height));
-    const int lines = GetDIBits(memory, bitmap, 0, static_cast<UINT>(height), pixels.data(),
-                                reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    if (lines != height)
-        return false;
-
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::ofstream out(bmpPath, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-    return static_cast<bool>(out);
+    return SaveBmp(GrabWindow(hwnd), bmpPath);
 }
 
 } // namespace lookout

@@ -58,6 +58,8 @@ endif()
 # The portable core: plain C++ over plain data, no <windows.h>. Every configuration builds it.
 add_library(brisklane_core STATIC)
 target_include_directories(brisklane_core PUBLIC "${CMAKE_SOURCE_DIR}/src")
+# Narrowing conversions are where parsers of outside data go wrong: the core must spell each one out.
+target_compile_options(brisklane_core PRIVATE -Wconversion)
 
 if(BRISKLANE_WINDOWS)
     add_library(brisklane_platform STATIC)

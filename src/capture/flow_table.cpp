@@ -295,8 +295,9 @@ std::size_t FlowTable::Reorder(std::vector<int32_t>* selected) {
     std::vector<const FlowRow*> selectedRows;
     if (selected != nullptr) {
         for (int32_t position : *selected) {
-            const bool shown = position >= 0 && static_cast<std::size_t>(position) < m_list.size();
-            selectedRows.push_back(shown && !m_list[position]->gone ? m_list[position] : nullptr);
+            const auto at = static_cast<std::size_t>(position);
+            const bool shown = position >= 0 && at < m_list.size() && !m_list[at]->gone;
+            selectedRows.push_back(shown ? m_list[at] : nullptr);
         }
     }
     m_list = OrderRows(m_rows, m_order);

@@ -42,6 +42,9 @@ HWND FindHostWindow(const e2e::Program& program) {
             return !program.Running();
         },
         30000, 100);
+    DWORD exitCode = 0;
+    if (found == nullptr && program.WaitForExit(0, &exitCode))
+        std::fprintf(stderr, "the capture host ended before its window showed, with exit code 0x%lx\n", exitCode);
     return found;
 }
 

@@ -70,7 +70,7 @@ HWND Program::MainWindow(DWORD timeoutMs) {
     return mainWindow_;
 }
 
-bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
     if (process_.hProcess == nullptr || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return false;
     DWORD code = 0;

@@ -36,7 +36,7 @@ public:
     // top-level, so it could not be found again).
     HWND MainWindow(DWORD timeoutMs = 30000);
     // Waits for the process to end; gives its exit code.
-    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr);
+    bool WaitForExit(DWORD timeoutMs, DWORD* exitCode = nullptr) const;
 
 private:
     PROCESS_INFORMATION process_{};

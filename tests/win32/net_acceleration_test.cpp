@@ -127,15 +127,24 @@ TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
     dialog.m_openRawSocket = nettest::QuietOpener();
     RunModal(dialog, [&] {
         ASSERT_EQ(net::accelerationRunning, 1);
+        // A few cycles first, so that what the system sets up once (not per run) is there before counting.
+        auto cycles = [&](size_t count) {
+            for (size_t i = 0; i < count; ++i) {
+                Press(dialog); // stop
+                Press(dialog); // start
+            }
+        };
+        constexpr size_t kWarmUp = 10;
+        cycles(kWarmUp);
+        ASSERT_TRUE(WaitForWatcherExits(kWarmUp));
         const nettest::ProcessCounts before = nettest::CountsOfThisProcess();
         constexpr size_t kCycles = 1000;
-        for (size_t i = 0; i < kCycles; ++i) {
-            Press(dialog); // stop
-            Press(dialog); // start
-        }
+        cycles(kCycles);
         ASSERT_EQ(net::accelerationRunning, 1);
-        ASSERT_TRUE(WaitForWatcherExits(kCycles, 30000)) << WatcherExits().size();
-        // A watcher has told its end just before its thread goes: wait for the last ones to go.
+        ASSERT_TRUE(WaitForWatcherExits(kWarmUp + kCycles, 30000)) << WatcherExits().size();
+        // A watcher tells its end just before its thread goes: wait for the last ones to go. A leak would be
+        // one thread or handle per run; the allowance covers a handle the system may open once meanwhile.
+        constexpr unsigned long kHandleAllowance = 2;
         nettest::ProcessCounts after = nettest::CountsOfThisProcess();
         (void)nettest::PumpUntil([&] {
             after = nettest::CountsOfThisProcess();
@@ -144,7 +153,7 @@ TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
         std::printf("after %zu stop and start cycles: threads %lu -> %lu, handles %lu -> %lu\n", kCycles,
                     before.threads, after.threads, before.handles, after.handles);
         EXPECT_LE(after.threads, before.threads);
-        EXPECT_LE(after.handles, before.handles);
+        EXPECT_LE(after.handles, before.handles + kHandleAllowance);
     });
 }
 

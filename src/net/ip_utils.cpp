@@ -128,8 +128,8 @@ DWORD HangUpFirstDialUp() {
     const auto hangUp = library.Entry<HangUpFn>("RasHangUpA");
     if (enumConnections == nullptr || hangUp == nullptr)
         return ERROR_PROC_NOT_FOUND;
-    // One record: the first connection, if any. The record's size is the platform's own for this build
-    // (704 bytes on 32-bit Windows).
+    // One record: the first connection, if any. The record's size is the platform's own for this build.
+    static_assert(sizeof(RASCONNA) == (sizeof(void*) == 4 ? 704 : 708));
     RASCONNA connection{};
     connection.dwSize = sizeof connection;
     DWORD size = sizeof connection;

@@ -19,6 +19,10 @@
 
 namespace {
 
+// The platform's records as every refresh reads them, the same in both builds.
+static_assert(sizeof(MIB_IFROW) == 860);
+static_assert(offsetof(MIB_IFTABLE, table) + sizeof(MIB_IFROW) == 864); // a one-row table
+
 // Rows of the table that lie inside its buffer, however many it claims.
 DWORD RowsInBuffer(const MIB_IFTABLE* table, size_t capacity) {
     if (table == nullptr || capacity < sizeof(DWORD))

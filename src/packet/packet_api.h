@@ -49,6 +49,19 @@ static_assert(offsetof(Packet, OverLapped) == 4 && offsetof(Packet, Buffer) == 2
 static_assert(offsetof(Packet, ulBytesReceived) == 32 && offsetof(Packet, bIoComplete) == 36 && sizeof(Packet) == 40);
 #endif
 static_assert(offsetof(Adapter, hFile) == 0 && offsetof(Packet, hEvent) == 0);
+
+// The header the driver writes before each captured frame in the receive buffer: a time stamp of two 32-bit
+// longs, the captured and the wire length, and the header's own length. 20 bytes in both builds; the
+// engine's record walk reads it byte by byte at these offsets.
+struct RecordHeader {
+    LONG seconds;
+    LONG microseconds;
+    UINT capturedLength;
+    UINT wireLength;
+    USHORT headerLength;
+};
+static_assert(sizeof(RecordHeader) == 20 && offsetof(RecordHeader, capturedLength) == 8 &&
+              offsetof(RecordHeader, wireLength) == 12 && offsetof(RecordHeader, headerLength) == 16);
 static_assert(offsetof(NetTypeRecord, LinkSpeed) == 8 && sizeof(NetTypeRecord) == 16);
 
 // Entry points, all plain C with the caller cleaning the stack, exported under undecorated names.

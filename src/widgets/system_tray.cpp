@@ -22,9 +22,7 @@ namespace {
 // The record as far as the shell of Windows 2000 and later reads it: up to the item GUID, without the
 // balloon-icon handle of later versions.
 constexpr DWORD kRecordSize = offsetof(NOTIFYICONDATAA, guidItem) + sizeof(GUID);
-#ifndef _WIN64
-static_assert(kRecordSize == 504);
-#endif
+static_assert(kRecordSize == (sizeof(void*) == 4 ? 504 : 520));
 
 widgets::TrayRect ToTrayRect(const RECT& rect) {
     return {static_cast<int>(rect.left), static_cast<int>(rect.top), static_cast<int>(rect.right),

@@ -70,9 +70,10 @@ ReceiveOutcome SocketSource::Receive(unsigned char* buffer, size_t size) {
 }
 
 void SocketSource::Close() {
+    // Exchanged first, so that a stop and the watcher's own close never close the socket twice.
     const SOCKET socket = socket_.exchange(INVALID_SOCKET);
     if (socket != INVALID_SOCKET)
-        (void)closesocket(socket);
+        SocketTraits::Close(socket);
 }
 
 UINT WatcherThreadProc(LPVOID param) {

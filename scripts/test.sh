@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Builds every configuration and runs every test: native unit tests (sanitizers), Win32 and end-to-end
-# tests under Wine on a virtual display, each fuzzer for a bounded time, the benchmarks (which print their
-# figures), compiles the 32-bit program, and last writes and tries the release zips. Installs what is
-# missing first.
+# Builds every configuration and runs every test: the format and include checks; native unit tests
+# (sanitizers); the Win32 and end-to-end tests under Wine, two programs at a time, each in a prefix and on
+# a virtual display of its own; each fuzzer for a bounded time; the benchmarks (which print their figures);
+# the 32-bit program, compiled and linked; and the release zips with their test. Installs what is missing
+# first, and prints how long each stage took.
 #
-#   scripts/test.sh            everything
-#   FUZZ_SECONDS=10 scripts/test.sh   shorter fuzzing
+#   scripts/test.sh                  everything
+#   FUZZ_SECONDS=10 scripts/test.sh  shorter fuzzing
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -44,14 +45,26 @@ count_ctest() { # name, log file, exit status
     fi
 }
 
-cleanup() {
-    if [ -n "${WINEPREFIX:-}" ]; then wineserver -k 2>/dev/null || true; fi
-    if [ -n "${BRISKLANE_XVFB_PID:-}" ]; then kill "$BRISKLANE_XVFB_PID" 2>/dev/null || true; fi
+# Stage times, printed as each stage ends and once more at the end.
+stage_names=()
+stage_seconds=()
+stage_started=0
+stage_name=""
+stage() { # name of the stage that starts now
+    stage_done
+    stage_name=$1
+    stage_started=$SECONDS
+    echo "== $stage_name"
 }
-trap cleanup EXIT
+stage_done() {
+    [ -n "$stage_name" ] || return 0
+    stage_names+=("$stage_name")
+    stage_seconds+=($((SECONDS - stage_started)))
+    echo "   ($stage_name: $((SECONDS - stage_started)) s)"
+    stage_name=""
+}
 
 configure_and_build() { # config
-    echo "== build: $1"
     cmake -S "$root" -B "$build/$1" -G Ninja -DBRISKLANE_CONFIG="$1" >"$build/$1.configure.log" 2>&1 ||
         { cat "$build/$1.configure.log"; return 1; }
     ninja -C "$build/$1" -j "$jobs" >"$build/$1.build.log" 2>&1 || { tail -60 "$build/$1.build.log"; return 1; }
@@ -59,101 +72,105 @@ configure_and_build() { # config
 
 mkdir -p "$build"
 status=0
-
-# 0. Every C++ file follows the repository's .clang-format.
-echo "== format check"
 set +e
+
+# 0. Every C++ file follows the repository's .clang-format, and no include cycle joins the files of src/.
+stage "format and include checks"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror >"$build/format.log" 2>&1
 s=$?
-set -e
 [ "$s" -eq 0 ] || head -40 "$build/format.log"
 record "format check" "$s"
-
-# No include cycle among the files of src/.
-echo "== include check"
-set +e
 python3 "$root/scripts/check_includes.py"
-s=$?
-set -e
-record "include check" "$s"
+record "include check" $?
 
 # 1. Native unit tests of the portable core, under the address and undefined-behaviour sanitizers.
+stage "native: build"
 if configure_and_build native; then
-    echo "== test: native"
-    set +e
-    ctest --test-dir "$build/native" --output-on-failure -j "$jobs" 2>&1 | tee "$build/native.test.log"
-    s=${PIPESTATUS[0]}
-    set -e
+    stage "native: tests"
+    ctest --test-dir "$build/native" --output-on-failure -j "$jobs" >"$build/native.test.log" 2>&1
+    s=$?
+    grep -E 'Test +#|tests passed' "$build/native.test.log"
+    [ "$s" -eq 0 ] || grep -B2 -A20 -E 'Failure|FAILED' "$build/native.test.log" | head -80
     count_ctest native "$build/native.test.log" "$s"
 else
     record "native build" 1
 fi
 
-# 2. The 64-bit program, its Win32 tests and the end-to-end tests, under Wine on a virtual display.
-BRISKLANE_FORCE_XVFB=1 brisklane_start_display
+# 2. The 64-bit program, its Win32 tests and the end-to-end tests under Wine. Every test program gets a
+#    prefix of its own, copied from one made here, and a virtual display of its own, so two run at a time.
+stage "win64: build"
 if configure_and_build win64; then
-    echo "== test: win64 under Wine (display $DISPLAY)"
-    brisklane_fresh_prefix "$build/wine-tests"
-    set +e
-    ctest --test-dir "$build/win64" --output-on-failure -j 1 2>&1 | tee "$build/win64.test.log"
-    s=${PIPESTATUS[0]}
-    set -e
+    stage "win64: Wine prefix and tests"
+    brisklane_fresh_prefix "$build/wine-template"
+    wineserver -k 2>/dev/null
+    unset WINEPREFIX
+    export BRISKLANE_PREFIX_TEMPLATE="$build/wine-template"
+    ctest --test-dir "$build/win64" --output-on-failure -j "$jobs" >"$build/win64.test.log" 2>&1
+    s=$?
+    grep -E 'Test +#|tests passed' "$build/win64.test.log"
+    [ "$s" -eq 0 ] || grep -B2 -A20 -E 'Failure|FAILED' "$build/win64.test.log" | head -120
     count_ctest win64 "$build/win64.test.log" "$s"
-    wineserver -k 2>/dev/null || true
 else
     record "win64 build" 1
 fi
 
-# 3. Fuzzers (libFuzzer, clang, sanitizers), each for a bounded time from its committed corpus.
+# 3. Fuzzers (libFuzzer, clang, sanitizers), each for a bounded time from its committed corpus, as many at
+#    a time as there are processors.
+stage "fuzz: build"
 if configure_and_build fuzz; then
-    for fuzzer in "$build"/fuzz/bin/*; do
-        [ -x "$fuzzer" ] || continue
-        name=$(basename "$fuzzer")
-        echo "== fuzz: $name for ${fuzz_seconds}s"
+    stage "fuzz: ${fuzz_seconds} s each, $jobs at a time"
+    fuzz() { # fuzzer; its exit status is its log's last line
+        local name work seeds=()
+        name=$(basename "$1")
         work=$(mktemp -d)
-        seeds=()
         [ -d "$root/fuzz/corpus/$name" ] && seeds+=("$root/fuzz/corpus/$name")
-        set +e
-        "$fuzzer" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+        "$1" -max_total_time="$fuzz_seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
             "$work" "${seeds[@]}" >"$build/fuzz-$name.log" 2>&1
-        s=$?
-        set -e
-        grep -E '^(stat::number_of_executed_units|#[0-9]+ +DONE)' "$build/fuzz-$name.log" | tail -2 || true
-        [ "$s" -eq 0 ] || tail -40 "$build/fuzz-$name.log"
-        record "fuzz $name" "$s"
+        echo "exit $?" >>"$build/fuzz-$name.log"
         rm -rf "$work"
+    }
+    fuzzers=("$build"/fuzz/bin/*)
+    for ((i = 0; i < ${#fuzzers[@]}; i += jobs)); do
+        for fuzzer in "${fuzzers[@]:i:jobs}"; do
+            fuzz "$fuzzer" &
+        done
+        wait
+    done
+    for fuzzer in "${fuzzers[@]}"; do
+        name=$(basename "$fuzzer")
+        s=$(tail -1 "$build/fuzz-$name.log" | sed -n 's/^exit //p')
+        echo "fuzz $name: $(grep -E '^stat::number_of_executed_units' "$build/fuzz-$name.log" | tail -1)"
+        [ "$s" = 0 ] || tail -40 "$build/fuzz-$name.log"
+        record "fuzz $name" "${s:-1}"
     done
 else
     record "fuzz build" 1
 fi
 
-# 4. Benchmarks (optimised native build): they print their figures and ratios against peer tools.
+# 4. Benchmarks (optimised native build): they print their figures and ratios against peer tools. One at a
+#    time, so that none slows another.
+stage "benchmarks: build"
 if configure_and_build bench; then
+    stage "benchmarks"
     for bench in "$build"/bench/bin/*; do
         [ -x "$bench" ] || continue
-        echo "== benchmark: $(basename "$bench")"
-        set +e
+        echo "-- benchmark: $(basename "$bench")"
         "$bench" 2>&1 | tee "$build/bench-$(basename "$bench").log"
-        s=${PIPESTATUS[0]}
-        set -e
-        record "benchmark $(basename "$bench")" "$s"
+        record "benchmark $(basename "$bench")" "${PIPESTATUS[0]}"
     done
 else
     record "bench build" 1
 fi
 
 # 5. The 32-bit program: compiled and linked (this machine cannot run 32-bit code).
-if configure_and_build win32; then
-    record "win32 build" 0
-else
-    record "win32 build" 1
-fi
+stage "win32: build"
+configure_and_build win32
+record "win32 build" $?
 
 # 6. Release zips from the builds above, written and checked by scripts/package.sh (each zip's programs
 #    for its architecture, no build paths, the same bytes from a second build from scratch); then the
 #    64-bit zip is unpacked into a fresh prefix and both programs are started from there.
-echo "== release zips"
-set +e
+stage "release zips"
 scripts/package.sh --reproducible 2>&1 | tee "$build/package.log"
 s=${PIPESTATUS[0]}
 record "release zips" "$s"
@@ -166,9 +183,14 @@ if [ "$s" -eq 0 ]; then
     [ "$s" -eq 0 ] || tail -40 "$build/release-zip-test.log"
     record "release zip test" "$s"
 fi
-set -e
+stage_done
 
 echo
+echo "stage times:"
+for i in "${!stage_names[@]}"; do
+    printf '  %-40s %5d s\n' "${stage_names[$i]}" "${stage_seconds[$i]}"
+done
+printf '  %-40s %5d s\n' "all" "$SECONDS"
 if [ ${#failures[@]} -gt 0 ]; then
     echo "failed: ${failures[*]}"
     status=1

@@ -20,7 +20,7 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
                 add_dependencies(${name} ${dep})
             endif()
         endforeach()
-        add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/run_in_fresh_prefix.sh $<TARGET_FILE:${name}>)
+        add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/run_isolated.sh $<TARGET_FILE:${name}>)
         set_tests_properties(${name} PROPERTIES TIMEOUT 900 LABELS e2e)
     endfunction()
 

@@ -2,6 +2,10 @@
 # stand-in and an INI file, a fresh Wine prefix of its own, and no display at all.
 #   host_setup BIN_DIR     host_console ARGS...     host_reference NAME     host_cleanup
 
+# shellcheck source=scripts/setup.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/setup.sh"
+set +e
+
 # Sets work (the folder) and WINEPREFIX; unsets DISPLAY for everything that follows.
 host_setup() {
     work=$(mktemp -d /tmp/brisklane-shell-e2e.XXXXXX)
@@ -10,9 +14,7 @@ host_setup() {
     # No row may go idle while a capture is read.
     printf '[main]\r\nidleseconds=1000000\r\n' >"$work/host/BrisklaneCapture.ini"
     unset DISPLAY
-    export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    wineboot -i >/dev/null 2>&1
-    wineserver -w
+    brisklane_fresh_prefix "$work/prefix"
 }
 
 # One console run of the host; its standard output and error go where the caller sends them.

@@ -26,5 +26,5 @@ fi
 
 brisklane_fresh_prefix "$prefix"
 python3 -m zipfile -e "$zip" "$prefix/drive_c/Program Files/Brisklane" || exit 1
-BRISKLANE_RELEASE_FOLDER='C:\Program Files\Brisklane' timeout --kill-after=10 "${BRISKLANE_E2E_TIMEOUT:-300}" \
+BRISKLANE_RELEASE_FOLDER='C:\Program Files\Brisklane' timeout --kill-after=10 "${BRISKLANE_TEST_TIMEOUT:-300}" \
     wine "$program"

@@ -10,7 +10,7 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
 endif()
 if(BRISKLANE_CONFIG STREQUAL "win64")
     brisklane_e2e_test(e2e_net SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_e2e_test.cpp
-                       LIBS net_e2e_support ws2_32 iphlpapi wininet)
+                       LIBS net_e2e_support brisklane_core ws2_32 iphlpapi wininet)
 endif()
 if(BRISKLANE_CONFIG STREQUAL "win64")
     brisklane_e2e_test(e2e_net_launchers SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_launchers_e2e_test.cpp

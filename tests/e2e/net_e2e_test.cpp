@@ -2,6 +2,8 @@
 // Brisklane.exe, compared with what the platform itself reports.
 #include "net_e2e_support.h"
 
+#include "net/connection_text.h"
+
 #include <gtest/gtest.h>
 
 #include <winsock2.h>
@@ -233,15 +235,8 @@ TEST_F(Statistics, StatusAndKindsOfConnectionAreThePlatformsAnswer) {
     ASSERT_NE(dialog, nullptr);
     DWORD flags = 0;
     const bool connected = InternetGetConnectedState(&flags, 0) != FALSE;
-    std::string kinds;
-    if (flags & INTERNET_CONNECTION_LAN)
-        kinds += " LAN ";
-    if (flags & INTERNET_CONNECTION_MODEM)
-        kinds += " Modem ";
-    if (flags & INTERNET_CONNECTION_OFFLINE)
-        kinds += " Offline ";
-    if (flags & INTERNET_CONNECTION_PROXY)
-        kinds += " Proxy ";
+    // The platform's answer, in the words of the program's own rule (tested row by row natively).
+    const std::string kinds = net::ConnectionKindText(flags);
     const std::string status = connected ? " Connected" : "N/A";
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, kStatus) == status; }, 3000))
         << e2e::Text(dialog, kStatus);

@@ -107,11 +107,23 @@ TEST(ChooseTrafficInterface, PrefersTheDefaultRouteThenTheBusiestThenLoopback) {
 TEST(ConnectionText, NamesTheKindsInTheirFixedOrder) {
     EXPECT_EQ(net::ConnectionStatusText(true), " Connected");
     EXPECT_EQ(net::ConnectionStatusText(false), "N/A");
-    EXPECT_EQ(net::ConnectionKindText(0), "");
-    EXPECT_EQ(net::ConnectionKindText(net::kConnectionLan | net::kConnectionProxy), " LAN  Proxy ");
-    EXPECT_EQ(net::ConnectionKindText(0x3f), " LAN  Modem  Offline  Proxy ");
-    EXPECT_EQ(net::ConnectionKindText(0x40 | 0x10 | 0x08), ""); // other bits add nothing
-    EXPECT_EQ(net::ConnectionKindText(net::kConnectionModem | net::kConnectionOffline), " Modem  Offline ");
+    const struct {
+        uint32_t flags;
+        const char* kinds;
+    } rows[] = {
+        {0, ""},
+        {net::kConnectionLan, " LAN "},
+        {net::kConnectionModem, " Modem "},
+        {net::kConnectionOffline, " Offline "},
+        {net::kConnectionProxy, " Proxy "},
+        {net::kConnectionLan | net::kConnectionProxy, " LAN  Proxy "},
+        {net::kConnectionModem | net::kConnectionOffline, " Modem  Offline "},
+        {0x3f, " LAN  Modem  Offline  Proxy "}, // every kind, in its fixed order
+        {0x40 | 0x10 | 0x08, ""},               // other bits add nothing
+        {0xffffffffu, " LAN  Modem  Offline  Proxy "},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(net::ConnectionKindText(row.flags), row.kinds) << std::hex << row.flags;
 }
 
 } // namespace

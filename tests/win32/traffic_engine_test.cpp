@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
+#include <mutex>
 
 #include "capture/capture_engine.h"
 #include "capture/flow_csv.h"
@@ -255,13 +256,30 @@ struct Script {
     bool receiveFails = false;
     DWORD reportedBytes = 0; // 0: the size of the scripted buffer
     Bytes buffer;            // handed out by the first receive; later receives are idle
+
+    // What the library was asked, counted on the capture thread and read on the test's: under a lock.
+    void Count(const std::string& call) {
+        const std::lock_guard lock(mutex);
+        ++calls[call];
+    }
+    void Note(const std::string& call, int value) {
+        const std::lock_guard lock(mutex);
+        calls[call] = value;
+    }
+    int Seen(const std::string& call) {
+        const std::lock_guard lock(mutex);
+        return calls[call];
+    }
+
+private:
+    static inline std::mutex mutex; // one script runs at a time
     std::map<std::string, int> calls;
 };
 Script* script = nullptr;
 packet::Adapter fakeAdapter{};
 
 packet::Adapter* __cdecl FakeOpen(const char*) {
-    ++script->calls["open"];
+    script->Count("open");
     if (script->openFails) {
         SetLastError(ERROR_ACCESS_DENIED);
         return nullptr;
@@ -272,32 +290,32 @@ packet::Adapter* __cdecl FakeOpen(const char*) {
     return &fakeAdapter;
 }
 void __cdecl FakeClose(packet::Adapter*) {
-    ++script->calls["close"];
+    script->Count("close");
 }
 packet::Boolean __cdecl FakeSetHwFilter(packet::Adapter*, ULONG filter) {
-    script->calls["filter"] = static_cast<int>(filter);
+    script->Note("filter", static_cast<int>(filter));
     return 1;
 }
 packet::Boolean __cdecl FakeSetBuff(packet::Adapter*, int bytes) {
-    script->calls["buffer"] = bytes;
+    script->Note("buffer", bytes);
     return 1;
 }
 packet::Boolean __cdecl FakeSetReadTimeout(packet::Adapter*, int milliseconds) {
-    script->calls["timeout"] = milliseconds;
+    script->Note("timeout", milliseconds);
     return 1;
 }
 packet::Packet fakePacket{};
 packet::Packet* __cdecl FakeAllocate() {
-    ++script->calls["allocate"];
+    script->Count("allocate");
     return script->allocateFails ? nullptr : &fakePacket;
 }
 void __cdecl FakeInit(packet::Packet* packet, void* buffer, UINT length) {
-    script->calls["length"] = static_cast<int>(length);
+    script->Note("length", static_cast<int>(length));
     packet->Buffer = buffer;
     packet->Length = length;
 }
 void __cdecl FakeFree(packet::Packet*) {
-    ++script->calls["free"];
+    script->Count("free");
 }
 packet::Boolean __cdecl FakeNetType(packet::Adapter*, packet::NetTypeRecord* type) {
     if (script->netTypeFails)
@@ -307,7 +325,7 @@ packet::Boolean __cdecl FakeNetType(packet::Adapter*, packet::NetTypeRecord* typ
     return 1;
 }
 packet::Boolean __cdecl FakeReceive(packet::Adapter*, packet::Packet* packet, packet::Boolean) {
-    ++script->calls["receive"];
+    script->Count("receive");
     if (script->receiveFails)
         return 0;
     if (script->buffer.empty()) {
@@ -354,13 +372,13 @@ protected:
 
 TEST_F(ScriptedEngine, ConfiguresTheAdapterAsTheDriverExpects) {
     ASSERT_EQ(StartCapture("adapter"), 0);
-    EXPECT_EQ(state.calls["filter"], 0x20);
-    EXPECT_EQ(state.calls["buffer"], 2097152);
-    EXPECT_EQ(state.calls["timeout"], 1000);
-    EXPECT_EQ(state.calls["length"], 1048576);
+    EXPECT_EQ(state.Seen("filter"), 0x20);
+    EXPECT_EQ(state.Seen("buffer"), 2097152);
+    EXPECT_EQ(state.Seen("timeout"), 1000);
+    EXPECT_EQ(state.Seen("length"), 1048576);
     EXPECT_TRUE(StopCapture());
-    EXPECT_EQ(state.calls["close"], 1);
-    EXPECT_EQ(state.calls["free"], 1);
+    EXPECT_EQ(state.Seen("close"), 1);
+    EXPECT_EQ(state.Seen("free"), 1);
 }
 
 TEST_F(ScriptedEngine, FailuresWhileOpeningShowTheirMessageAndReleaseWhatWasObtained) {
@@ -390,8 +408,8 @@ TEST_F(ScriptedEngine, FailuresWhileOpeningShowTheirMessageAndReleaseWhatWasObta
         EXPECT_EQ(local.Calls()[0].caption, "Error");
         EXPECT_EQ(captureRunning, 0);
         EXPECT_EQ(threads.starts, 0);
-        EXPECT_EQ(state.calls["close"], c.closes);
-        EXPECT_EQ(state.calls["free"], c.frees);
+        EXPECT_EQ(state.Seen("close"), c.closes);
+        EXPECT_EQ(state.Seen("free"), c.frees);
     }
 }
 
@@ -402,11 +420,11 @@ TEST_F(ScriptedEngine, ThreadThatCannotBeCreatedLeavesTheReleaseToStop) {
     }
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Thread  creation failed!"});
     EXPECT_EQ(captureRunning, 1) << "the next stop releases what the failed start left";
-    EXPECT_EQ(state.calls["close"], 0);
+    EXPECT_EQ(state.Seen("close"), 0);
     EXPECT_TRUE(StopCapture());
     EXPECT_EQ(captureRunning, 0);
-    EXPECT_EQ(state.calls["close"], 1);
-    EXPECT_EQ(state.calls["free"], 1);
+    EXPECT_EQ(state.Seen("close"), 1);
+    EXPECT_EQ(state.Seen("free"), 1);
 }
 
 TEST_F(ScriptedEngine, TokenRingMediumSkipsOptionsAndIpv6AndFollowsUnalignedRecords) {
@@ -436,7 +454,7 @@ TEST_F(ScriptedEngine, ByteCountBeyondTheReceiveBufferIsNotTrusted) {
     state.reportedBytes = 3 * 1048576;
     ASSERT_EQ(StartCapture("adapter"), 0);
     EXPECT_TRUE(PumpUntil([&] { return windows.RowCount() == 1; }, 5000));
-    EXPECT_TRUE(PumpUntil([&] { return state.calls["receive"] > 3; }, 5000));
+    EXPECT_TRUE(PumpUntil([&] { return state.Seen("receive") > 3; }, 5000));
 }
 
 TEST_F(ScriptedEngine, FailingReceivesNeitherSpinNorHoldUpTheStop) {
@@ -446,7 +464,7 @@ TEST_F(ScriptedEngine, FailingReceivesNeitherSpinNorHoldUpTheStop) {
     const DWORD start = GetTickCount();
     EXPECT_TRUE(StopCapture());
     EXPECT_LT(GetTickCount() - start, 500u);
-    EXPECT_LT(state.calls["receive"], 100) << "a failing receive is not retried in a tight loop";
+    EXPECT_LT(state.Seen("receive"), 100) << "a failing receive is not retried in a tight loop";
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 // replays a capture, shows the rows and the status line, obeys a filter, stops cleanly, and keeps its
 // place and column widths in its INI file; its headers sort the list, Export writes it in that order, idle
 // rows leave and the rate columns move during a paced replay, names arrive, and a log that could not be
-// opened again stays switched off. It saves the packets it received, and starts at once when told to.
+// opened again stays switched off. It saves the packets it received, starts at once when told to, and
+// with --timing says when its list showed the data's end and closes itself.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -437,6 +438,30 @@ TEST(CaptureWindow, StartsAtOnceWhenTold) {
     EXPECT_TRUE(Enabled(window, kStopButton));
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(program.WaitForExit(15000));
+}
+
+TEST(CaptureWindow, ATimedStartSaysWhenTheListShowedTheDataAndClosesItself) {
+    HostFolder folder(kIni);
+    const std::string notACapture = folder.Write("notes.pcap", traffic_test::Bytes(100, 'x'));
+    const struct {
+        std::string capture;
+        DWORD exitCode;
+        std::string message;
+    } cases[] = {
+        {capture_e2e::DataPath("pcap/" + kCapture + ".pcap"), 0,
+         "capture: the list showed the last of " + std::to_string(traffic_test::ReadFlows(kCapture).size()) +
+             " flows "},
+        // Nobody watches a timed run: what would be a message box goes to standard error.
+        {notACapture, 1, "Error: Unable to open the driver"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.capture);
+        const capture_e2e::ConsoleRun run =
+            capture_e2e::RunHost(folder, "\"" + c.capture + "\" --start --timing", 60000);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
 }
 
 } // namespace

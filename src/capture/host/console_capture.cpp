@@ -30,12 +30,6 @@ HANDLE StandardHandle(bool error) {
     return handle;
 }
 
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    (void)QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Waits until the adapter's data end or the seconds given have passed. While timing, returns the seconds
 // from start to the moment the packet count was last seen to change.
 double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& start) {
@@ -55,11 +49,24 @@ double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& s
             (void)QueryPerformanceCounter(&lastChange);
         }
         if (ended || (limit != INFINITE && GetTickCount() - startTick >= limit))
-            return Seconds(start, lastChange);
+            return SecondsBetween(start, lastChange);
     }
 }
 
 } // namespace
+
+double SecondsBetween(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
+    LARGE_INTEGER frequency;
+    (void)QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void ReportMessageBoxesOnStandardError() {
+    fw::SetMessageBoxHook([](HWND, const std::string& text, const std::string& caption, unsigned int) {
+        WriteOutput((caption + ": " + text + (text.empty() || text.back() != '\n' ? "\n" : "")).c_str(), true);
+        return IDOK;
+    });
+}
 
 void WriteOutput(const char* text, bool error) {
     HANDLE handle = StandardHandle(error);
@@ -75,10 +82,7 @@ void WriteOutput(const char* text, bool error) {
 }
 
 int RunConsoleCapture(const capture::HostOptions& options) {
-    fw::SetMessageBoxHook([](HWND, const std::string& text, const std::string& caption, unsigned int) {
-        WriteOutput((caption + ": " + text + (text.empty() || text.back() != '\n' ? "\n" : "")).c_str(), true);
-        return IDOK;
-    });
+    ReportMessageBoxesOnStandardError();
     // No window shows the flows while they are counted, so no names are looked up for them either; the
     // table keeps them, and they are printed from it at the end.
     theTrafficList.SetView(nullptr);

@@ -11,6 +11,7 @@
 
 #include "capture/host/console_capture.h"
 #include "capture/host/host_options.h"
+#include "capture/host/window_timing.h"
 
 CSocketsSession::CSocketsSession() {
     WSADATA data{};
@@ -50,6 +51,10 @@ BOOL CCaptureHostApp::InitInstance() {
     if (!options.adapter.empty())
         m_window->SetAdapter(options.adapter);
     m_pMainWnd = m_window.get();
+    if (options.start && options.timing) {
+        m_nExitCode = capture_host::TimeWindowCapture(*m_window); // the window has closed again
+        return FALSE;
+    }
     if (options.start)
         (void)m_window->StartCapturing(); // a refusal has been shown; the window stays for another try
     return TRUE;

@@ -7,7 +7,7 @@
 namespace capture {
 
 const char* HostUsage() {
-    return "usage: BrisklaneCapture [ADAPTER [--start]]\n"
+    return "usage: BrisklaneCapture [ADAPTER [--start [--timing]]]\n"
            "       BrisklaneCapture --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]\n";
 }
 
@@ -55,8 +55,10 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
     }
     if (options.console && options.adapter.empty())
         options.error = "--console needs an adapter";
-    else if ((haveSeconds || options.timing) && !options.console)
-        options.error = std::string(haveSeconds ? "--seconds" : "--timing") + " applies to --console only";
+    else if (haveSeconds && !options.console)
+        options.error = "--seconds applies to --console only";
+    else if (options.timing && !options.console && !options.start)
+        options.error = "--timing applies to --console, or to the window with --start";
     else if (!options.packetsOut.empty() && !options.console)
         options.error = "--pcap-out applies to --console only";
     else if (options.start && (options.console || options.adapter.empty()))

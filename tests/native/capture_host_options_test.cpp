@@ -1,0 +1,48 @@
+// The capture host's command line: where --timing applies, and what a wrong line is told.
+#include "capture/host/host_options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct OptionsCase {
+    std::vector<std::string> arguments;
+    const char* error; // empty: the line is right
+    bool console;
+    bool start;
+    bool timing;
+};
+
+TEST(CaptureHostOptions, TimingAppliesToTheConsoleAndToAWindowThatStartsAtOnce) {
+    const OptionsCase cases[] = {
+        {{"a.pcap", "--start", "--timing"}, "", false, true, true},
+        {{"a.pcap", "--timing", "--start"}, "", false, true, true},
+        {{"--console", "a.pcap", "--timing"}, "", true, false, true},
+        {{"a.pcap", "--start"}, "", false, true, false},
+        {{"a.pcap", "--timing"}, "--timing applies to --console, or to the window with --start", false, false, true},
+        {{"--timing"}, "--timing applies to --console, or to the window with --start", false, false, true},
+        {{"--start", "--timing"}, "--start applies to the window with an adapter only", false, true, true},
+        {{"--console", "a.pcap", "--start", "--timing"},
+         "--start applies to the window with an adapter only",
+         true,
+         true,
+         true},
+        {{"a.pcap", "--start", "--seconds", "5"}, "--seconds applies to --console only", false, true, false},
+    };
+    for (const OptionsCase& c : cases) {
+        std::string line;
+        for (const std::string& argument : c.arguments)
+            line += argument + " ";
+        SCOPED_TRACE(line);
+        const capture::HostOptions options = capture::ParseHostOptions(c.arguments);
+        EXPECT_EQ(options.error, c.error);
+        EXPECT_EQ(options.console, c.console);
+        EXPECT_EQ(options.start, c.start);
+        EXPECT_EQ(options.timing, c.timing);
+    }
+}
+
+} // namespace

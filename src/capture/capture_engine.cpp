@@ -168,6 +168,7 @@ int StartCapture(const char* adapterName, const char* packetsPath) {
     totalBytes = 0;
     // Opened before the thread runs, so that the first datagrams are logged too.
     OpenLogFile("a+");
+    theTrafficList.StartRefreshPeriod();
     // The list is refreshed on the thread of the host's windows; a host without windows (the console) has none.
     if (trafficListView != nullptr)
         (void)theTrafficList.ListView().OpenRefreshWindow();

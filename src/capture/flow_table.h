@@ -90,6 +90,9 @@ public:
     void Flush();
     // Flush when the network is idle, or when the last refresh is kRefreshMilliseconds old.
     void FlushIfDue(bool idle);
+    // A capture starts now: its first refresh comes a refresh period later (or when the network goes
+    // idle), not with its first datagram, so that a capture shorter than that costs the view one refresh.
+    void StartRefreshPeriod() { m_lastRefresh = Now(); }
 
     // The rows in the order their flows arrived, for the capture thread and for readers once it has ended.
     std::size_t RowCount() const { return m_rows.size(); }

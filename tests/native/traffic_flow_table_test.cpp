@@ -425,8 +425,12 @@ TEST_F(TrafficFlowTable, RemoveProtocolDeletesOnlyThatProtocolsRows) {
 }
 
 TEST_F(TrafficFlowTable, RefreshesTheViewAFewTimesASecondAndAtOnceWhenIdle) {
+    table.StartRefreshPeriod();
     Packet(Datagram(17, 100, kA, kB, 1, 1));
-    table.FlushIfDue(false); // the first refresh is due: the table has never refreshed
+    table.FlushIfDue(false);
+    EXPECT_EQ(view.refreshes, 0) << "a capture's first refresh comes a refresh period after its start";
+    now += capture::FlowTable::kRefreshMilliseconds;
+    table.FlushIfDue(false);
     ASSERT_EQ(view.rows, 1u);
     const int refreshes = view.refreshes;
     now += 100;

@@ -7,12 +7,13 @@ brisklane_win32_test(net_win32_tests
 # The main dialog runs in this process, with the program's own resources.
 brisklane_win32_test(net_dialog_win32_tests
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_dialog_runner.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/process_figures.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_preferences_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_statistics_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_acceleration_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_launchers_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ui_look_test.cpp
-    LIBS brisklane_resources)
+    LIBS brisklane_resources psapi)
 # Each in-process run of the main dialog takes a few seconds under Wine.
 if(TARGET net_dialog_win32_tests)
     set_tests_properties(net_dialog_win32_tests PROPERTIES TIMEOUT 600)

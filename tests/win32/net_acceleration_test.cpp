@@ -1,6 +1,7 @@
 // The acceleration switch of the main dialog on the real Windows Sockets: captions, check state, clock,
 // footer and one watcher per run.
 #include "net_dialog_runner.h"
+#include "process_figures.h"
 
 #include "net/acceleration_run.h"
 #include "net/acceleration_text.h"
@@ -137,7 +138,7 @@ TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
         constexpr size_t kWarmUp = 10;
         cycles(kWarmUp);
         ASSERT_TRUE(WaitForWatcherExits(kWarmUp));
-        const nettest::ProcessCounts before = nettest::CountsOfThisProcess();
+        const testsupport::ProcessFigures before = testsupport::FiguresOfThisProcess();
         constexpr size_t kCycles = 1000;
         cycles(kCycles);
         ASSERT_EQ(net::accelerationRunning, 1);
@@ -145,9 +146,9 @@ TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
         // A watcher tells its end just before its thread goes: wait for the last ones to go. A leak would be
         // one thread or handle per run; the allowance covers a handle the system may open once meanwhile.
         constexpr unsigned long kHandleAllowance = 2;
-        nettest::ProcessCounts after = nettest::CountsOfThisProcess();
+        testsupport::ProcessFigures after = testsupport::FiguresOfThisProcess();
         (void)nettest::PumpUntil([&] {
-            after = nettest::CountsOfThisProcess();
+            after = testsupport::FiguresOfThisProcess();
             return after.threads <= before.threads && after.handles <= before.handles;
         });
         std::printf("after %zu stop and start cycles: threads %lu -> %lu, handles %lu -> %lu\n", kCycles,

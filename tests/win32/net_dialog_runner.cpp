@@ -3,10 +3,6 @@
 #include "net_dialog_runner.h"
 
 #include "net/acceleration_run.h"
-#include "platform/library.h"
-
-#include <tlhelp32.h>
-#include <winternl.h>
 
 namespace nettest {
 
@@ -125,61 +121,6 @@ std::function<net::RawSocketOpening()> QuietOpener(QuietSource** last) {
         opening.step = net::RawSocketStep::Ready;
         return opening;
     };
-}
-
-namespace {
-
-// The system's handle table as NtQuerySystemInformation(SystemHandleInformation) gives it. Unlike
-// GetProcessHandleCount, which Wine does not implement, it is answered under Wine too.
-struct SystemHandleEntry {
-    ULONG ownerPid;
-    BYTE objectType;
-    BYTE flags;
-    USHORT value;
-    PVOID object;
-    ULONG access;
-};
-struct SystemHandleTable {
-    ULONG count;
-    SystemHandleEntry entries[1];
-};
-constexpr ULONG kSystemHandleInformation = 16;
-constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
-
-unsigned long HandlesOfThisProcess() {
-    using QueryFn = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
-    const platform::Library ntdll("ntdll.dll");
-    const auto query = ntdll.Entry<QueryFn>("NtQuerySystemInformation");
-    std::vector<unsigned char> buffer(1 << 20);
-    ULONG length = 0;
-    NTSTATUS status = kInfoLengthMismatch;
-    while (query != nullptr && (status = query(kSystemHandleInformation, buffer.data(),
-                                               static_cast<ULONG>(buffer.size()), &length)) == kInfoLengthMismatch)
-        buffer.resize(buffer.size() * 2);
-    if (status != 0) {
-        DWORD count = 0;
-        (void)GetProcessHandleCount(GetCurrentProcess(), &count);
-        return count;
-    }
-    const auto* table = reinterpret_cast<const SystemHandleTable*>(buffer.data());
-    unsigned long mine = 0;
-    for (ULONG i = 0; i < table->count; ++i)
-        mine += table->entries[i].ownerPid == GetCurrentProcessId() ? 1 : 0;
-    return mine;
-}
-
-} // namespace
-
-ProcessCounts CountsOfThisProcess() {
-    ProcessCounts counts;
-    counts.handles = HandlesOfThisProcess();
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        counts.threads += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
-    (void)CloseHandle(snapshot);
-    return counts;
 }
 
 bool ReadRawValue(HKEY root, const char* key, const char* name, DWORD& type, std::vector<unsigned char>& data) {

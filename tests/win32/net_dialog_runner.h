@@ -71,13 +71,6 @@ private:
 // An opening of the raw socket that gives a QuietSource, kept in `*last` when given.
 std::function<net::RawSocketOpening()> QuietOpener(QuietSource** last = nullptr);
 
-// Threads and kernel handles this process holds now.
-struct ProcessCounts {
-    unsigned long threads = 0;
-    unsigned long handles = 0;
-};
-ProcessCounts CountsOfThisProcess();
-
 // Reads a value's type and raw bytes; false when it does not exist.
 bool ReadRawValue(HKEY root, const char* key, const char* name, DWORD& type, std::vector<unsigned char>& data);
 // A REG_DWORD value, or -1 (as 64-bit) when missing or of another type.

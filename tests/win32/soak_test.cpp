@@ -1,0 +1,126 @@
+// Long runs that must leave nothing behind: capture started and stopped 100 times in the capture host's
+// window on a replayed file, acceleration stopped and started 1,000 times through its socket seam, and
+// 10,000 ticks of the main dialog's statistics timer. Each run prints the process's figures before and
+// after, and fails when one has grown beyond its allowance. One round of each runs before the first
+// figures are taken, so that what is made once per process (a loaded library, a cache) does not count.
+#include "capture/capture_engine.h"
+#include "capture/host/capture_window.h"
+#include "capture/host/host_ids.h"
+#include "net_dialog_runner.h"
+#include "process_figures.h"
+#include "traffic_temp_folder.h"
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+using testsupport::FiguresOfThisProcess;
+using testsupport::ProcessFigures;
+
+// Growth allowed over a whole run. Threads and windows must come back exactly; a few handles and GDI
+// objects may be cached by the platform, and the heap may keep some memory it does not give back.
+struct Allowance {
+    unsigned long handles = 8;
+    unsigned long gdiObjects = 8;
+    double privateMegabytes = 4.0;
+};
+
+bool WithinAllowance(const ProcessFigures& before, const ProcessFigures& after, const Allowance& allowance) {
+    return after.threads <= before.threads && after.handles <= before.handles + allowance.handles &&
+           after.gdiObjects <= before.gdiObjects + allowance.gdiObjects && after.userObjects <= before.userObjects &&
+           static_cast<double>(after.privateBytes) <=
+               static_cast<double>(before.privateBytes) + allowance.privateMegabytes * 1048576.0;
+}
+
+// Threads that have said they are done take a moment to go: waits (serving messages) until the figures are
+// within the allowance or 10 seconds have passed, then prints and checks them.
+void ExpectNoGrowth(const char* run, const ProcessFigures& before, const Allowance& allowance = {}) {
+    ProcessFigures after = FiguresOfThisProcess();
+    (void)nettest::PumpUntil(
+        [&] {
+            after = FiguresOfThisProcess();
+            return WithinAllowance(before, after, allowance);
+        },
+        10000);
+    std::printf("soak: %s\n  before: %s\n  after:  %s\n  allowed growth: threads 0, handles %lu, GDI objects %lu, "
+                "USER objects 0, private memory %.1f MB\n",
+                run, testsupport::Describe(before).c_str(), testsupport::Describe(after).c_str(), allowance.handles,
+                allowance.gdiObjects, allowance.privateMegabytes);
+    std::fflush(stdout);
+    EXPECT_TRUE(WithinAllowance(before, after, allowance)) << run;
+}
+
+std::string WindowText(HWND window) {
+    char text[300] = {};
+    (void)::GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+class Soak : public nettest::DialogTest {};
+
+TEST_F(Soak, CaptureStartedAndStoppedAHundredTimesInTheHostWindow) {
+    const std::string capture = "eth-tcp-syn-scan";
+    const std::string expected = traffic_test::ReferenceStatusLine(capture);
+    CCaptureWindow window;
+    ASSERT_TRUE(window.Create(false));
+    (void)window.ShowWindow(SW_SHOWNORMAL);
+    window.SetAdapter(traffic_win32::DataPath("pcap/" + capture + ".pcap"));
+    HWND status = ::GetDlgItem(window.m_hWnd, capture_host::kStatusLine);
+    // Each round replays the whole file into the list before it stops.
+    const auto round = [&] {
+        ASSERT_TRUE(window.StartCapturing());
+        ASSERT_TRUE(nettest::PumpUntil([&] { return WindowText(status) == expected; }, 30000)) << WindowText(status);
+        window.StopCapturing();
+    };
+    round();
+    const ProcessFigures before = FiguresOfThisProcess();
+    constexpr int kRounds = 100;
+    for (int i = 0; i < kRounds && !HasFatalFailure(); ++i)
+        round();
+    ExpectNoGrowth("100 capture start and stop cycles in the capture host's window", before);
+    EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+    (void)window.DestroyWindow();
+}
+
+TEST_F(Soak, AccelerationStoppedAndStartedAThousandTimes) {
+    CHollowmereDlg dialog;
+    dialog.m_openRawSocket = nettest::QuietOpener();
+    nettest::RunModal(dialog, [&] {
+        ASSERT_EQ(net::accelerationRunning, 1);
+        const auto press = [&] { (void)dialog.GetDlgItem(IDC_ACCELERATE)->SendMessage(BM_CLICK); };
+        press();
+        press();
+        ASSERT_TRUE(WaitForWatcherExits(1));
+        const ProcessFigures before = FiguresOfThisProcess();
+        constexpr size_t kCycles = 1000;
+        for (size_t i = 0; i < kCycles; ++i) {
+            press(); // stop
+            press(); // start
+        }
+        ASSERT_EQ(net::accelerationRunning, 1);
+        ASSERT_TRUE(WaitForWatcherExits(1 + kCycles, 30000)) << WatcherExits().size();
+        ExpectNoGrowth("1,000 acceleration stop and start cycles", before);
+    });
+}
+
+TEST_F(Soak, TenThousandStatisticsTicks) {
+    CHollowmereDlg dialog;
+    dialog.m_openRawSocket = nettest::QuietOpener();
+    nettest::RunModal(dialog, [&] {
+        const auto tick = [&] { (void)dialog.SendMessage(WM_TIMER, kStatisticsTimer, 0); };
+        for (int i = 0; i < 10; ++i)
+            tick();
+        const int32_t secondsBefore = dialog.m_nDurSeconds + 60 * (dialog.m_nDurMinutes + 60 * dialog.m_nDurHours);
+        const ProcessFigures before = FiguresOfThisProcess();
+        constexpr int kTicks = 10000;
+        for (int i = 0; i < kTicks; ++i)
+            tick();
+        const int32_t secondsAfter = dialog.m_nDurSeconds + 60 * (dialog.m_nDurMinutes + 60 * dialog.m_nDurHours);
+        // The clock also moves with the real timer meanwhile.
+        EXPECT_GE(secondsAfter - secondsBefore, kTicks);
+        ExpectNoGrowth("10,000 ticks of the main dialog's statistics timer", before);
+    });
+}
+
+} // namespace

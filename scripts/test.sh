@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the format and include checks; native unit tests
 # (sanitizers); the Win32 and end-to-end tests under Wine, two programs at a time, each in a prefix and on
-# a virtual display of its own; each fuzzer for a bounded time; the benchmarks (which print their figures);
-# the 32-bit program, compiled and linked; and the release zips with their test. Installs what is missing
-# first, and prints how long each stage took.
+# a virtual display of its own, then the soak; each fuzzer for a bounded time; the benchmarks (which print
+# their figures); the 32-bit program, compiled and linked; and the release zips with their test. Installs
+# what is missing first, and prints how long each stage took.
 #
 #   scripts/test.sh                  everything
 #   FUZZ_SECONDS=10 scripts/test.sh  shorter fuzzing
@@ -110,6 +110,10 @@ if configure_and_build win64; then
     grep -E 'Test +#|tests passed' "$build/win64.test.log"
     [ "$s" -eq 0 ] || grep -B2 -A20 -E 'Failure|FAILED' "$build/win64.test.log" | head -120
     count_ctest win64 "$build/win64.test.log" "$s"
+    # Long runs after which the process may hold no more than before; alone, so that its pace is its own.
+    stage "win64: soak"
+    tests/support/run_isolated.sh "$build/win64/bin/soak_win32.exe" --gtest_brief=1 2>&1 | tee "$build/soak.log"
+    record soak "${PIPESTATUS[0]}"
 else
     record "win64 build" 1
 fi

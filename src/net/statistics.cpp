@@ -135,7 +135,7 @@ BOOL CHollowmereDlg::UpdateStatistics() {
     ShowSelectedCounters();
     try {
         DWORD flags = 0;
-        if (::InternetGetConnectedState(&flags, 0)) {
+        if (m_connectedState ? m_connectedState(&flags) : ::InternetGetConnectedState(&flags, 0)) {
             m_strStatus = net::ConnectionStatusText(true);
             m_strType = net::ConnectionKindText(flags);
         } else {

@@ -141,6 +141,9 @@ public:
     uint32_t m_nRunSerial = 0;                               // serial number of the run started last
     // How a start opens its raw socket: the platform's raw socket unless a test puts its own here.
     std::function<net::RawSocketOpening()> m_openRawSocket;
+    // How a statistics tick asks whether the machine is connected: InternetGetConnectedState unless a test
+    // puts its own here (under Wine that call takes milliseconds, too long for a soak of many ticks).
+    std::function<BOOL(DWORD* flags)> m_connectedState;
     size_t m_ifTableCapacity = 0;  // bytes of the table buffer: no refresh may be told it is larger
     size_t m_listedInterfaces = 0; // items in the Network Interface list, each with its row in m_nRowOfItem
     bool m_bNetworkStored = false; // "Network" was read from the registry, so the user chose the interface

@@ -158,8 +158,7 @@ ProcessFigures FiguresOfThisProcess() {
     // Wine reports no PrivateUsage; its PagefileUsage counts the private memory in use.
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                             sizeof memory)) {
+    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
         figures.privateBytes = memory.PrivateUsage;
         figures.memorySource = "PrivateUsage";
         if (figures.privateBytes == 0) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "packet/pcap_reader.h"
 
@@ -48,6 +49,8 @@ public:
     // is then not empty). A live stream that has not delivered its next record yet is not exhausted.
     bool Exhausted();
     const std::string& ErrorText() const { return m_reader->ErrorText(); }
+    // What the reader found odd but could read (see PcapReader::TakeNotes).
+    std::vector<std::string> TakeNotes() { return m_reader->TakeNotes(); }
 
 private:
     bool Peek();

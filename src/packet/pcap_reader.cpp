@@ -129,6 +129,10 @@ PcapStatus PcapReader::Open() {
     if (m_header.versionMajor != 2)
         return Fail(PcapStatus::BadVersion, " (version " + std::to_string(m_header.versionMajor) + ")");
     m_header.snapLength = Field32(bytes + 16);
+    // Records are read as stored whatever the header says, so a strange snap length only needs saying.
+    if (m_header.snapLength == 0 || m_header.snapLength > kMaxRecordBytes)
+        m_notes.push_back("the file header gives a snap length of " + std::to_string(m_header.snapLength) +
+                          " (expected 1 to " + std::to_string(kMaxRecordBytes) + "); records are read as stored");
     // The upper bits of the field carry frame-check-sequence flags, not the link type.
     m_header.linkType = Field32(bytes + 20) & 0xffffu;
     m_begin += kFileHeaderBytes;
@@ -167,6 +171,17 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
     record.microseconds = m_header.nanosecond ? fraction / 1000 : fraction;
     record.capturedLength = captured;
     record.wireLength = Field32(head + 12);
+    // More bytes than the frame had on the wire: one of the two lengths is wrong, and the bytes are there.
+    // The record keeps them all and is given a frame as long as they are, so that no reader further on
+    // meets a record longer than its frame.
+    if (record.wireLength < captured) {
+        if (!m_longerThanFrameNoted)
+            m_notes.push_back("record " + std::to_string(m_recordsRead + 1) + " holds " + std::to_string(captured) +
+                              " bytes of a frame of " + std::to_string(record.wireLength) +
+                              "; such records are read whole, as frames of their own length");
+        m_longerThanFrameNoted = true;
+        record.wireLength = captured;
+    }
     record.data = head + kRecordHeaderBytes;
     m_begin += kRecordHeaderBytes + captured;
     ++m_recordsRead;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace packet {
@@ -104,6 +105,10 @@ public:
     // A sentence about the error that stopped the reader, naming the record; empty while all is well.
     const std::string& ErrorText() const { return m_errorText; }
 
+    // Sentences about what was odd but could be read all the same (a snap length out of range, a record
+    // longer than its frame), each given once; taking them empties the list.
+    std::vector<std::string> TakeNotes() { return std::exchange(m_notes, {}); }
+
 private:
     // Makes at least count bytes available from m_begin on; false when the source ends first, or when a
     // live source has no more bytes for now (m_sourceEnded tells the two apart).
@@ -121,6 +126,8 @@ private:
     PcapStatus m_state = PcapStatus::End; // End until Open succeeds
     std::uint64_t m_recordsRead = 0;
     std::string m_errorText;
+    std::vector<std::string> m_notes;
+    bool m_longerThanFrameNoted = false;
 };
 
 } // namespace packet

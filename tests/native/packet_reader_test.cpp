@@ -147,6 +147,42 @@ TEST(PacketReader, TakesRecordsLongerThanTheSnapLengthUpToTheBound) {
     EXPECT_EQ(record.capturedLength, 65u);
 }
 
+TEST(PacketReader, OddButReadableFilesAreReadWholeAndSaidOnce) {
+    PcapOptions snapZero;
+    snapZero.snapLength = 0;
+    PcapOptions snapTooLong;
+    snapTooLong.snapLength = packet::kMaxRecordBytes + 1;
+    const PcapFrame longerThanFrame{0, 0, Bytes(74, 5), 64};
+    const struct {
+        const char* name;
+        Bytes bytes;
+        const char* note; // nullptr: nothing to say
+    } cases[] = {
+        {"snap length 0", PcapFile({{0, 0, Bytes(60, 1)}}, snapZero), "a snap length of 0 (expected 1 to 262144)"},
+        {"snap length over the bound", PcapFile({{0, 0, Bytes(60, 1)}}, snapTooLong), "a snap length of 262145"},
+        {"records longer than their frames", PcapFile({{0, 0, Bytes(60, 1)}, longerThanFrame, longerThanFrame}),
+         "record 2 holds 74 bytes of a frame of 64"},
+        {"a plain file", PcapFile({{0, 0, Bytes(60, 1), 1514}}), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReaderOver over(c.bytes);
+        ASSERT_EQ(over.reader.Open(), PcapStatus::Ok);
+        PcapRecord record;
+        while (over.reader.Next(record) == PcapStatus::Ok)
+            EXPECT_GE(record.wireLength, record.capturedLength);
+        EXPECT_TRUE(over.reader.ErrorText().empty());
+        const std::vector<std::string> notes = over.reader.TakeNotes();
+        if (c.note == nullptr) {
+            EXPECT_TRUE(notes.empty());
+            continue;
+        }
+        ASSERT_EQ(notes.size(), 1u) << "said once";
+        EXPECT_NE(notes[0].find(c.note), std::string::npos) << notes[0];
+        EXPECT_TRUE(over.reader.TakeNotes().empty());
+    }
+}
+
 TEST(PacketReader, SourceHandingOutSmallPiecesGivesTheSameRecords) {
     // A source that returns one byte at a time makes every record straddle the reader's refills.
     class Trickle final : public packet::ByteSource {

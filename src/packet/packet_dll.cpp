@@ -6,7 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -83,12 +86,48 @@ ReplayState* StateOf(Adapter* adapter) {
     return adapter == nullptr ? nullptr : reinterpret_cast<StandInAdapter*>(adapter)->state;
 }
 
-// Problems with a file go to the debugger and, for console programs, to the error stream.
+// Sentences about the files, kept until a program of ours takes them with StandInTakeNote (a window shows
+// them); the oldest go first when nobody takes them.
+class Notes {
+public:
+    void Add(const std::string& text) {
+        std::lock_guard lock(m_mutex);
+        if (m_pending.size() == kKept)
+            m_pending.pop_front();
+        m_pending.push_back(text);
+    }
+    bool Take(std::string& text) {
+        std::lock_guard lock(m_mutex);
+        if (m_pending.empty())
+            return false;
+        text = std::move(m_pending.front());
+        m_pending.pop_front();
+        return true;
+    }
+
+private:
+    static constexpr std::size_t kKept = 16;
+    std::mutex m_mutex;
+    std::deque<std::string> m_pending;
+};
+
+Notes& PendingNotes() {
+    static Notes notes;
+    return notes;
+}
+
+// Problems with a file go to the debugger, to the error stream (for console programs) and to the notes.
 void Report(const std::string& text) {
     const std::string line = "packet.dll: " + text + "\n";
     OutputDebugStringA(line.c_str());
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
+    PendingNotes().Add(text);
+}
+
+void ReportReaderNotes(ReplayState& state) {
+    for (const std::string& note : state.replay->TakeNotes())
+        Report(state.path + ": " + note);
 }
 
 bool PacedReplayRequested() {
@@ -218,12 +257,56 @@ std::vector<packet::AdapterEntry> OfferedAdapters() {
     return entries;
 }
 
+// A single-byte path too long for the plain calls (MAX_PATH characters or more), as the full path with the
+// "\\?\" prefix that lets the wide calls open it; empty for any other name.
+std::wstring LongPathForm(const char* adapterName) {
+    if (adapterName[1] == '\0' || std::strlen(adapterName) < MAX_PATH)
+        return {};
+    const int size = MultiByteToWideChar(CP_ACP, 0, adapterName, -1, nullptr, 0);
+    if (size <= 0)
+        return {};
+    std::wstring wide(static_cast<std::size_t>(size), L'\0');
+    (void)MultiByteToWideChar(CP_ACP, 0, adapterName, -1, wide.data(), size);
+    if (wide.rfind(L"\\\\?\\", 0) == 0)
+        return wide;
+    const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (needed == 0)
+        return {};
+    std::wstring full(needed, L'\0');
+    const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed)
+        return {};
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0) // \\server\share\... becomes \\?\UNC\server\share\...
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 HANDLE OpenForReading(const char* adapterName, DWORD flags) {
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     if (adapterName[1] == '\0') // a name whose second byte is 0 is UTF-16 text
         return CreateFileW(reinterpret_cast<const wchar_t*>(adapterName), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                            flags, nullptr);
+    const std::wstring longPath = LongPathForm(adapterName);
+    if (!longPath.empty())
+        return CreateFileW(longPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
     return CreateFileA(adapterName, GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+}
+
+// Why a name could not be opened, in words: a folder is named as such, anything else by the system's text.
+std::string OpenFailure(const char* adapterName, DWORD code) {
+    const std::wstring longPath = LongPathForm(adapterName);
+    const DWORD attributes = adapterName[1] == '\0' ? GetFileAttributesW(reinterpret_cast<const wchar_t*>(adapterName))
+                             : !longPath.empty()    ? GetFileAttributesW(longPath.c_str())
+                                                    : GetFileAttributesA(adapterName);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return "a folder, not a capture file";
+    char text[256] = {};
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                                  sizeof text, nullptr);
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
+        text[--length] = '\0';
+    return "cannot be opened: " + std::string(length > 0 ? text : "error") + " (error " + std::to_string(code) + ")";
 }
 
 std::string NameText(const char* adapterName) {
@@ -279,8 +362,12 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
     state->path = NameText(adapterName);
     bool isPipe = false;
     state->file = OpenAdapterHandle(adapterName, isPipe);
-    if (!state->file.IsValid())
-        return nullptr; // the reason is CreateFile's, still in GetLastError
+    if (!state->file.IsValid()) {
+        const DWORD code = GetLastError();
+        Report(state->path + ": " + OpenFailure(adapterName, code));
+        SetLastError(code); // the reason is CreateFile's
+        return nullptr;
+    }
     std::unique_ptr<packet::PcapReader> reader;
     packet::PcapStatus status;
     if (isPipe) {
@@ -310,6 +397,7 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
     }
     state->replay = std::make_unique<packet::CaptureReplay>(std::move(reader));
     state->paced = !isPipe && PacedReplayRequested();
+    ReportReaderNotes(*state);
 
     auto* adapter = new (std::nothrow) StandInAdapter{};
     if (adapter == nullptr) {
@@ -400,6 +488,7 @@ Boolean __cdecl PacketReceivePacket(Adapter* adapter, Packet* packet, Boolean /*
                                     : state->paced
                                         ? ReceivePaced(*state, buffer, capacity)
                                         : state->replay->Fill(buffer, capacity, packet::CaptureReplay::kAllDue);
+    ReportReaderNotes(*state);
     if (fill.bytes == 0 && state->replay->Exhausted()) {
         // The end of the file, or of the stream: no receive will bring anything again.
         ReportEndOnce(*state);
@@ -429,6 +518,21 @@ Boolean __cdecl PacketGetAdapterNames(char* buffer, ULONG* bufferSize) {
     }
     CopyMemory(buffer, block.data(), block.size());
     return kTrue;
+}
+
+// Not an entry point of the driver's library: hands the oldest sentence about a file (see Report) to a
+// program of ours, cut to the buffer, and forgets it. Gives the sentence's length with its terminating zero,
+// or 0 when there is none.
+ULONG __cdecl StandInTakeNote(char* buffer, ULONG size) {
+    std::string note;
+    if (!PendingNotes().Take(note))
+        return 0;
+    if (buffer != nullptr && size != 0) {
+        const std::size_t copied = std::min<std::size_t>(note.size(), size - 1);
+        CopyMemory(buffer, note.data(), copied);
+        buffer[copied] = '\0';
+    }
+    return static_cast<ULONG>(note.size() + 1);
 }
 
 } // extern "C"

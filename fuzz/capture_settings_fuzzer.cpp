@@ -68,6 +68,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (values.mbdelete < 1 || values.mbdelete > 999 || values.logtype < 0 || values.logtype > 6 ||
         limit != values.mbdelete * 1048576 || strnlen(values.logfile, sizeof values.logfile) >= sizeof values.logfile)
         std::abort();
-    capture::SaveSettingsValues(profile, values);
+    (void)capture::SaveSettingsValues(profile, values);
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "capture/settings_values.h"
 
 #include <cstdint>
+#include <string>
 
 // The values are public data: the traffic list and the log writer read them directly, and the log writer
 // clears uselogfile when the log cannot be opened.
@@ -15,8 +16,15 @@ public:
     CSettings();
     // Loads every value from the given INI file (tests use it to stay out of the program's own file).
     explicit CSettings(const char* iniPath);
-    // Saves every value, so that a change made during the run reaches the file.
+    // Saves every value, so that a change made during the run reaches the file. When that fails, a line on
+    // the error stream (and the debugger's output) says so: at exit nothing else can.
     ~CSettings() override;
+
+    // Why the values could not be saved to the file now, as a sentence for the user ("... is read-only");
+    // empty when they could. A read-only file is not written even where the platform would let it be.
+    [[nodiscard]] std::string SaveProblem() const;
+    // Writes every value to the file; false when the file is read-only or a write failed.
+    [[nodiscard]] bool Save() const;
 
     CSettings(const CSettings&) = delete;
     CSettings& operator=(const CSettings&) = delete;

@@ -113,22 +113,25 @@ int32_t LoadSettingsValues(Profile& profile, SettingsValues& values) {
     return LogSizeLimitFor(values.mbdelete);
 }
 
-// Writes every value back in the load order; failed writes are ignored (nothing could be done at exit).
+// Writes every value back in the load order, each even when an earlier one failed; true when all were
+// written.
 template <class Profile>
-void SaveSettingsValues(Profile& profile, const SettingsValues& values) {
+[[nodiscard]] bool SaveSettingsValues(Profile& profile, const SettingsValues& values) {
+    bool saved = true;
     for (const SettingField& field : kSettingFields) {
         switch (field.kind) {
         case SettingKind::Integer:
-            (void)profile.WriteInt(field.section, field.key, values.*field.integer);
+            saved = profile.WriteInt(field.section, field.key, values.*field.integer) && saved;
             break;
         case SettingKind::Milliseconds:
-            (void)profile.WriteUInt(field.section, field.key, values.idleseconds / 1000u);
+            saved = profile.WriteUInt(field.section, field.key, values.idleseconds / 1000u) && saved;
             break;
         case SettingKind::Text:
-            (void)profile.WriteString(field.section, field.key, values.logfile);
+            saved = profile.WriteString(field.section, field.key, values.logfile) && saved;
             break;
         }
     }
+    return saved;
 }
 
 } // namespace capture

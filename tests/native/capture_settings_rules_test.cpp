@@ -154,7 +154,7 @@ TEST(CaptureSettingsLoad, AnEmptyFileGivesEveryDefaultAndSavesAll25KeysInOrder) 
     values.idleseconds = 12345;
     std::strcpy(values.logfile, "old");
     EXPECT_EQ(capture::LoadSettingsValues(profile, values), 1048576);
-    capture::SaveSettingsValues(profile, values);
+    EXPECT_TRUE(capture::SaveSettingsValues(profile, values));
 
     const std::vector<std::string> expected = {
         "main/alwaysontop=0",  "main/nsresolve=0",     "main/portresolve=0",   "main/idleseconds=10",
@@ -212,7 +212,7 @@ TEST(CaptureSettingsLoad, ClampsAndTheMillisecondWrapReachTheSavedFile) {
         EXPECT_EQ(values.idleseconds, c.idleMilliseconds);
         EXPECT_EQ(values.mbdelete, c.mbdelete);
         EXPECT_EQ(values.logtype, c.logtype);
-        capture::SaveSettingsValues(profile, values);
+        EXPECT_TRUE(capture::SaveSettingsValues(profile, values));
         for (const std::string& line : c.saved)
             EXPECT_NE(std::find(profile.writes.begin(), profile.writes.end(), line), profile.writes.end()) << line;
     }
@@ -231,7 +231,7 @@ TEST(CaptureSettingsLoad, RunTimeChangesAndTheLogPathAreSavedFromMemory) {
     EXPECT_STREQ(values.logfile, "C:\\logs\\capture.log");
 
     values.uselogfile = 0; // the log could not be opened during the run
-    capture::SaveSettingsValues(profile, values);
+    EXPECT_TRUE(capture::SaveSettingsValues(profile, values));
     EXPECT_EQ(profile.values[std::make_pair(std::string("log"), std::string("uselogfile"))], "0");
     EXPECT_EQ(profile.values[std::make_pair(std::string("log"), std::string("logfile"))], "C:\\logs\\capture.log");
 }

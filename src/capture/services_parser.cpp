@@ -56,7 +56,7 @@ CServicesParser::CServicesParser(const char* fileName) {
 CServicesParser::~CServicesParser() = default;
 
 int CServicesParser::Load() {
-    m_entries.clear();
+    m_names.clear();
     m_enabled.store(0, std::memory_order_relaxed);
     const std::unique_ptr<std::FILE, FileCloser> file(std::fopen(m_fileName, "r"));
     if (file == nullptr)
@@ -94,18 +94,14 @@ void CServicesParser::ParseLine(const char* line) {
     const int protocol = ProtocolNumber(token, tokenLength);
     if (protocol < 0)
         return;
-    m_entries.push_back({static_cast<uint16_t>(port), static_cast<uint8_t>(protocol),
-                         std::string(name, static_cast<std::size_t>(nameEnd - name))});
+    m_names[port << 8 | static_cast<uint32_t>(protocol)].assign(name, static_cast<std::size_t>(nameEnd - name));
 }
 
 const char* CServicesParser::Lookup(uint16_t port, uint8_t protocol) const {
     if (m_enabled.load(std::memory_order_relaxed) == 0)
         return nullptr;
-    for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
-        if (entry->port == port && entry->protocol == protocol)
-            return entry->name.c_str();
-    }
-    return nullptr;
+    const auto found = m_names.find(static_cast<uint32_t>(port) << 8 | protocol);
+    return found == m_names.end() ? nullptr : found->second.c_str();
 }
 
 int CServicesParser::SetEnabled(int enabled) {

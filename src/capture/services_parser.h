@@ -5,8 +5,8 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <deque>
 #include <string>
+#include <unordered_map>
 
 class CServicesParser {
 public:
@@ -36,22 +36,18 @@ public:
     int SetEnabled(int enabled);
 
     const char* FileName() const { return m_fileName; }
-    std::size_t EntryCount() const { return m_entries.size(); }
+    // Distinct (port, protocol) pairs named by the file.
+    std::size_t EntryCount() const { return m_names.size(); }
 
 private:
-    struct ServiceEntry {
-        uint16_t port;
-        uint8_t protocol;
-        std::string name;
-    };
-
     char m_fileName[260] = {};
     // Switched by a host thread while the capture thread reads it: one aligned 32-bit value, atomic so
     // that the switch is a defined hand-over rather than a data race.
     std::atomic<int32_t> m_enabled{0};
-    // Newest last, searched from the back. A deque keeps the names in place as it grows, so the text
-    // that Lookup hands out stays valid for the life of the table.
-    std::deque<ServiceEntry> m_entries;
+    // The name of each (port, protocol) pair, by port << 8 | protocol; a later line replaces an earlier
+    // one's name. However long the file, the table holds at most one name per pair, and a lookup costs the
+    // same. The names stay in place as the table grows, so the text that Lookup hands out stays valid.
+    std::unordered_map<uint32_t, std::string> m_names;
 };
 
 extern CServicesParser theServicesParser;

@@ -182,6 +182,21 @@ TEST(ServicesFile, ZeroBytesAndTabSeparatedFilesAddNothingAndStopNothing) {
     EXPECT_STREQ(services.Lookup(9, 6), "ok");
 }
 
+TEST(ServicesFile, AHugeFileKeepsOneNamePerPortAndProtocolTheLastOne) {
+    // 200,000 lines over 1,000 ports and two protocols: the table holds 2,000 names, the last of each.
+    std::string text;
+    for (int line = 0; line < 200000; ++line)
+        text += "svc" + std::to_string(line) + " " + std::to_string(1 + line % 1000) +
+                (line % 2000 < 1000 ? "/tcp\n" : "/udp\n");
+    TempFolder folder;
+    CServicesParser services(folder.Write("services", text).c_str());
+    (void)services.SetEnabled(1);
+    EXPECT_EQ(services.EntryCount(), 2000u);
+    EXPECT_STREQ(services.Lookup(1, 6), "svc198000");
+    EXPECT_STREQ(services.Lookup(1000, 17), "svc199999");
+    EXPECT_EQ(services.Lookup(1001, 6), nullptr);
+}
+
 TEST(ServicesFile, TheNamedPathIsCutTo259Characters) {
     const std::string longPath = "/nonexistent/" + std::string(400, 'd');
     CServicesParser services(longPath.c_str());

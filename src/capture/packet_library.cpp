@@ -66,6 +66,8 @@ std::unique_ptr<PacketLibrary> PacketLibrary::LoadFrom(const std::string& path, 
     Resolve(module, "PacketGetNetType", f.PacketGetNetType, missing);
     Resolve(module, "PacketReceivePacket", f.PacketReceivePacket, missing);
     Resolve(module, "PacketGetAdapterNames", f.PacketGetAdapterNames, missing);
+    std::string optional;
+    (void)Resolve(module, "StandInTakeNote", f.StandInTakeNote, optional);
     if (!missing.empty()) {
         error = "The packet library \"" + path + "\" has no entry point " + missing + ".";
         return nullptr;
@@ -128,6 +130,18 @@ std::vector<AdapterName> ListPacketAdapters() {
         at += adapter.description.size() + 1;
     }
     return adapters;
+}
+
+std::vector<std::string> TakePacketLibraryNotes() {
+    std::string error;
+    const PacketFunctions* functions = CapturePacketFunctions(error);
+    std::vector<std::string> notes;
+    if (functions == nullptr || functions->StandInTakeNote == nullptr)
+        return notes;
+    char text[1024];
+    while (functions->StandInTakeNote(text, sizeof text) != 0)
+        notes.emplace_back(text);
+    return notes;
 }
 
 } // namespace capture

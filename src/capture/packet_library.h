@@ -27,6 +27,8 @@ struct PacketFunctions {
     packet::GetNetTypeFn PacketGetNetType = nullptr;
     packet::ReceivePacketFn PacketReceivePacket = nullptr;
     packet::GetAdapterNamesFn PacketGetAdapterNames = nullptr;
+    // Only our stand-in has it; null for the driver's library.
+    packet::TakeNoteFn StandInTakeNote = nullptr;
 };
 
 // A loaded library; unloaded when destroyed.
@@ -63,5 +65,9 @@ struct AdapterName {
     std::string description;
 };
 std::vector<AdapterName> ListPacketAdapters();
+
+// What our stand-in has said about capture files since the last call (why one could not be opened, that
+// one ended early, ...), oldest first; empty for the driver's library. Its console lines reach no window.
+std::vector<std::string> TakePacketLibraryNotes();
 
 } // namespace capture

@@ -76,6 +76,9 @@ using FreePacketFn = void(__cdecl*)(Packet* packet);
 using GetNetTypeFn = Boolean(__cdecl*)(Adapter* adapter, NetTypeRecord* type);
 using ReceivePacketFn = Boolean(__cdecl*)(Adapter* adapter, Packet* packet, Boolean sync);
 using GetAdapterNamesFn = Boolean(__cdecl*)(char* buffer, ULONG* bufferSize);
+// Our stand-in's own, not the driver's: the oldest sentence about a capture file, cut to the buffer; its
+// length with the terminating zero, 0 when there is none.
+using TakeNoteFn = ULONG(__cdecl*)(char* buffer, ULONG size);
 
 // NDIS filter bit for promiscuous reception.
 inline constexpr ULONG kNdisPacketTypePromiscuous = 0x20;

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "picture.h"
 #include "platform/handles.h"
@@ -155,6 +156,21 @@ std::string ListViewCell(HWND list, int row, int column) {
         !buffer.Read(text, sizeof text, sizeof item))
         return "";
     text[kTextBytes - 1] = '\0';
+    return text;
+}
+
+std::string StatusBarPart(HWND statusBar, int part) {
+    const LRESULT answer = SendWithin(statusBar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(part), 0);
+    if (answer < 0)
+        return "";
+    const SIZE_T length = LOWORD(answer);
+    RemoteBuffer buffer(statusBar, length + 1u);
+    std::string text(length + 1u, '\0');
+    if (!buffer.Ready() ||
+        SendWithin(statusBar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buffer.Address())) < 0 ||
+        !buffer.Read(text.data(), text.size()))
+        return "";
+    text.resize(std::strlen(text.c_str()));
     return text;
 }
 

@@ -41,6 +41,9 @@ std::string ListViewCell(HWND list, int row, int column);
 // The format flags (HDF_...) of an item of another process's header control; -1 when they cannot be read.
 int HeaderItemFormat(HWND header, int item);
 
+// The text of one part of another process's status bar (empty when it cannot be read).
+std::string StatusBarPart(HWND statusBar, int part);
+
 // Saves the screen pixels under the window's rectangle as a 24-bit BMP file. Returns false on failure.
 bool SaveWindowScreenshot(HWND hwnd, const std::string& bmpPath);
 

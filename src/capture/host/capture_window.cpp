@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <vector>
 
 #include "capture/capture_engine.h"
 #include "capture/flow_csv.h"
@@ -27,6 +28,10 @@ constexpr UINT kUpdateMilliseconds = 1000;
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 24;
 constexpr int kListTop = 3 * kRowHeight + 2 * kMargin;
+// The status line's first part holds the totals; the second says what the user should know about the
+// capture file or the settings.
+constexpr int kTotalsPartWidth = 340;
+constexpr WPARAM kNotePart = 1;
 
 struct ColumnLayout {
     const char* heading;
@@ -161,6 +166,11 @@ bool CCaptureWindow::Create(bool visible) {
     ShowSettings();
     EnableForState();
     LayOut();
+    // Told now rather than at exit, when the window is gone and changes made in it are lost.
+    const std::string problem = theSettings.SaveProblem();
+    if (!problem.empty())
+        m_settingsNote = "The settings will not be saved: " + problem;
+    ShowNote(m_settingsNote);
     if (visible) {
         const int show = theSettings.status == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
         (void)ShowWindow(show);
@@ -275,10 +285,22 @@ void CCaptureWindow::LayOut() {
     RECT client;
     GetClientRect(&client);
     (void)::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
+    const int parts[] = {kTotalsPartWidth, -1};
+    (void)::SendMessageA(m_statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
     RECT status{};
     (void)::GetWindowRect(m_statusBar, &status);
     const int listHeight = client.bottom - kListTop - (status.bottom - status.top);
     (void)::MoveWindow(m_listPane, 0, kListTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
+}
+
+void CCaptureWindow::ShowNote(const std::string& note) {
+    (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kNotePart, reinterpret_cast<LPARAM>(note.c_str()));
+}
+
+void CCaptureWindow::ShowLibraryNotes() {
+    const std::vector<std::string> notes = capture::TakePacketLibraryNotes();
+    if (!notes.empty())
+        ShowNote(notes.back()); // the latest; the debugger's output has them all
 }
 
 void CCaptureWindow::SetAdapter(const std::string& adapter) {
@@ -306,17 +328,21 @@ bool CCaptureWindow::StartCapturing() {
     trafficListView = m_listView;
     statusWindow = m_statusBar;
     (void)::SetWindowTextA(m_statusBar, "All packets: 0     Total bytes: 0");
+    (void)capture::TakePacketLibraryNotes(); // what was said about an earlier capture
+    ShowNote(m_settingsNote);
     char packetsPath[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, packetsPath, sizeof packetsPath);
     if (StartCapture(adapter, packetsPath) != 0) {
         // A thread that could not be started leaves the engine to be released by a stop.
         (void)StopCapture();
-        ShowSettings(); // the log setting may have been switched off
+        ShowSettings();     // the log setting may have been switched off
+        ShowLibraryNotes(); // why the file could not be opened, beside the error code in the message box
         return false;
     }
     m_capturing = true;
     (void)SetTimer(kUpdateTimer, kUpdateMilliseconds);
     ShowSettings();
+    ShowLibraryNotes();
     EnableForState();
     return true;
 }
@@ -328,6 +354,7 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
     (void)StopCapture(lastLook); // packets that could not all be saved have been reported
     m_capturing = false;
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
+    ShowLibraryNotes();
     EnableForState();
 }
 
@@ -450,6 +477,7 @@ void CCaptureWindow::OnTimer(UINT_PTR id) {
     if (id == kUpdateTimer) {
         updateDue = 1;
         ShowLogSwitch();
+        ShowLibraryNotes(); // e.g. that the file ended inside a record
     }
 }
 

@@ -46,6 +46,8 @@ private:
     void LayOut();
     void ShowSettings();
     void ShowLogSwitch();
+    void ShowNote(const std::string& note); // in the status line's second part
+    void ShowLibraryNotes();                // what the packet library has said since it was last asked
     void EnableForState();
     void SaveWindowSettings();
 
@@ -69,6 +71,7 @@ private:
     HWND m_logTypeBox = nullptr;
     HWND m_savePacketsEdit = nullptr;
     bool m_capturing = false;
+    std::string m_settingsNote; // why the settings cannot be saved; empty when they can
     bool m_quitOnDestroy = false;
     // Host names for the list, looked up by theNameCache on a thread of their own.
     capture::NameResolver m_names{theNameCache, capture::NameResolver::Mode::OnOwnThread};

@@ -1,6 +1,6 @@
-# End-to-end tests of the capture host: the console against the reference tables, and the window.
+# End-to-end tests of the capture host: the console against the reference tables, the window, and bad input.
 if(BRISKLANE_CONFIG STREQUAL "win64")
-    foreach(name oracle window)
+    foreach(name oracle window bad_input)
         brisklane_e2e_test(e2e_capture_${name}
             SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_${name}_e2e_test.cpp
                     ${CMAKE_CURRENT_LIST_DIR}/capture_e2e_support.cpp

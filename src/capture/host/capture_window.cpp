@@ -413,32 +413,46 @@ void CCaptureWindow::OnStop() {
     StopCapturing();
 }
 
-void CCaptureWindow::OnBrowse() {
-    char path[MAX_PATH] = {};
+namespace {
+
+// One question of the system's file dialog.
+struct FileQuestion {
+    const char* title;
+    const char* filter;           // pairs of zero-terminated texts, ended by an empty one
+    const char* defaultExtension; // null: none
+    DWORD flags;
+    bool save;
+};
+
+// Asks for a file; `path` holds the proposal before and the answer after. False when the person cancels.
+bool AskForFile(HWND owner, const FileQuestion& question, char (&path)[MAX_PATH]) {
     OPENFILENAMEA dialog{};
     dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
+    dialog.hwndOwner = owner;
+    dialog.lpstrFilter = question.filter;
     dialog.lpstrFile = path;
     dialog.nMaxFile = sizeof path;
-    dialog.lpstrTitle = "Choose a capture file";
-    dialog.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (::GetOpenFileNameA(&dialog))
+    dialog.lpstrDefExt = question.defaultExtension;
+    dialog.lpstrTitle = question.title;
+    dialog.Flags = question.flags | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    return (question.save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog)) != FALSE;
+}
+
+constexpr char kCaptureFilter[] = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
+
+} // namespace
+
+void CCaptureWindow::OnBrowse() {
+    char path[MAX_PATH] = {};
+    if (AskForFile(m_hWnd, {"Choose a capture file", kCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path))
         SetAdapter(path);
 }
 
 void CCaptureWindow::OnExport() {
     char path[MAX_PATH] = "flows.csv";
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = "CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrDefExt = "csv";
-    dialog.lpstrTitle = "Export the list";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-    if (!::GetSaveFileNameA(&dialog))
+    const FileQuestion question{"Export the list", "CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0", "csv",
+                                OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, true};
+    if (!AskForFile(m_hWnd, question, path))
         return;
     if (!ExportFlows(path))
         (void)fw::ShowMessageBox(m_hWnd, (std::string("Cannot write \"") + path + "\".").c_str(), kWindowCaption,
@@ -448,16 +462,7 @@ void CCaptureWindow::OnExport() {
 void CCaptureWindow::OnSavePackets() {
     char path[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, path, sizeof path);
-    OPENFILENAMEA dialog{};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = m_hWnd;
-    dialog.lpstrFilter = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof path;
-    dialog.lpstrDefExt = "pcap";
-    dialog.lpstrTitle = "Save the received packets to";
-    dialog.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
-    if (::GetSaveFileNameA(&dialog))
+    if (AskForFile(m_hWnd, {"Save the received packets to", kCaptureFilter, "pcap", OFN_OVERWRITEPROMPT, true}, path))
         (void)::SetWindowTextA(m_savePacketsEdit, path);
 }
 

@@ -1,3 +1,3 @@
 # Fuzzers of the capture path: the record walk into the flow table, and the stand-in's capture-file reading.
-brisklane_fuzzer(traffic_walk SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_walk.cpp)
-brisklane_fuzzer(traffic_pcap_reader SOURCES ${CMAKE_CURRENT_LIST_DIR}/traffic_pcap_reader.cpp)
+brisklane_fuzzer(capture_record_walk_fuzzer SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_record_walk_fuzzer.cpp)
+brisklane_fuzzer(packet_pcap_reader_fuzzer SOURCES ${CMAKE_CURRENT_LIST_DIR}/packet_pcap_reader_fuzzer.cpp)

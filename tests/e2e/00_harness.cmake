@@ -1,9 +1,9 @@
 # The end-to-end harness and brisklane_e2e_test(): GoogleTest programs that start the real executables
 # under Wine, each test program in a fresh prefix. Sorted first so that every other file here can use it.
 if(BRISKLANE_CONFIG STREQUAL "win64")
-    add_library(brisklane_e2e_harness STATIC ${CMAKE_CURRENT_LIST_DIR}/e2e_harness.cpp)
+    add_library(brisklane_e2e_harness STATIC ${CMAKE_SOURCE_DIR}/tests/support/e2e_harness.cpp)
     target_link_libraries(brisklane_e2e_harness PUBLIC brisklane_lookout advapi32 user32 gdi32)
-    target_include_directories(brisklane_e2e_harness PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+    target_include_directories(brisklane_e2e_harness PUBLIC ${CMAKE_SOURCE_DIR}/tests/support)
 
     # brisklane_e2e_test(NAME SOURCES ...): a GoogleTest program that drives the built executables.
     function(brisklane_e2e_test name)

@@ -3,7 +3,7 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
     foreach(name oracle window bad_input)
         brisklane_e2e_test(e2e_capture_${name}
             SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_${name}_e2e_test.cpp
-                    ${CMAKE_CURRENT_LIST_DIR}/capture_e2e_support.cpp
+                    ${CMAKE_SOURCE_DIR}/tests/support/capture_host.cpp
             LIBS brisklane_core
             DEPENDS BrisklaneCapture packet)
         target_include_directories(e2e_capture_${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)

@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "capture/host/host_ids.h"
-#include "capture_e2e_support.h"
+#include "capture_host.h"
 #include "e2e_harness.h"
 #include "lookout.h"
 #include "res/resource.h"

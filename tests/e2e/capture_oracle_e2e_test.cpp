@@ -4,7 +4,7 @@
 // usage, its time limit, and the packets it saves.
 #include <gtest/gtest.h>
 
-#include "capture_e2e_support.h"
+#include "capture_host.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 
 #include "capture/host/host_ids.h"
 #include "capture/traffic_view.h"
-#include "capture_e2e_support.h"
+#include "capture_host.h"
 #include "e2e_harness.h"
 #include "lookout.h"
 

@@ -6,7 +6,7 @@
 #
 #   console_headless_e2e.sh BIN_DIR DATA_DIR
 set -u
-source "$(dirname "$0")/host_shell_support.sh"
+source "$(dirname "$0")/../support/host_shell_support.sh"
 BRISKLANE_DATA_DIR=$2
 host_setup "$1"
 writer_pid=""

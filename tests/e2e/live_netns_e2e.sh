@@ -11,7 +11,7 @@
 set -u
 bin=$1
 source_dir=$2
-source "$(dirname "$0")/host_shell_support.sh"
+source "$(dirname "$0")/../support/host_shell_support.sh"
 BRISKLANE_DATA_DIR=$3
 
 suffix=$$

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "capture_e2e_support.h"
+#include "capture_host.h"
 #include "e2e_harness.h"
 #include "picture.h"
 

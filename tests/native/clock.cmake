@@ -1,1 +1,1 @@
-brisklane_native_test(native_clock SOURCES ${CMAKE_CURRENT_LIST_DIR}/elapsed_clock_test.cpp)
+brisklane_native_test(native_clock SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_elapsed_clock_test.cpp)

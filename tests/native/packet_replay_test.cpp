@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "capture/record_walk.h"
-#include "traffic_test_bytes.h"
+#include "capture_bytes.h"
 
 namespace {
 

@@ -6,12 +6,12 @@ brisklane_win32_test(net_win32_tests
 
 # The main dialog runs in this process, with the program's own resources.
 brisklane_win32_test(net_dialog_win32_tests
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_dialog_runner.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/process_figures.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/net_preferences_test.cpp
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/support/dialog_runner.cpp
+            ${CMAKE_SOURCE_DIR}/tests/support/process_figures.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ui_preferences_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_statistics_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_acceleration_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/net_launchers_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/ui_launchers_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ui_look_test.cpp
     LIBS brisklane_resources psapi)
 # Each in-process run of the main dialog takes a few seconds under Wine.
@@ -21,6 +21,6 @@ endif()
 
 # The library is looked up once per process, so its absence is tested in a program of its own.
 brisklane_win32_test(net_iphlpapi_missing_test
-    SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_dialog_runner.cpp
+    SOURCES ${CMAKE_SOURCE_DIR}/tests/support/dialog_runner.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_iphlpapi_missing_test.cpp
     LIBS brisklane_resources)

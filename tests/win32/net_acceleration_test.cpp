@@ -1,6 +1,6 @@
 // The acceleration switch of the main dialog on the real Windows Sockets: captions, check state, clock,
 // footer and one watcher per run.
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 #include "process_figures.h"
 
 #include "net/acceleration_run.h"

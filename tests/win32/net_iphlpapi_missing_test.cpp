@@ -1,7 +1,7 @@
 // The main dialog where the IP Helper library cannot be loaded: it says so and ends with result 1. A
 // program of its own, because the library is looked up once per process.
 #include "net/if_table_api.h"
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The interface list and the per-second statistics of the main dialog against the platform's own tables.
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 
 #include "net/connection_text.h"
 #include "net/interface_rows.h"

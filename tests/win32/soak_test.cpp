@@ -6,9 +6,9 @@
 #include "capture/capture_engine.h"
 #include "capture/host/capture_window.h"
 #include "capture/host/host_ids.h"
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 #include "process_figures.h"
-#include "traffic_temp_folder.h"
+#include "files.h"
 
 #include <wininet.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "traffic_temp_folder.h"
+#include "files.h"
 
 namespace traffic_win32 {
 

@@ -1,7 +1,7 @@
 // The look of the main window and the About box: every label, value and button shows its whole text
 // (measured with the control's own font against its client rectangle, line breaks included), and a value
 // that changes leaves no trace of its old text, also without a skin.
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 
 #include "net/acceleration_text.h"
 #include "picture.h"

@@ -9,7 +9,7 @@
 #include "capture/traffic_counters.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
-#include "traffic_test_bytes.h"
+#include "capture_bytes.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "traffic_test_bytes.h"
+#include "capture_bytes.h"
 
 namespace {
 

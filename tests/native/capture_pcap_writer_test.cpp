@@ -7,7 +7,7 @@
 
 #include "packet/capture_replay.h"
 #include "packet/pcap_reader.h"
-#include "traffic_test_bytes.h"
+#include "capture_bytes.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The main dialog's stored preferences against the real registry.
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 
 #include <cstdlib>
 #include <string>

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "../win32/traffic_temp_folder.h"
+#include "files.h"
 
 namespace capture_e2e {
 

@@ -1,5 +1,5 @@
 // The client launcher's messages and path rule, and the About box, in this process.
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 
 #include "ui/about_dlg.h"
 

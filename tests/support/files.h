@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "../native/traffic_test_bytes.h"
+#include "capture_bytes.h"
 
 namespace traffic_win32 {
 

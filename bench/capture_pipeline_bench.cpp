@@ -2,8 +2,8 @@
 // a 1 MiB receive buffer, the record walk, and the flow table with an in-memory view (log off), over the
 // large shared capture; beside "tcpdump -nn -q -r FILE" reading the same file, measured in the same run.
 //
-//   traffic_pipeline_bench                 Google Benchmark figures, then the comparison with tcpdump
-//   traffic_pipeline_bench --seconds-only  only the best time of the pipeline, in seconds (for scripts)
+//   capture_pipeline_bench                 Google Benchmark figures, then the comparison with tcpdump
+//   capture_pipeline_bench --seconds-only  only the best time of the pipeline, in seconds (for scripts)
 #include "best_time.h"
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
 // The capture host's end-to-end tests: host folders, console runs, expected output.
-#include "capture_e2e_support.h"
+#include "capture_host.h"
 
 #include <algorithm>
 #include <fstream>

@@ -6,15 +6,15 @@
 # --timing, says when its list showed the last flow and its status line the final totals; the console,
 # with --timing, says when it counted the last datagram (the same path without any list).
 #
-#   traffic_wine_ratio.sh [WIN64_BIN_DIR [NATIVE_BENCH]]
-# Defaults: the win64 build beside this bench build, and traffic_pipeline_bench beside this script. The
+#   capture_wine_ratio.sh [WIN64_BIN_DIR [NATIVE_BENCH]]
+# Defaults: the win64 build beside this bench build, and capture_pipeline_bench beside this script. The
 # data folder and the checkout come from this bench build's CMakeCache.txt. The window needs a display: a
 # virtual one is started when none is set. Between the console's runs and the window's, the Wine server of
 # the prefix (WINEPREFIX, or one of the script's own) is ended.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 win_bin=${1:-$here/../../win64/bin}
-native=${2:-$here/traffic_pipeline_bench}
+native=${2:-$here/capture_pipeline_bench}
 cache="$here/../CMakeCache.txt"
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
 data=$(cached BRISKLANE_DATA_DIR)

@@ -10,7 +10,7 @@
 #include "capture/protocol_names.h"
 #include "capture/services_parser.h"
 #include "capture/traffic_counters.h"
-#include "traffic_test_bytes.h"
+#include "capture_bytes.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Runs the main dialog (or the About box) in this process for a test: a script runs inside the modal loop,
 // message boxes and thread ends are recorded, and the program's registry values are cleaned before and after.
-#include "net_dialog_runner.h"
+#include "dialog_runner.h"
 
 #include "net/acceleration_run.h"
 

@@ -1,2 +1,12 @@
-# The capture log writer against tcpdump's hex and text output on the same capture.
+# Benchmarks of src/capture. The log writer against tcpdump's hex and text output on the same capture.
 brisklane_benchmark(capture_log_writer_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_log_writer_bench.cpp)
+# The capture path against tcpdump natively, and the whole program path under Wine against the native one.
+brisklane_benchmark(capture_pipeline_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pipeline_bench.cpp)
+if(BRISKLANE_CONFIG STREQUAL "bench")
+    # Beside the benchmark programs, so that it runs with them; it finds the Windows build next to this one.
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/capture_wine_ratio.sh ${CMAKE_BINARY_DIR}/bin/capture_wine_ratio.sh
+                   COPYONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                             WORLD_READ WORLD_EXECUTE)
+endif()
+# The flow table's memory per flow, its peak on a million flows, and idle removal on a paced replay.
+brisklane_benchmark(capture_flow_memory_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_flow_memory_bench.cpp)

@@ -112,7 +112,7 @@ if configure_and_build win64; then
     count_ctest win64 "$build/win64.test.log" "$s"
     # Long runs after which the process may hold no more than before; alone, so that its pace is its own.
     stage "win64: soak"
-    tests/support/run_isolated.sh "$build/win64/bin/soak_win32.exe" --gtest_brief=1 2>&1 | tee "$build/soak.log"
+    tests/support/run_isolated.sh "$build/win64/bin/win32_soak.exe" --gtest_brief=1 2>&1 | tee "$build/soak.log"
     record soak "${PIPESTATUS[0]}"
 else
     record "win64 build" 1

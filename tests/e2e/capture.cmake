@@ -1,14 +1,8 @@
 # End-to-end tests of the capture host: the console against the reference tables, the window, and bad input.
-if(BRISKLANE_CONFIG STREQUAL "win64")
-    foreach(name oracle window bad_input)
-        brisklane_e2e_test(e2e_capture_${name}
-            SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_${name}_e2e_test.cpp
-                    ${CMAKE_SOURCE_DIR}/tests/support/capture_host.cpp
-            LIBS brisklane_core
-            DEPENDS BrisklaneCapture packet)
-        target_include_directories(e2e_capture_${name} PRIVATE ${CMAKE_SOURCE_DIR}/src)
-    endforeach()
-endif()
+foreach(name oracle window bad_input)
+    brisklane_e2e_test(e2e_capture_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_${name}_e2e_test.cpp
+                       DEPENDS BrisklaneCapture packet)
+endforeach()
 
 # Shell-driven end to end: the console mode with no display at all (a file, and a FIFO written in pieces),
 # and live traffic on a veth pair between two namespaces through scripts/live.sh (skipped, and saying why,

@@ -22,9 +22,9 @@
 
 namespace {
 
-using capture_e2e::ConsoleRun;
-using capture_e2e::HostFolder;
-using traffic_test::Bytes;
+using capture_bytes::Bytes;
+using e2e::ConsoleRun;
+using e2e::HostFolder;
 
 constexpr char kIni[] = "[main]\r\nidleseconds=1000000\r\n";
 constexpr DWORD kRunTimeoutMs = 60000;
@@ -52,7 +52,7 @@ struct Case {
 };
 
 Bytes CaptureBytes() {
-    const std::string text = traffic_test::ReadText(traffic_test::DataFile(kCapture + ".pcap"));
+    const std::string text = capture_bytes::ReadText(capture_bytes::DataFile(kCapture + ".pcap"));
     return Bytes(text.begin(), text.end());
 }
 
@@ -160,9 +160,9 @@ void DriveMainWindow() {
 ConsoleRun RunCase(const Case& c, const HostFolder& folder, const std::string& arguments) {
     const std::string exe = c.program == Program::MainWindow ? folder.File("Brisklane.exe") : folder.Exe();
     if (c.program == Program::Console)
-        return capture_e2e::RunConsole(exe, folder.Path(), arguments, kRunTimeoutMs);
+        return e2e::RunConsole(exe, folder.Path(), arguments, kRunTimeoutMs);
     ConsoleRun run;
-    std::thread program([&] { run = capture_e2e::RunConsole(exe, folder.Path(), arguments, kRunTimeoutMs); });
+    std::thread program([&] { run = e2e::RunConsole(exe, folder.Path(), arguments, kRunTimeoutMs); });
     if (c.program == Program::CaptureWindow)
         DriveCaptureWindow(c);
     else
@@ -174,7 +174,7 @@ ConsoleRun RunCase(const Case& c, const HostFolder& folder, const std::string& a
 TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
     const Bytes capture = CaptureBytes();
     const Bytes cut(capture.begin(), capture.end() - 10); // 7 whole records of 8
-    const std::string reference = capture_e2e::ExpectedConsoleOutput(kCapture);
+    const std::string reference = e2e::ExpectedConsoleOutput(kCapture);
     const std::string usage = "usage: BrisklaneCapture";
     const Bytes pcapng = {0x0a, 0x0d, 0x0d, 0x0a, 28,   0,    0,    0,    0x4d, 0x3c, 0x2b, 0x1a, 1, 0,
                           0,    0,    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 28,   0,    0, 0};
@@ -192,7 +192,7 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
     const auto replayShared = [&](std::function<void(const HostFolder&)> setUp) {
         return [setUp](const HostFolder& folder) {
             setUp(folder);
-            return "--console " + Quoted(capture_e2e::DataPath("pcap/" + kCapture + ".pcap"));
+            return "--console " + Quoted(testsupport::DataPath("pcap/" + kCapture + ".pcap"));
         };
     };
     const auto makeFolder = [](const HostFolder& folder) {
@@ -204,14 +204,14 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
     };
     const auto unchanged = [readOnlyIni](const std::string& name) {
         return [name, readOnlyIni](const HostFolder& folder) {
-            EXPECT_EQ(traffic_test::ReadText(folder.File(name)), readOnlyIni);
+            EXPECT_EQ(capture_bytes::ReadText(folder.File(name)), readOnlyIni);
         };
     };
     // Brisklane.exe beside the host, with its skin and a Brisklane.ini of the given text.
     const auto mainWindow = [](const std::string& iniText, bool readOnlyFile, const std::string& arguments) {
         return [=](const HostFolder& folder) {
             for (const char* file : {"Brisklane.exe", "skin.smf"})
-                CopyFileA((e2e::BinDir() + "\\" + file).c_str(), folder.File(file).c_str(), FALSE);
+                CopyFileA((testsupport::BinDir() + "\\" + file).c_str(), folder.File(file).c_str(), FALSE);
             std::ofstream(folder.File("Brisklane.ini"), std::ios::binary) << iniText;
             if (readOnlyFile)
                 MakeReadOnly(folder.File("Brisklane.ini"));
@@ -302,7 +302,7 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
          .exitCode = 2, // the Quit button's
          .check =
              [](const HostFolder& folder) {
-                 EXPECT_NE(traffic_test::ReadText(folder.File("Brisklane.ini")).find("idleseconds=10\r\n"),
+                 EXPECT_NE(capture_bytes::ReadText(folder.File("Brisklane.ini")).find("idleseconds=10\r\n"),
                            std::string::npos);
              }},
         {.name = "a read-only Brisklane.ini",

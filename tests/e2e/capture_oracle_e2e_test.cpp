@@ -8,8 +8,8 @@
 
 namespace {
 
-using capture_e2e::ConsoleRun;
-using capture_e2e::HostFolder;
+using e2e::ConsoleRun;
+using e2e::HostFolder;
 
 // No row may go idle while a file replays.
 constexpr char kIni[] = "[main]\r\nidleseconds=1000000\r\n";
@@ -17,15 +17,15 @@ constexpr DWORD kRunTimeoutMs = 120000;
 
 TEST(CaptureOracle, EverySharedCaptureGivesItsReferenceFlowsAndTotals) {
     HostFolder folder(kIni);
-    const std::vector<std::string> captures = traffic_test::SharedCaptures();
+    const std::vector<std::string> captures = capture_bytes::SharedCaptures();
     ASSERT_GE(captures.size(), 18u);
     for (const std::string& name : captures) {
         SCOPED_TRACE(name);
-        const ConsoleRun run = capture_e2e::RunHost(
-            folder, "--console \"" + capture_e2e::DataPath("pcap/" + name + ".pcap") + "\"", kRunTimeoutMs);
+        const ConsoleRun run = e2e::RunHost(
+            folder, "--console \"" + testsupport::DataPath("pcap/" + name + ".pcap") + "\"", kRunTimeoutMs);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u) << run.err;
-        EXPECT_EQ(run.out, capture_e2e::ExpectedConsoleOutput(name));
+        EXPECT_EQ(run.out, e2e::ExpectedConsoleOutput(name));
     }
 }
 
@@ -33,21 +33,21 @@ TEST(CaptureOracle, TokenRingCopiesGiveTheTablesOfTheirEthernetOriginals) {
     HostFolder folder(kIni);
     for (const char* name : {"eth-snaplen96-http-dns-udp-icmp", "eth-ipv4-options-tcp-udp-icmp"}) {
         SCOPED_TRACE(name);
-        const std::string original = traffic_test::ReadText(traffic_test::DataFile(std::string(name) + ".pcap"));
+        const std::string original = capture_bytes::ReadText(capture_bytes::DataFile(std::string(name) + ".pcap"));
         const std::string path =
             folder.Write(std::string(name) + "-token-ring.pcap",
-                         traffic_test::AsTokenRing(traffic_test::Bytes(original.begin(), original.end())));
-        const ConsoleRun run = capture_e2e::RunHost(folder, "--console \"" + path + "\"", kRunTimeoutMs);
+                         capture_bytes::AsTokenRing(capture_bytes::Bytes(original.begin(), original.end())));
+        const ConsoleRun run = e2e::RunHost(folder, "--console \"" + path + "\"", kRunTimeoutMs);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u) << run.err;
-        EXPECT_EQ(run.out, capture_e2e::ExpectedConsoleOutput(name));
+        EXPECT_EQ(run.out, e2e::ExpectedConsoleOutput(name));
     }
 }
 
 TEST(CaptureOracle, AFileThatIsNoCaptureIsReportedAndNothingRuns) {
     HostFolder folder(kIni);
-    const std::string path = folder.Write("notes.pcap", traffic_test::Bytes(100, 'x'));
-    const ConsoleRun run = capture_e2e::RunHost(folder, "--console \"" + path + "\"", kRunTimeoutMs);
+    const std::string path = folder.Write("notes.pcap", capture_bytes::Bytes(100, 'x'));
+    const ConsoleRun run = e2e::RunHost(folder, "--console \"" + path + "\"", kRunTimeoutMs);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.out, "");
@@ -61,7 +61,7 @@ TEST(CaptureOracle, WrongCommandLinesShowTheUsage) {
          {"--console", "--console a b", "--seconds 5 x", "--console x --seconds 0", "--bogus", "--timing x",
           "x --pcap-out y", "--console x --pcap-out", "--start", "--console x --start"}) {
         SCOPED_TRACE(arguments);
-        const ConsoleRun run = capture_e2e::RunHost(folder, arguments, kRunTimeoutMs);
+        const ConsoleRun run = e2e::RunHost(folder, arguments, kRunTimeoutMs);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_NE(run.err.find("usage: BrisklaneCapture"), std::string::npos) << run.err;
@@ -71,18 +71,18 @@ TEST(CaptureOracle, WrongCommandLinesShowTheUsage) {
 TEST(CaptureOracle, ACaptureEndsWithItsDataOrItsSecondsWhicheverComesFirst) {
     HostFolder folder(kIni);
     DWORD start = GetTickCount();
-    ConsoleRun run = capture_e2e::RunHost(
-        folder, "--console \"" + capture_e2e::DataPath("pcap/eth-icmp-echo.pcap") + "\" --seconds 60", kRunTimeoutMs);
+    ConsoleRun run = e2e::RunHost(
+        folder, "--console \"" + testsupport::DataPath("pcap/eth-icmp-echo.pcap") + "\" --seconds 60", kRunTimeoutMs);
     ASSERT_TRUE(run.finished);
     EXPECT_LT(GetTickCount() - start, 30000u) << "the file's end ends the capture";
-    EXPECT_EQ(run.out, capture_e2e::ExpectedConsoleOutput("eth-icmp-echo"));
+    EXPECT_EQ(run.out, e2e::ExpectedConsoleOutput("eth-icmp-echo"));
 
     // Paced, the large capture lasts longer than the time given.
     SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
     start = GetTickCount();
-    run = capture_e2e::RunHost(
-        folder, "--console \"" + capture_e2e::DataPath("pcap/eth-tcp-bulk-large.pcap") + "\" --seconds 2",
-        kRunTimeoutMs);
+    run =
+        e2e::RunHost(folder, "--console \"" + testsupport::DataPath("pcap/eth-tcp-bulk-large.pcap") + "\" --seconds 2",
+                     kRunTimeoutMs);
     SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
@@ -96,34 +96,34 @@ TEST(CaptureOracle, ACaptureEndsWithItsDataOrItsSecondsWhicheverComesFirst) {
 
 TEST(CaptureOracle, SavedPacketsAreTheRecordsAndTheLinkTypeOfTheCapture) {
     HostFolder folder(kIni);
-    const std::string original = traffic_test::ReadText(traffic_test::DataFile("eth-ipv4-options-tcp-udp-icmp.pcap"));
+    const std::string original = capture_bytes::ReadText(capture_bytes::DataFile("eth-ipv4-options-tcp-udp-icmp.pcap"));
     const std::string tokenRing = folder.Write(
-        "token-ring.pcap", traffic_test::AsTokenRing(traffic_test::Bytes(original.begin(), original.end())));
+        "token-ring.pcap", capture_bytes::AsTokenRing(capture_bytes::Bytes(original.begin(), original.end())));
     const struct {
         std::string capture;
         uint32_t linkType;
     } cases[] = {
-        {capture_e2e::DataPath("pcap/eth-mixed-http-dns-udp-icmp.pcap"), 1}, // several receive buffers
-        {capture_e2e::DataPath("pcap/eth-pptp-gre-tcp-bigendian.pcap"), 1},  // stored in the other byte order
-        {capture_e2e::DataPath("pcap/eth-pim-ipv4-ipv6-mix.pcap"), 1},       // records beyond the snap length
+        {testsupport::DataPath("pcap/eth-mixed-http-dns-udp-icmp.pcap"), 1}, // several receive buffers
+        {testsupport::DataPath("pcap/eth-pptp-gre-tcp-bigendian.pcap"), 1},  // stored in the other byte order
+        {testsupport::DataPath("pcap/eth-pim-ipv4-ipv6-mix.pcap"), 1},       // records beyond the snap length
         {tokenRing, 6},
-        {capture_e2e::DataPath("pcap/sll-tcp-resp-benchmark.pcap"), 1}, // Linux cooked: the adapter shows 802.3
+        {testsupport::DataPath("pcap/sll-tcp-resp-benchmark.pcap"), 1}, // Linux cooked: the adapter shows 802.3
     };
     const std::string saved = folder.File("saved.pcap");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.capture);
         const ConsoleRun run =
-            capture_e2e::RunHost(folder, "--console \"" + c.capture + "\" --pcap-out \"" + saved + "\"", kRunTimeoutMs);
+            e2e::RunHost(folder, "--console \"" + c.capture + "\" --pcap-out \"" + saved + "\"", kRunTimeoutMs);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, 0u) << run.err;
-        EXPECT_EQ(capture_e2e::CompareSavedPackets(c.capture, saved, c.linkType), "");
+        EXPECT_EQ(e2e::CompareSavedPackets(c.capture, saved, c.linkType), "");
     }
 }
 
 TEST(CaptureOracle, PacketsThatCannotBeSavedAreReported) {
     HostFolder folder(kIni);
-    const std::string original = traffic_test::ReadText(traffic_test::DataFile("eth-icmp-echo.pcap"));
-    const std::string capture = folder.Write("capture.pcap", traffic_test::Bytes(original.begin(), original.end()));
+    const std::string original = capture_bytes::ReadText(capture_bytes::DataFile("eth-icmp-echo.pcap"));
+    const std::string capture = folder.Write("capture.pcap", capture_bytes::Bytes(original.begin(), original.end()));
     const struct {
         const char* name;
         std::string target;
@@ -138,14 +138,14 @@ TEST(CaptureOracle, PacketsThatCannotBeSavedAreReported) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const ConsoleRun run = capture_e2e::RunHost(
-            folder, "--console \"" + capture + "\" --pcap-out \"" + c.target + "\"", kRunTimeoutMs);
+        const ConsoleRun run =
+            e2e::RunHost(folder, "--console \"" + capture + "\" --pcap-out \"" + c.target + "\"", kRunTimeoutMs);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
-        EXPECT_EQ(run.out, c.flowsPrinted ? capture_e2e::ExpectedConsoleOutput("eth-icmp-echo") : "");
+        EXPECT_EQ(run.out, c.flowsPrinted ? e2e::ExpectedConsoleOutput("eth-icmp-echo") : "");
     }
-    EXPECT_EQ(traffic_test::ReadText(capture), original) << "the capture is left as it was";
+    EXPECT_EQ(capture_bytes::ReadText(capture), original) << "the capture is left as it was";
 }
 
 } // namespace

@@ -25,14 +25,14 @@
 namespace {
 
 using namespace capture_host;
-using capture_e2e::HostFolder;
+using e2e::HostFolder;
 
 constexpr char kIni[] = "[main]\r\nidleseconds=1000000\r\n";
 const std::string kCapture = "eth-mixed-http-dns-udp-icmp";
 
 HWND FindHostWindow(const e2e::Program& program) {
     HWND found = nullptr;
-    e2e::WaitUntil(
+    (void)e2e::WaitUntil(
         [&] {
             for (HWND window : lookout::TopLevelWindows(program.Pid(), "", kWindowCaption)) {
                 if (IsWindowVisible(window)) {
@@ -122,7 +122,7 @@ bool Enabled(HWND window, int id) {
 std::string StatusWithout(const std::string& name, int protocol) {
     uint64_t packets = 0;
     uint64_t bytes = 0;
-    for (const std::string& line : traffic_test::ReadFlows(name)) {
+    for (const std::string& line : capture_bytes::ReadFlows(name)) {
         std::vector<std::string> fields;
         size_t start = 0;
         for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
@@ -139,12 +139,12 @@ std::string StatusWithout(const std::string& name, int protocol) {
         packets += flowPackets;
         bytes += std::stoull(fields[6]) - header * flowPackets;
     }
-    return traffic_test::StatusLine(packets, bytes);
+    return capture_bytes::StatusLine(packets, bytes);
 }
 
 TEST(CaptureWindow, ReplaysACaptureShowsItsRowsAndTotalsAndStopsCleanly) {
     HostFolder folder(kIni);
-    const std::string capture = capture_e2e::DataPath("pcap/" + kCapture + ".pcap");
+    const std::string capture = testsupport::DataPath("pcap/" + kCapture + ".pcap");
     e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
     ASSERT_TRUE(program.Started());
     HWND window = FindHostWindow(program);
@@ -154,7 +154,7 @@ TEST(CaptureWindow, ReplaysACaptureShowsItsRowsAndTotalsAndStopsCleanly) {
     EXPECT_FALSE(Enabled(window, kStopButton));
 
     e2e::Click(window, kStartButton);
-    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    const std::string expected = capture_bytes::ReferenceStatusLine(kCapture);
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
         << e2e::Text(window, kStatusLine);
     EXPECT_TRUE(e2e::WaitUntil([&] { return ListRows(window) == 57; }, 10000)) << ListRows(window);
@@ -180,7 +180,7 @@ TEST(CaptureWindow, ReplaysACaptureShowsItsRowsAndTotalsAndStopsCleanly) {
 
 TEST(CaptureWindow, IgnoringTcpLeavesOnlyTheOtherProtocols) {
     HostFolder folder(kIni);
-    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
+    e2e::Program program("\"" + testsupport::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
                          folder.Path());
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);
@@ -199,7 +199,7 @@ TEST(CaptureWindow, IgnoringTcpLeavesOnlyTheOtherProtocols) {
 TEST(CaptureWindow, ClosingDuringAPacedReplayStopsTheCaptureFirst) {
     HostFolder folder(kIni);
     SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
-    e2e::Program program("\"" + capture_e2e::DataPath("pcap/eth-tcp-bulk-large.pcap") + "\"", folder.Exe(),
+    e2e::Program program("\"" + testsupport::DataPath("pcap/eth-tcp-bulk-large.pcap") + "\"", folder.Exe(),
                          folder.Path());
     SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
     HWND window = FindHostWindow(program);
@@ -215,12 +215,12 @@ TEST(CaptureWindow, ClosingDuringAPacedReplayStopsTheCaptureFirst) {
 
 TEST(CaptureWindow, HeaderClicksSortTheListAndExportWritesItInThatOrder) {
     HostFolder folder(kIni);
-    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
+    e2e::Program program("\"" + testsupport::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
                          folder.Path());
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);
     e2e::Click(window, kStartButton);
-    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    const std::string expected = capture_bytes::ReferenceStatusLine(kCapture);
     ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000));
     HWND list = ListOf(window);
     ASSERT_TRUE(e2e::WaitUntil([&] { return ListRows(window) == 57; }, 10000));
@@ -257,7 +257,7 @@ TEST(CaptureWindow, HeaderClicksSortTheListAndExportWritesItInThatOrder) {
     std::vector<std::string> lines;
     EXPECT_TRUE(e2e::WaitUntil(
         [&] {
-            lines = Lines(traffic_test::ReadText(exported));
+            lines = Lines(capture_bytes::ReadText(exported));
             return lines.size() == 58;
         },
         10000))
@@ -271,7 +271,7 @@ TEST(CaptureWindow, HeaderClicksSortTheListAndExportWritesItInThatOrder) {
         ports.push_back(line.substr(second + 1, line.find(',', second + 1) - second - 1));
     }
     EXPECT_EQ(ports, ListColumn(list, capture::kColumnSourcePort)) << "the list's order";
-    std::vector<std::string> reference = traffic_test::ReadFlows(kCapture);
+    std::vector<std::string> reference = capture_bytes::ReadFlows(kCapture);
     std::sort(lines.begin(), lines.end());
     std::sort(reference.begin(), reference.end());
     EXPECT_EQ(lines, reference) << "the console's lines";
@@ -282,9 +282,9 @@ TEST(CaptureWindow, HeaderClicksSortTheListAndExportWritesItInThatOrder) {
 
 TEST(CaptureWindow, PacedReplayMovesTheRatesCountsTheTotalsAndIdleRowsLeave) {
     // Five one-datagram flows at the start, then one flow of growing datagrams every 100 ms for 5 s.
-    using traffic_test::Datagram;
-    using traffic_test::Frame;
-    std::vector<traffic_test::PcapFrame> frames;
+    using capture_bytes::Datagram;
+    using capture_bytes::Frame;
+    std::vector<capture_bytes::PcapFrame> frames;
     uint64_t payload = 0;
     for (uint16_t flow = 1; flow <= 5; ++flow) {
         frames.push_back({0, flow * 10000u, Frame(Datagram(17, 60, 0x0a000003, 0x0a000002, flow, flow))});
@@ -297,7 +297,7 @@ TEST(CaptureWindow, PacedReplayMovesTheRatesCountsTheTotalsAndIdleRowsLeave) {
         payload += length - 28u;
     }
     HostFolder folder("[main]\r\nidleseconds=1\r\n");
-    const std::string capture = folder.Write("growing.pcap", traffic_test::PcapFile(frames));
+    const std::string capture = folder.Write("growing.pcap", capture_bytes::PcapFile(frames));
     SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
     e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
     SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
@@ -332,7 +332,7 @@ TEST(CaptureWindow, PacedReplayMovesTheRatesCountsTheTotalsAndIdleRowsLeave) {
         << ::testing::PrintToString(intervals) << " intervals, " << ::testing::PrintToString(rates) << " rates, "
         << totals.size() << " totals, others left: " << othersLeft;
 
-    const std::string expected = traffic_test::StatusLine(55, payload);
+    const std::string expected = capture_bytes::StatusLine(55, payload);
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
         << e2e::Text(window, kStatusLine);
     EXPECT_TRUE(e2e::WaitUntil([&] { return ListRows(window) == 0; }, 10000))
@@ -347,11 +347,11 @@ TEST(CaptureWindow, PacedReplayMovesTheRatesCountsTheTotalsAndIdleRowsLeave) {
 TEST(CaptureWindow, HostNamesArriveInTheirCells) {
     HostFolder folder("[main]\r\nidleseconds=1000000\r\nnsresolve=1\r\n");
     // Only the loopback address, which the system names without asking the network.
-    using traffic_test::Datagram;
-    using traffic_test::Frame;
+    using capture_bytes::Datagram;
+    using capture_bytes::Frame;
     const std::string capture =
         folder.Write("loopback.pcap",
-                     traffic_test::PcapFile({{0, 0, Frame(Datagram(17, 100, 0x7f000001, 0x7f000001, 1000, 2000))}}));
+                     capture_bytes::PcapFile({{0, 0, Frame(Datagram(17, 100, 0x7f000001, 0x7f000001, 1000, 2000))}}));
     e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);
@@ -379,7 +379,7 @@ TEST(CaptureWindow, LogThatCannotBeOpenedAgainIsSavedSwitchedOff) {
     const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     ASSERT_NE(view, nullptr);
 
-    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
+    e2e::Program program("\"" + testsupport::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),
                          folder.Path());
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);
@@ -391,7 +391,7 @@ TEST(CaptureWindow, LogThatCannotBeOpenedAgainIsSavedSwitchedOff) {
     EXPECT_NE(warning.text.find("Cannot open log file \"" + log + "\" for writing!"), std::string::npos)
         << warning.text;
     e2e::PressDialogButton(warning.hwnd, IDOK);
-    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    const std::string expected = capture_bytes::ReferenceStatusLine(kCapture);
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
         << "capture goes on without the log";
     EXPECT_TRUE(e2e::WaitUntil(
@@ -408,31 +408,31 @@ TEST(CaptureWindow, LogThatCannotBeOpenedAgainIsSavedSwitchedOff) {
 
 TEST(CaptureWindow, SavesTheReceivedPacketsWhereItIsTold) {
     HostFolder folder(kIni);
-    const std::string capture = capture_e2e::DataPath("pcap/" + kCapture + ".pcap");
+    const std::string capture = testsupport::DataPath("pcap/" + kCapture + ".pcap");
     e2e::Program program("\"" + capture + "\"", folder.Exe(), folder.Path());
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);
     const std::string saved = folder.File("saved.pcap");
     SendMessageA(GetDlgItem(window, kSavePacketsEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saved.c_str()));
     e2e::Click(window, kStartButton);
-    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    const std::string expected = capture_bytes::ReferenceStatusLine(kCapture);
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
         << e2e::Text(window, kStatusLine);
     EXPECT_FALSE(Enabled(window, kSavePacketsEdit)) << "where the packets go is set when capture starts";
     e2e::Click(window, kStopButton);
     EXPECT_TRUE(e2e::WaitUntil([&] { return Enabled(window, kStartButton); }, 10000));
-    EXPECT_EQ(capture_e2e::CompareSavedPackets(capture, saved, 1), "");
+    EXPECT_EQ(e2e::CompareSavedPackets(capture, saved, 1), "");
     PostMessageA(window, WM_CLOSE, 0, 0);
     ASSERT_TRUE(program.WaitForExit(15000));
 }
 
 TEST(CaptureWindow, StartsAtOnceWhenTold) {
     HostFolder folder(kIni);
-    e2e::Program program("\"" + capture_e2e::DataPath("pcap/" + kCapture + ".pcap") + "\" --start", folder.Exe(),
+    e2e::Program program("\"" + testsupport::DataPath("pcap/" + kCapture + ".pcap") + "\" --start", folder.Exe(),
                          folder.Path());
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);
-    const std::string expected = traffic_test::ReferenceStatusLine(kCapture);
+    const std::string expected = capture_bytes::ReferenceStatusLine(kCapture);
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
         << e2e::Text(window, kStatusLine);
     EXPECT_TRUE(Enabled(window, kStopButton));
@@ -442,22 +442,21 @@ TEST(CaptureWindow, StartsAtOnceWhenTold) {
 
 TEST(CaptureWindow, ATimedStartSaysWhenTheListShowedTheDataAndClosesItself) {
     HostFolder folder(kIni);
-    const std::string notACapture = folder.Write("notes.pcap", traffic_test::Bytes(100, 'x'));
+    const std::string notACapture = folder.Write("notes.pcap", capture_bytes::Bytes(100, 'x'));
     const struct {
         std::string capture;
         DWORD exitCode;
         std::string message;
     } cases[] = {
-        {capture_e2e::DataPath("pcap/" + kCapture + ".pcap"), 0,
-         "capture: the list showed the last of " + std::to_string(traffic_test::ReadFlows(kCapture).size()) +
+        {testsupport::DataPath("pcap/" + kCapture + ".pcap"), 0,
+         "capture: the list showed the last of " + std::to_string(capture_bytes::ReadFlows(kCapture).size()) +
              " flows "},
         // Nobody watches a timed run: what would be a message box goes to standard error.
         {notACapture, 1, "Error: Unable to open the driver"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.capture);
-        const capture_e2e::ConsoleRun run =
-            capture_e2e::RunHost(folder, "\"" + c.capture + "\" --start --timing", 60000);
+        const e2e::ConsoleRun run = e2e::RunHost(folder, "\"" + c.capture + "\" --start --timing", 60000);
         ASSERT_TRUE(run.finished);
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;

@@ -1,4 +1,2 @@
 # End-to-end tests of the main window.
-if(BRISKLANE_CONFIG STREQUAL "win64")
-    brisklane_e2e_test(e2e_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_e2e_test.cpp)
-endif()
+brisklane_e2e_test(e2e_main_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/main_window_e2e_test.cpp)

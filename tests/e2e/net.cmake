@@ -2,17 +2,7 @@
 # stand-in for the programs that Brisklane starts.
 if(BRISKLANE_CONFIG STREQUAL "win64")
     add_executable(net_recorder ${CMAKE_CURRENT_LIST_DIR}/net_recorder.cpp)
-
-    add_library(net_e2e_support STATIC ${CMAKE_CURRENT_LIST_DIR}/net_e2e_support.cpp)
-    target_link_libraries(net_e2e_support PUBLIC brisklane_e2e_harness)
-
-    brisklane_e2e_test(e2e_prefs SOURCES ${CMAKE_CURRENT_LIST_DIR}/prefs_e2e_test.cpp LIBS net_e2e_support)
 endif()
-if(BRISKLANE_CONFIG STREQUAL "win64")
-    brisklane_e2e_test(e2e_net SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_e2e_test.cpp
-                       LIBS net_e2e_support brisklane_core ws2_32 iphlpapi wininet)
-endif()
-if(BRISKLANE_CONFIG STREQUAL "win64")
-    brisklane_e2e_test(e2e_net_launchers SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_launchers_e2e_test.cpp
-                       LIBS net_e2e_support DEPENDS net_recorder)
-endif()
+brisklane_e2e_test(e2e_prefs SOURCES ${CMAKE_CURRENT_LIST_DIR}/prefs_e2e_test.cpp)
+brisklane_e2e_test(e2e_net SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_e2e_test.cpp LIBS ws2_32 iphlpapi wininet)
+brisklane_e2e_test(e2e_net_launchers SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_launchers_e2e_test.cpp DEPENDS net_recorder)

@@ -1,6 +1,6 @@
 // End to end: the interface list, the per-second statistics and the acceleration switch of the real
 // Brisklane.exe, compared with what the platform itself reports.
-#include "net_e2e_support.h"
+#include "e2e_harness.h"
 
 #include "net/connection_text.h"
 
@@ -20,16 +20,12 @@ namespace {
 
 using e2e::Program;
 using e2e::RegQuery;
-using namespace nete2e;
+using namespace e2e;
 
 constexpr const char* kAccelerating = "Status: accelerating\nPress to stop acceleration";
 constexpr const char* kStopped = "Status: stopped\nPress to start acceleration ";
 
-class Statistics : public ::testing::Test {
-protected:
-    void SetUp() override { e2e::CleanProgramRegistry(); }
-    void TearDown() override { e2e::CleanProgramRegistry(); }
-};
+class Statistics : public MainProgramTest {};
 
 // The items of the interface list, read as a person would by going through them (selecting an item shows
 // its text in the list's edit field), then the selection put back. Selecting this way tells the window
@@ -145,13 +141,13 @@ TEST_F(Statistics, TheListHoldsThePlatformsInterfacesAndAFirstStartShowsTheDefau
     ASSERT_NE(dialog, nullptr);
     const std::vector<std::string> expected = ExpectedItems();
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(ComboItems(dialog, kNetwork), expected);
+    EXPECT_EQ(ComboItems(dialog, IDC_NETWORK), expected);
     const std::string routed = DefaultRouteInterface();
     ASSERT_FALSE(routed.empty()) << "this machine has no default route";
     const int item = ItemNaming(expected, routed);
     ASSERT_GE(item, 0) << routed << " is not listed";
-    EXPECT_EQ(ComboSelection(dialog, kNetwork), item);
-    EXPECT_EQ(e2e::Text(dialog, kNetwork), expected[static_cast<size_t>(item)]);
+    EXPECT_EQ(ComboSelection(dialog, IDC_NETWORK), item);
+    EXPECT_EQ(e2e::Text(dialog, IDC_NETWORK), expected[static_cast<size_t>(item)]);
     EXPECT_FALSE(e2e::RegKeyExists(kProductKey)); // nothing is stored until a person chooses
 }
 
@@ -165,7 +161,7 @@ TEST_F(Statistics, TheCountersFollowTheLoopbackInterface) {
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    ASSERT_EQ(e2e::Text(dialog, kNetwork).rfind(" lo ", 0), 0u) << e2e::Text(dialog, kNetwork);
+    ASSERT_EQ(e2e::Text(dialog, IDC_NETWORK).rfind(" lo ", 0), 0u) << e2e::Text(dialog, IDC_NETWORK);
     const LoopbackCounters start = ReadLoopback();
     ASSERT_TRUE(start.found);
     LoopbackTraffic(200);
@@ -178,7 +174,7 @@ TEST_F(Statistics, TheCountersFollowTheLoopbackInterface) {
     LoopbackCounters now;
     EXPECT_TRUE(e2e::WaitUntil(
         [&] {
-            if (!ShownCounter(dialog, kBytesSent, sent) || !ShownCounter(dialog, kBytesReceived, received))
+            if (!ShownCounter(dialog, IDC_BYTES_SENT, sent) || !ShownCounter(dialog, IDC_BYTES_RECEIVED, received))
                 return false;
             now = ReadLoopback();
             const uint32_t base = static_cast<uint32_t>(after.sent);
@@ -195,19 +191,20 @@ TEST_F(Statistics, ANewInterfaceIsStoredOnceAndTheSameOneWritesNothing) {
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    HWND combo = GetDlgItem(dialog, kNetwork);
+    HWND combo = GetDlgItem(dialog, IDC_NETWORK);
     if (SendMessageA(combo, CB_GETCOUNT, 0, 0) < 3)
         GTEST_SKIP() << "fewer than three interfaces listed";
     // What the list does when a person picks an item: select it and tell the window.
     auto pick = [&](int item) {
         SendMessageA(combo, CB_SETCURSEL, item, 0);
-        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(kNetwork, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_NETWORK, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
     };
     pick(1);
     EXPECT_EQ(RegQuery(kProductKey, "Network").data, "0x1");
     ASSERT_TRUE(Reg(std::string("delete ") + kProductKey + " /f"));
-    pick(1);
-    Sleep(1500);
+    pick(1); // the same item: neither the pick nor the tick after it writes anything
+    const int pickedAt = e2e::ShownSeconds(dialog);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ShownSeconds(dialog) > pickedAt; }, 3000));
     EXPECT_FALSE(e2e::RegKeyExists(kProductKey));
     pick(2);
     EXPECT_EQ(RegQuery(kProductKey, "Network").data, "0x2");
@@ -219,14 +216,16 @@ TEST_F(Statistics, AStoredIndexWithoutAnInterfaceShowsNoCountersAndTheProgramRun
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ComboSelection(dialog, kNetwork), -1);
+    EXPECT_EQ(ComboSelection(dialog, IDC_NETWORK), -1);
     // The rest of each tick runs: the status comes; the counters stay empty.
     EXPECT_TRUE(e2e::WaitUntil(
-        [&] { return e2e::Text(dialog, kStatus) == " Connected" || e2e::Text(dialog, kStatus) == "N/A"; }, 3000));
-    Sleep(1200);
+        [&] { return e2e::Text(dialog, IDC_STATUS) == " Connected" || e2e::Text(dialog, IDC_STATUS) == "N/A"; }, 3000));
+    // The next tick runs too, and still shows no counters.
+    const int statusAt = e2e::ShownSeconds(dialog);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ShownSeconds(dialog) > statusAt; }, 3000));
     EXPECT_TRUE(program.Running());
-    EXPECT_EQ(e2e::Text(dialog, kBytesSent), "");
-    EXPECT_EQ(e2e::Text(dialog, kBytesReceived), "");
+    EXPECT_EQ(e2e::Text(dialog, IDC_BYTES_SENT), "");
+    EXPECT_EQ(e2e::Text(dialog, IDC_BYTES_RECEIVED), "");
 }
 
 TEST_F(Statistics, StatusAndKindsOfConnectionAreThePlatformsAnswer) {
@@ -238,25 +237,17 @@ TEST_F(Statistics, StatusAndKindsOfConnectionAreThePlatformsAnswer) {
     // The platform's answer, in the words of the program's own rule (tested row by row natively).
     const std::string kinds = net::ConnectionKindText(flags);
     const std::string status = connected ? " Connected" : "N/A";
-    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, kStatus) == status; }, 3000))
-        << e2e::Text(dialog, kStatus);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(dialog, IDC_STATUS) == status; }, 3000))
+        << e2e::Text(dialog, IDC_STATUS);
     if (connected) {
-        EXPECT_EQ(e2e::Text(dialog, kType), kinds);
+        EXPECT_EQ(e2e::Text(dialog, IDC_TYPE), kinds);
     }
 }
 
 class Acceleration : public Statistics {};
 
 UINT CheckState(HWND dialog) {
-    return static_cast<UINT>(SendMessageA(GetDlgItem(dialog, kAccelerate), BM_GETCHECK, 0, 0));
-}
-
-// Seconds of an acceleration clock text " %2d hrs : %2d mins : %2d secs".
-int ClockSeconds(const std::string& text) {
-    int hours = 0, minutes = 0, seconds = 0;
-    if (std::sscanf(text.c_str(), " %d hrs : %d mins : %d secs", &hours, &minutes, &seconds) != 3)
-        return -1;
-    return hours * 3600 + minutes * 60 + seconds;
+    return static_cast<UINT>(SendMessageA(GetDlgItem(dialog, IDC_ACCELERATE), BM_GETCHECK, 0, 0));
 }
 
 // Here (as on Windows without administrator rights) the raw socket is refused: the switch stays stopped, the
@@ -269,15 +260,15 @@ TEST_F(Acceleration, ARefusedRawSocketLeavesTheSwitchStoppedAndEachPressTriesAga
     const std::string stillClock = " 0 hrs :  0 mins :  0 secs";
     for (int press = 0; press < 3; ++press) {
         if (press > 0)
-            e2e::Click(dialog, kAccelerate);
-        EXPECT_EQ(e2e::Text(dialog, kAccelerate), kStopped) << press;
+            e2e::Click(dialog, IDC_ACCELERATE);
+        EXPECT_EQ(e2e::Text(dialog, IDC_ACCELERATE), kStopped) << press;
         EXPECT_EQ(CheckState(dialog), UINT{BST_UNCHECKED}) << press;
-        EXPECT_EQ(e2e::Text(dialog, kFooter), refused) << press;
+        EXPECT_EQ(e2e::Text(dialog, IDC_FOOTER), refused) << press;
     }
     // Three seconds of statistics pass; the acceleration clock has not moved.
-    ASSERT_TRUE(e2e::WaitUntil([&] { return ClockSeconds(e2e::Text(dialog, kDuration)) >= 3; }, 5000));
-    EXPECT_EQ(e2e::Text(dialog, kAccelDuration), stillClock);
-    EXPECT_NE(e2e::Text(dialog, kAccelerate), kAccelerating);
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ShownSeconds(dialog) >= 3; }, 5000));
+    EXPECT_EQ(e2e::Text(dialog, IDC_ACCEL_DURATION), stillClock);
+    EXPECT_NE(e2e::Text(dialog, IDC_ACCELERATE), kAccelerating);
     EXPECT_TRUE(program.Running());
 }
 

@@ -1,43 +1,68 @@
 // End to end: the client launcher, the updater, the six web pages and the About box of the real
 // Brisklane.exe, with a recording stand-in for every program it starts.
-#include "net_e2e_support.h"
+#include "e2e_harness.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 namespace {
 
 using e2e::Program;
-using namespace nete2e;
+using namespace e2e;
 
-constexpr const char* kUninstallKey = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillfin";
+constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillfin";
 constexpr const char* kNotInstalled =
     "Quillfin is not installed on your PC!\nPlease install it first to use this option.";
 
-class Launchers : public ::testing::Test {
+// The recording stand-in for the programs that Brisklane starts: where it is built, and the records of its
+// starts, one "<program path>|<arguments>" line each, in a file named by BRISKLANE_RECORD_FILE (set for this
+// process and so for the programs it starts).
+std::string RecorderPath() {
+    return testsupport::BinDir() + "\\net_recorder.exe";
+}
+class Recorder {
+public:
+    Recorder() { (void)SetEnvironmentVariableA("BRISKLANE_RECORD_FILE", file_.c_str()); }
+    ~Recorder() { (void)SetEnvironmentVariableA("BRISKLANE_RECORD_FILE", nullptr); }
+    Recorder(const Recorder&) = delete;
+    Recorder& operator=(const Recorder&) = delete;
+
+    std::vector<std::string> Records() const {
+        std::vector<std::string> records;
+        std::istringstream in(capture_bytes::ReadText(file_));
+        std::string line;
+        while (std::getline(in, line))
+            records.push_back(line);
+        return records;
+    }
+    bool WaitForRecords(size_t count, DWORD timeoutMs = 10000) const {
+        return e2e::WaitUntil([&] { return Records().size() >= count; }, timeoutMs, 100);
+    }
+
+private:
+    testsupport::TempFolder folder_{"records"};
+    std::string file_ = folder_.File("records.txt");
+};
+
+// No client is installed unless a test says so.
+class Launchers : public MainProgramTest {
 protected:
     void SetUp() override {
-        e2e::CleanProgramRegistry();
-        (void)Reg(std::string("delete ") + kUninstallKey + " /f");
+        MainProgramTest::SetUp();
+        (void)RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
     }
     void TearDown() override {
-        e2e::CleanProgramRegistry();
-        (void)Reg(std::string("delete ") + kUninstallKey + " /f");
+        MainProgramTest::TearDown();
+        (void)RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
     }
 };
 
 void SetInstallLocation(const std::string& folder) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillfin", 0,
-                              nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(key, "InstallLocation", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                             static_cast<DWORD>(folder.size() + 1)),
-              ERROR_SUCCESS);
-    RegCloseKey(key);
+    testsupport::WriteTextValue(kUninstallKey, "InstallLocation", folder);
 }
 
 // Waits for a message box of the program, checks its caption and text, and answers it with OK.
@@ -54,13 +79,14 @@ TEST_F(Launchers, RunWithoutTheClientsUninstallKeySaysItIsNotInstalled) {
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    e2e::Click(dialog, kRunClient);
+    e2e::Click(dialog, IDC_RUN_CLIENT);
     ExpectMessage(program, dialog, kNotInstalled);
     EXPECT_TRUE(program.Running());
 }
 
 TEST_F(Launchers, RunNamesTheWholePathItTriedAlsoWithATrailingBackslash) {
-    const std::string folder = TempFolder("brisklane-empty-client");
+    const testsupport::TempFolder client("empty-client");
+    const std::string folder = client.Path();
     struct Row {
         std::string location;
         std::string tried;
@@ -72,13 +98,14 @@ TEST_F(Launchers, RunNamesTheWholePathItTriedAlsoWithATrailingBackslash) {
         Program program;
         HWND dialog = program.MainWindow();
         ASSERT_NE(dialog, nullptr);
-        e2e::Click(dialog, kRunClient);
+        e2e::Click(dialog, IDC_RUN_CLIENT);
         ExpectMessage(program, dialog, "THERE IS NO Quillfin installed IN\n[" + row.tried + "].");
     }
 }
 
 TEST_F(Launchers, RunStartsTheClientFromItsInstallLocation) {
-    const std::string folder = TempFolder("brisklane-client");
+    const testsupport::TempFolder client("client");
+    const std::string folder = client.Path();
     ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), (folder + "\\Quillfin.exe").c_str(), FALSE));
     SetInstallLocation(folder);
     Recorder recorder;
@@ -86,25 +113,25 @@ TEST_F(Launchers, RunStartsTheClientFromItsInstallLocation) {
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
     const size_t before = recorder.Records().size(); // the updater is not there: nothing recorded at start
-    e2e::Click(dialog, kRunClient);
+    e2e::Click(dialog, IDC_RUN_CLIENT);
     ASSERT_TRUE(recorder.WaitForRecords(before + 1));
     EXPECT_EQ(recorder.Records().back(), folder + "\\Quillfin.exe|");
     // Pressing it again starts it again.
-    e2e::Click(dialog, kRunClient);
+    e2e::Click(dialog, IDC_RUN_CLIENT);
     ASSERT_TRUE(recorder.WaitForRecords(before + 2));
     EXPECT_EQ(e2e::WaitForDialog(program.Pid(), dialog, 1000).hwnd, nullptr) << "a message box appeared";
-    DeleteFileA((folder + "\\Quillfin.exe").c_str());
 }
 
 TEST_F(Launchers, TheStoredStartUpChoiceRunsTheClientBeforeTheWindowShows) {
-    ASSERT_TRUE(Reg("add HKCU\\Software\\Brisklane /v RunOtherApp /t REG_DWORD /d 1 /f"));
+    ASSERT_TRUE(Reg("add " + kProductKey + " /v RunOtherApp /t REG_DWORD /d 1 /f"));
     Program program;
     ExpectMessage(program, nullptr, kNotInstalled);
     EXPECT_NE(program.MainWindow(), nullptr);
 }
 
 TEST_F(Launchers, TheUpdaterGetsItsFiveQuotedArguments) {
-    const std::string folder = TempFolder("brisklane-updater");
+    const testsupport::TempFolder updater("updater");
+    const std::string folder = updater.Path();
     ASSERT_TRUE(CopyFileA(RecorderPath().c_str(), (folder + "\\Patchwell.exe").c_str(), FALSE));
     Recorder recorder;
     {
@@ -112,12 +139,12 @@ TEST_F(Launchers, TheUpdaterGetsItsFiveQuotedArguments) {
         Program program("", "", folder);
         ASSERT_NE(program.MainWindow(), nullptr);
         ASSERT_TRUE(recorder.WaitForRecords(1));
-        Sleep(1000);
+        // A second start would be recorded within this second; nothing else marks that none comes.
+        EXPECT_FALSE(recorder.WaitForRecords(2, 1000));
     }
     const std::vector<std::string> records = recorder.Records();
     ASSERT_EQ(records.size(), 1u) << "the updater is started once";
     EXPECT_EQ(records[0], folder + "\\Patchwell.exe|\"Brisklane\" \"3\" \"4.5.0\" \"brisklane.example\" \"false\"");
-    DeleteFileA((folder + "\\Patchwell.exe").c_str());
 }
 
 // A browser of our own for http addresses, registered in this prefix.
@@ -139,7 +166,7 @@ protected:
 
 TEST_F(WebPages, EachMenuCommandOpensItsAddress) {
     struct Row {
-        int item;
+        e2e::TrayItem item;
         const char* address;
     };
     const Row rows[] = {

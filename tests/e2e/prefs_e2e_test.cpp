@@ -1,5 +1,5 @@
 // End to end: the stored preferences of the real Brisklane.exe, read back with the platform's reg tool.
-#include "net_e2e_support.h"
+#include "e2e_harness.h"
 
 #include <gtest/gtest.h>
 
@@ -7,20 +7,19 @@ namespace {
 
 using e2e::Program;
 using e2e::RegQuery;
-using namespace nete2e;
+using namespace e2e;
 
-class Preferences : public ::testing::Test {
+class Preferences : public MainProgramTest {
 protected:
-    void SetUp() override { e2e::CleanProgramRegistry(); }
     void TearDown() override {
-        e2e::CleanProgramRegistry();
-        (void)Reg(std::string("delete ") + kRunKey + " /v SomethingElse /f");
+        MainProgramTest::TearDown();
+        testsupport::DeleteValue(testsupport::kRunKey, "SomethingElse");
     }
 };
 
 // Hides the window with the Minimize button and waits until it is gone into the tray.
 void Hide(HWND dialog) {
-    e2e::Click(dialog, kMinimize);
+    e2e::Click(dialog, IDCANCEL);
     ASSERT_TRUE(e2e::WaitUntil([&] { return !IsWindowVisible(dialog); }, 5000));
 }
 
@@ -28,13 +27,14 @@ TEST_F(Preferences, FirstStartShowsTheDefaultsAndCreatesNoKeyUntilHidden) {
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(e2e::Text(dialog, kCheckPeriod), "12");
-    EXPECT_EQ(e2e::Text(dialog, kAccelerateN), "7");
-    EXPECT_EQ(e2e::Text(dialog, kCheckPeriodUnit), "Minutes");
+    EXPECT_EQ(e2e::Text(dialog, IDC_CHECK_PERIOD), "12");
+    EXPECT_EQ(e2e::Text(dialog, IDC_ACCELERATE_N), "7");
+    EXPECT_EQ(e2e::Text(dialog, IDC_CHECK_PERIOD_UNIT), "Minutes");
     // The interface that carries the machine's traffic.
-    EXPECT_EQ(e2e::Text(dialog, kNetwork).rfind(" " + nete2e::DefaultRouteInterface() + " ", 0), 0u)
-        << e2e::Text(dialog, kNetwork);
-    Sleep(1500); // a tick or two of the statistics
+    EXPECT_EQ(e2e::Text(dialog, IDC_NETWORK).rfind(" " + e2e::DefaultRouteInterface() + " ", 0), 0u)
+        << e2e::Text(dialog, IDC_NETWORK);
+    // Two ticks of the statistics store nothing.
+    ASSERT_TRUE(e2e::WaitUntil([&] { return e2e::ShownSeconds(dialog) >= 2; }, 5000));
     EXPECT_FALSE(e2e::RegKeyExists(kProductKey));
 
     Hide(dialog);
@@ -59,8 +59,8 @@ TEST_F(Preferences, HidingStoresTheTypedNumbersAndTheNextStartShowsThem) {
             Program program;
             HWND dialog = program.MainWindow();
             ASSERT_NE(dialog, nullptr);
-            SetText(dialog, kCheckPeriod, row.typed);
-            SetText(dialog, kAccelerateN, row.typed);
+            SetText(dialog, IDC_CHECK_PERIOD, row.typed);
+            SetText(dialog, IDC_ACCELERATE_N, row.typed);
             Hide(dialog);
             for (const char* name : {"CheckPeriodNum", "AccelerateN"}) {
                 const e2e::RegValue value = RegQuery(kProductKey, name);
@@ -71,8 +71,8 @@ TEST_F(Preferences, HidingStoresTheTypedNumbersAndTheNextStartShowsThem) {
         Program next;
         HWND dialog = next.MainWindow();
         ASSERT_NE(dialog, nullptr);
-        EXPECT_EQ(e2e::Text(dialog, kCheckPeriod), row.shownNext);
-        EXPECT_EQ(e2e::Text(dialog, kAccelerateN), row.shownNext);
+        EXPECT_EQ(e2e::Text(dialog, IDC_CHECK_PERIOD), row.shownNext);
+        EXPECT_EQ(e2e::Text(dialog, IDC_ACCELERATE_N), row.shownNext);
     }
 }
 
@@ -81,7 +81,7 @@ TEST_F(Preferences, AnUnknownUnitLeavesNoSelectionAndTheNextHidingStoresAllBitsS
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(ComboSelection(dialog, kCheckPeriodUnit), -1);
+    EXPECT_EQ(ComboSelection(dialog, IDC_CHECK_PERIOD_UNIT), -1);
     Hide(dialog);
     EXPECT_EQ(RegQuery(kProductKey, "CheckPeriodCombo").data, "0xffffffff");
 }
@@ -91,7 +91,7 @@ TEST_F(Preferences, AShortStringNumberIsReadFromItsBytes) {
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(e2e::Text(dialog, kCheckPeriod), "16961");
+    EXPECT_EQ(e2e::Text(dialog, IDC_CHECK_PERIOD), "16961");
 }
 
 TEST_F(Preferences, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsOwnValue) {
@@ -99,7 +99,7 @@ TEST_F(Preferences, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsOwnValue) 
     Program program;
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
-    const std::string command = "\"" + e2e::BinDir() + "\\Brisklane.exe\" -tray";
+    const std::string command = "\"" + testsupport::BinDir() + "\\Brisklane.exe\" -tray";
 
     ASSERT_TRUE(ChooseTrayItem(dialog, program.Pid(), kRunAtStartupItem));
     ASSERT_TRUE(e2e::WaitUntil([] { return RegQuery(kRunKey, "Brisklane").exists; }, 5000));
@@ -122,15 +122,16 @@ TEST_F(Preferences, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsOwnValue) 
 }
 
 TEST_F(Preferences, RunAtStartupFromAFolderDeeperThanAHundredAndTwentyEightCharacters) {
-    std::string folder = TempFolder("brisklane-deep");
+    const testsupport::TempFolder root("deep");
+    std::string folder = root.Path();
     while (folder.size() < 180) {
         folder += "\\an-install-folder-with-a-long-name";
-        CreateDirectoryA(folder.c_str(), nullptr);
+        (void)CreateDirectoryA(folder.c_str(), nullptr);
     }
     const std::string exe = folder + "\\Brisklane.exe";
     ASSERT_GT(exe.size(), 128u);
-    ASSERT_TRUE(CopyFileA((e2e::BinDir() + "\\Brisklane.exe").c_str(), exe.c_str(), FALSE));
-    CopyFileA((e2e::BinDir() + "\\skin.smf").c_str(), (folder + "\\skin.smf").c_str(), FALSE);
+    ASSERT_TRUE(CopyFileA((testsupport::BinDir() + "\\Brisklane.exe").c_str(), exe.c_str(), FALSE));
+    (void)CopyFileA((testsupport::BinDir() + "\\skin.smf").c_str(), (folder + "\\skin.smf").c_str(), FALSE);
     {
         Program program("", exe);
         HWND dialog = program.MainWindow();
@@ -140,9 +141,9 @@ TEST_F(Preferences, RunAtStartupFromAFolderDeeperThanAHundredAndTwentyEightChara
         EXPECT_EQ(RegQuery(kRunKey, "Brisklane").data, "\"" + exe + "\" -tray");
         EXPECT_TRUE(program.Running());
     }
-    Sleep(500);
-    DeleteFileA(exe.c_str());
-    DeleteFileA((folder + "\\skin.smf").c_str());
+    // The ended program's file is free again a moment after its end.
+    EXPECT_TRUE(e2e::WaitUntil([&] { return DeleteFileA(exe.c_str()) != FALSE; }, 5000));
+    (void)DeleteFileA((folder + "\\skin.smf").c_str());
 }
 
 TEST_F(Preferences, AutoResumeTogglesIsStoredAtOnceAndIsReadAtTheNextStart) {

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int kQuit = 1007;
 constexpr COLORREF kSkinTop = RGB(0xF4, 0xF8, 0xFC); // background-top of the shipped skin.smf
 constexpr char kCapture[] = "eth-icmp-echo";
 
@@ -51,7 +50,7 @@ TEST_F(ReleaseZip, TheWindowStartsWithTheShippedSkinAndSavesItsSettingsBesideIts
             },
             10000))
             << std::hex << ClientPixel(window, {3, 3});
-        e2e::Click(window, kQuit);
+        e2e::Click(window, IDC_QUIT);
         ASSERT_TRUE(program.WaitForExit(30000));
     }
     EXPECT_TRUE(Exists(Folder() + "\\Brisklane.ini"));
@@ -62,12 +61,12 @@ TEST_F(ReleaseZip, TheCaptureHostReplaysACaptureOfTheUnpackedFolder) {
     const std::string capture = captures + "\\" + kCapture + ".pcap";
     CreateDirectoryA(captures.c_str(), nullptr);
     ASSERT_TRUE(
-        CopyFileA(capture_e2e::DataPath(std::string("pcap/") + kCapture + ".pcap").c_str(), capture.c_str(), FALSE));
-    const capture_e2e::ConsoleRun run =
-        capture_e2e::RunConsole(Folder() + "\\BrisklaneCapture.exe", Folder(), "--console \"" + capture + "\"", 120000);
+        CopyFileA(testsupport::DataPath(std::string("pcap/") + kCapture + ".pcap").c_str(), capture.c_str(), FALSE));
+    const e2e::ConsoleRun run =
+        e2e::RunConsole(Folder() + "\\BrisklaneCapture.exe", Folder(), "--console \"" + capture + "\"", 120000);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
-    EXPECT_EQ(run.out, capture_e2e::ExpectedConsoleOutput(kCapture));
+    EXPECT_EQ(run.out, e2e::ExpectedConsoleOutput(kCapture));
     EXPECT_TRUE(Exists(Folder() + "\\BrisklaneCapture.ini"));
 }
 

@@ -1,10 +1,14 @@
-# Capture settings, service and host names, and the traffic log writer.
-brisklane_native_test(capture_settings_rules SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_settings_rules_test.cpp)
-brisklane_native_test(capture_names SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_services_test.cpp
-                                            ${CMAKE_CURRENT_LIST_DIR}/capture_name_cache_test.cpp
-                                            ${CMAKE_CURRENT_LIST_DIR}/capture_name_resolver_test.cpp)
-brisklane_native_test(capture_log SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_log_format_test.cpp
-                                          ${CMAKE_CURRENT_LIST_DIR}/capture_traffic_log_test.cpp
-                                          ${CMAKE_CURRENT_LIST_DIR}/capture_log_tcpdump_test.cpp)
-# The capture host's command line.
-brisklane_native_test(capture_host_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_host_options_test.cpp)
+# Native tests of src/capture: settings, service and host names, the log writer, the host's command line,
+# and the capture path (record walk, flow table, pcap writer, the pipeline against the reference tables).
+brisklane_native_test(native_capture_settings_rules SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_settings_rules_test.cpp)
+brisklane_native_test(native_capture_names SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_services_test.cpp
+                                                   ${CMAKE_CURRENT_LIST_DIR}/capture_name_cache_test.cpp
+                                                   ${CMAKE_CURRENT_LIST_DIR}/capture_name_resolver_test.cpp)
+brisklane_native_test(native_capture_log SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_log_format_test.cpp
+                                                 ${CMAKE_CURRENT_LIST_DIR}/capture_traffic_log_test.cpp
+                                                 ${CMAKE_CURRENT_LIST_DIR}/capture_log_tcpdump_test.cpp)
+brisklane_native_test(native_capture_host_options SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_host_options_test.cpp)
+brisklane_native_test(native_capture_record_walk SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_record_walk_test.cpp)
+brisklane_native_test(native_capture_flow_table SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_flow_table_test.cpp)
+brisklane_native_test(native_capture_pipeline SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pipeline_test.cpp)
+brisklane_native_test(native_capture_pcap_writer SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pcap_writer_test.cpp)

@@ -16,8 +16,8 @@ namespace {
 
 using capture::FlowTable;
 using capture::MemoryTrafficView;
-using traffic_test::Bytes;
-using traffic_test::Datagram;
+using capture_bytes::Bytes;
+using capture_bytes::Datagram;
 
 constexpr uint32_t kA = 0x0a000001; // 10.0.0.1
 constexpr uint32_t kB = 0x0a000002; // 10.0.0.2
@@ -268,7 +268,7 @@ TEST_F(TrafficFlowTable, RowsLeftAfterABurstWentIdleKeepCounting) {
     ASSERT_EQ(table.RowCount(), 2u);
     EXPECT_EQ(table.RowRecord(0).bytes, 200u);
     EXPECT_EQ(table.RowPackets(0), 2u);
-    EXPECT_EQ(table.RowRecord(1).key.destinationAddress, traffic_test::AsStored(kB));
+    EXPECT_EQ(table.RowRecord(1).key.destinationAddress, capture_bytes::AsStored(kB));
     EXPECT_EQ(table.RowPackets(1), 1u);
 }
 
@@ -452,7 +452,7 @@ TEST_F(TrafficFlowTable, RefreshesTheViewAFewTimesASecondAndAtOnceWhenIdle) {
 }
 
 TEST_F(TrafficFlowTable, ResolvedHostNamesFillTheHostColumns) {
-    hostNames[traffic_test::AsStored(kA)] = "alpha.example";
+    hostNames[capture_bytes::AsStored(kA)] = "alpha.example";
     (void)names.SetEnabled(1);
     Packet(Datagram(17, 100, kA, kB, 1, 1));
     table.Flush();

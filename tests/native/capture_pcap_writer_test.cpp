@@ -11,7 +11,7 @@
 
 namespace {
 
-using traffic_test::Bytes;
+using capture_bytes::Bytes;
 
 struct Record {
     uint32_t seconds, microseconds, wireLength;

@@ -13,7 +13,7 @@
 
 namespace {
 
-using traffic_test::Bytes;
+using capture_bytes::Bytes;
 
 struct Result {
     std::string csv;
@@ -61,21 +61,21 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
 }
 
 void ExpectReference(const Result& result, const std::string& name) {
-    const auto totals = traffic_test::ReadTotals(name);
-    EXPECT_EQ(result.csv, traffic_test::ReferenceFlowCsv(name));
+    const auto totals = capture_bytes::ReadTotals(name);
+    EXPECT_EQ(result.csv, capture_bytes::ReferenceFlowCsv(name));
     EXPECT_EQ(result.packets, totals.at("packetCount"));
     EXPECT_EQ(result.bytes, totals.at("totalBytes"));
     if (totals.at("packetCount") != 0) {
-        EXPECT_EQ(result.status, traffic_test::ReferenceStatusLine(name));
+        EXPECT_EQ(result.status, capture_bytes::ReferenceStatusLine(name));
     }
 }
 
 TEST(TrafficPipeline, EverySharedCaptureMatchesItsReferenceTable) {
-    const std::vector<std::string> captures = traffic_test::SharedCaptures();
+    const std::vector<std::string> captures = capture_bytes::SharedCaptures();
     ASSERT_GE(captures.size(), 18u);
     for (const std::string& name : captures) {
         SCOPED_TRACE(name);
-        auto source = packet::FileByteSource::Open(traffic_test::DataFile(name + ".pcap").c_str());
+        auto source = packet::FileByteSource::Open(capture_bytes::DataFile(name + ".pcap").c_str());
         ASSERT_NE(source, nullptr);
         ExpectReference(Replay(std::move(source), 1u << 20), name);
     }
@@ -85,8 +85,8 @@ TEST(TrafficPipeline, TokenRingCopiesMatchTheTablesOfTheirEthernetOriginals) {
     for (const char* name : {"eth-mixed-http-dns-udp-icmp", "eth-snaplen96-http-dns-udp-icmp",
                              "eth-snaplen37-below-minimum", "eth-ipv4-options-tcp-udp-icmp"}) {
         SCOPED_TRACE(name);
-        const std::string original = traffic_test::ReadText(traffic_test::DataFile(std::string(name) + ".pcap"));
-        const Bytes tokenRing = traffic_test::AsTokenRing(Bytes(original.begin(), original.end()));
+        const std::string original = capture_bytes::ReadText(capture_bytes::DataFile(std::string(name) + ".pcap"));
+        const Bytes tokenRing = capture_bytes::AsTokenRing(Bytes(original.begin(), original.end()));
         ExpectReference(
             Replay(std::make_unique<packet::MemoryByteSource>(tokenRing.data(), tokenRing.size()), 1u << 20), name);
     }
@@ -96,7 +96,7 @@ TEST(TrafficPipeline, SmallReceiveBuffersGiveTheSameTable) {
     // Records cut to fit a tiny buffer still hold their first 24 IP bytes, so every datagram still counts.
     for (uint32_t bufferBytes : {65536u, 2048u}) {
         SCOPED_TRACE(bufferBytes);
-        auto source = packet::FileByteSource::Open(traffic_test::DataFile("eth-pim-ipv4-ipv6-mix.pcap").c_str());
+        auto source = packet::FileByteSource::Open(capture_bytes::DataFile("eth-pim-ipv4-ipv6-mix.pcap").c_str());
         ExpectReference(Replay(std::move(source), bufferBytes), "eth-pim-ipv4-ipv6-mix");
     }
 }

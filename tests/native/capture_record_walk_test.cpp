@@ -8,10 +8,10 @@
 
 namespace {
 
-using traffic_test::Bytes;
-using traffic_test::Datagram;
-using traffic_test::DriverBuffer;
-using traffic_test::Frame;
+using capture_bytes::Bytes;
+using capture_bytes::Datagram;
+using capture_bytes::DriverBuffer;
+using capture_bytes::Frame;
 
 struct Seen {
     std::vector<uint16_t> totalLengths;

@@ -1,2 +1,2 @@
-# Native tests of the framework's portable pieces.
+# Native tests of src/framework's portable pieces.
 brisklane_native_test(native_framework SOURCES ${CMAKE_CURRENT_LIST_DIR}/framework_dialog_init_data_test.cpp)

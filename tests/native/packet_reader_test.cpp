@@ -8,13 +8,13 @@
 
 namespace {
 
+using capture_bytes::Bytes;
+using capture_bytes::PcapFile;
+using capture_bytes::PcapFrame;
+using capture_bytes::PcapOptions;
 using packet::PcapReader;
 using packet::PcapRecord;
 using packet::PcapStatus;
-using traffic_test::Bytes;
-using traffic_test::PcapFile;
-using traffic_test::PcapFrame;
-using traffic_test::PcapOptions;
 
 // Reads from a copy of the bytes that the reader cannot look beyond (the sanitizers watch its end).
 struct ReaderOver {
@@ -211,13 +211,13 @@ TEST(PacketReader, SourceHandingOutSmallPiecesGivesTheSameRecords) {
 }
 
 TEST(PacketReader, ReadsEverySharedCaptureToItsEnd) {
-    for (const std::string& name : traffic_test::SharedCaptures()) {
+    for (const std::string& name : capture_bytes::SharedCaptures()) {
         SCOPED_TRACE(name);
-        auto source = packet::FileByteSource::Open(traffic_test::DataFile(name + ".pcap").c_str());
+        auto source = packet::FileByteSource::Open(capture_bytes::DataFile(name + ".pcap").c_str());
         ASSERT_NE(source, nullptr);
         PcapReader reader(std::move(source));
         ASSERT_EQ(reader.Open(), PcapStatus::Ok);
-        const auto totals = traffic_test::ReadTotals(name);
+        const auto totals = capture_bytes::ReadTotals(name);
         EXPECT_EQ(reader.Header().linkType, totals.at("linktype"));
         PcapRecord record;
         uint32_t longest = 0;

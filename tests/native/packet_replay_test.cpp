@@ -12,10 +12,10 @@
 
 namespace {
 
+using capture_bytes::Bytes;
+using capture_bytes::PcapFile;
+using capture_bytes::PcapFrame;
 using packet::CaptureReplay;
-using traffic_test::Bytes;
-using traffic_test::PcapFile;
-using traffic_test::PcapFrame;
 
 std::unique_ptr<CaptureReplay> ReplayOf(const Bytes& file, Bytes& storage) {
     storage = file;
@@ -127,7 +127,7 @@ TEST(PacketReplay, SharedCaptureThroughSmallBuffersKeepsEveryRecordForTheWalk) {
     // The record walk of the engine must see each record of the file exactly once, whatever the buffer.
     for (uint32_t capacity : {1u << 20, 4096u, 1500u}) {
         SCOPED_TRACE(capacity);
-        auto source = packet::FileByteSource::Open(traffic_test::DataFile("eth-mixed-http-dns-udp-icmp.pcap").c_str());
+        auto source = packet::FileByteSource::Open(capture_bytes::DataFile("eth-mixed-http-dns-udp-icmp.pcap").c_str());
         auto reader = std::make_unique<packet::PcapReader>(std::move(source));
         ASSERT_EQ(reader->Open(), packet::PcapStatus::Ok);
         CaptureReplay replay(std::move(reader));
@@ -143,7 +143,7 @@ TEST(PacketReplay, SharedCaptureThroughSmallBuffersKeepsEveryRecordForTheWalk) {
             EXPECT_EQ(walk.records, fill.records);
             records += walk.records;
         }
-        EXPECT_EQ(records, traffic_test::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));
+        EXPECT_EQ(records, capture_bytes::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));
     }
 }
 
@@ -245,11 +245,11 @@ TEST(PacketAdapterList, SplitsPathListsAndPicksCaptureFiles) {
     EXPECT_TRUE(packet::HasCaptureExtension("dir\\x.pcap"));
     EXPECT_FALSE(packet::HasCaptureExtension(".pcap"));
     EXPECT_FALSE(packet::HasCaptureExtension("x.pcapng"));
-    EXPECT_EQ(packet::DescribeCaptureFile(traffic_test::DataFile("eth-icmp-echo.pcap")),
+    EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("eth-icmp-echo.pcap")),
               "Capture file eth-icmp-echo.pcap (Ethernet)");
-    EXPECT_EQ(packet::DescribeCaptureFile(traffic_test::DataFile("sll-tcp-resp-benchmark.pcap")),
+    EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("sll-tcp-resp-benchmark.pcap")),
               "Capture file sll-tcp-resp-benchmark.pcap (link type 113)");
-    EXPECT_EQ(packet::DescribeCaptureFile(traffic_test::DataFile("README.md")), "");
+    EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("README.md")), "");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Builders of test bytes: IPv4 datagrams, link frames, driver receive buffers and libpcap files.
+// Builders of test bytes (IPv4 datagrams, link frames, driver receive buffers, libpcap files) and the
+// reference tables of the shared captures. Plain C++: the native, Win32 and end-to-end tests all use it.
 #pragma once
 
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace traffic_test {
+namespace capture_bytes {
 
 using Bytes = std::vector<uint8_t>;
 
@@ -222,4 +223,4 @@ inline std::vector<std::string> SharedCaptures() {
     return names;
 }
 
-} // namespace traffic_test
+} // namespace capture_bytes

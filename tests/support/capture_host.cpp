@@ -1,80 +1,27 @@
-// The capture host's end-to-end tests: host folders, console runs, expected output.
+// The capture host run from outside: host folders and what the host prints and saves.
 #include "capture_host.h"
+
+#include <windows.h>
 
 #include <algorithm>
 #include <fstream>
-#include <thread>
-#include <vector>
 
-#include "e2e_harness.h"
 #include "packet/pcap_reader.h"
 
-namespace capture_e2e {
+namespace e2e {
 
 HostFolder::HostFolder(const std::string& iniText) {
     for (const char* file : {"BrisklaneCapture.exe", "packet.dll"})
-        CopyFileA((e2e::BinDir() + "\\" + file).c_str(), File(file).c_str(), FALSE);
+        CopyFileA((testsupport::BinDir() + "\\" + file).c_str(), File(file).c_str(), FALSE);
     std::ofstream(File("BrisklaneCapture.ini"), std::ios::binary) << iniText;
 }
 
 std::string HostFolder::Ini() const {
-    return traffic_test::ReadText(File("BrisklaneCapture.ini"));
-}
-
-namespace {
-
-void ReadAll(HANDLE pipe, std::string& into) {
-    char chunk[65536];
-    DWORD got = 0;
-    while (ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got != 0)
-        into.append(chunk, got);
-}
-
-} // namespace
-
-ConsoleRun RunConsole(const std::string& exe, const std::string& folder, const std::string& arguments,
-                      DWORD timeoutMs) {
-    ConsoleRun run;
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-    if (!CreatePipe(&outRead, &outWrite, &inherit, 0) || !CreatePipe(&errRead, &errWrite, &inherit, 0))
-        return run;
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
-    std::string commandLine = "\"" + exe + "\" " + arguments;
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(),
-                                        &startup, &process);
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
-    if (started) {
-        // Both streams are drained while the program runs, so that neither pipe fills up and blocks it.
-        std::thread output([&] { ReadAll(outRead, run.out); });
-        std::thread errors([&] { ReadAll(errRead, run.err); });
-        run.finished = WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0;
-        if (!run.finished)
-            TerminateProcess(process.hProcess, 99);
-        output.join();
-        errors.join();
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-    CloseHandle(outRead);
-    CloseHandle(errRead);
-    return run;
+    return capture_bytes::ReadText(File("BrisklaneCapture.ini"));
 }
 
 std::string ExpectedConsoleOutput(const std::string& captureName) {
-    return traffic_test::ReferenceFlowCsv(captureName) + traffic_test::ReferenceStatusLine(captureName) + "\n";
+    return capture_bytes::ReferenceFlowCsv(captureName) + capture_bytes::ReferenceStatusLine(captureName) + "\n";
 }
 
 std::string CompareSavedPackets(const std::string& capture, const std::string& saved, uint32_t linkType) {
@@ -103,4 +50,4 @@ std::string CompareSavedPackets(const std::string& capture, const std::string& s
     }
 }
 
-} // namespace capture_e2e
+} // namespace e2e

@@ -1,71 +1,71 @@
-// Runs the main dialog (or the About box) in this process for a test: a script runs inside the modal loop,
-// message boxes and thread ends are recorded, and the program's registry values are cleaned before and after.
+// Runs the main dialog (or the About box) in this process for a test.
 #include "dialog_runner.h"
 
 #include "net/acceleration_run.h"
 
-namespace nettest {
+#include <memory>
+#include <utility>
+
+namespace testsupport {
 
 namespace {
 
 const std::function<void()>* pendingScript = nullptr;
 CDialog* runningDialog = nullptr;
 int pendingEnd = 0;
+UINT_PTR endTimer = 0;
+
+// Comes only while the dialog's loop still runs: a dialog that the script ended leaves its loop first.
+void CALLBACK EndStillRunningDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    (void)::KillTimer(nullptr, id);
+    if (runningDialog != nullptr && runningDialog->m_hWnd != nullptr) {
+        runningDialog->EndDialog(pendingEnd);
+    }
+}
 
 void CALLBACK RunScript(HWND, UINT, UINT_PTR id, DWORD) {
     (void)::KillTimer(nullptr, id);
-    if (pendingScript != nullptr) {
-        const std::function<void()>* script = pendingScript;
-        pendingScript = nullptr;
+    if (const std::function<void()>* script = std::exchange(pendingScript, nullptr); script != nullptr) {
         (*script)();
     }
-    if (runningDialog != nullptr && runningDialog->m_hWnd != nullptr && pendingEnd != kLeaveOpen)
-        runningDialog->EndDialog(pendingEnd);
+    endTimer = ::SetTimer(nullptr, 0, 0, EndStillRunningDialog);
 }
 
 } // namespace
 
-void CleanProgramRegistry() {
-    (void)RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brisklane");
-    (void)RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Brisklane");
-    HKEY run = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
-                      &run) == ERROR_SUCCESS) {
-        (void)RegDeleteValueA(run, "Brisklane");
-        (void)RegCloseKey(run);
-    }
-}
-
-void Pump(DWORD ms) {
-    fw::PumpFor(ms);
-}
-
-bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-    return fw::PumpUntil(condition, timeoutMs);
-}
-
 INT_PTR RunModal(CDialog& dialog, const std::function<void()>& script, int endResult) {
+    // As at the program's start, the first dialog is the application's main window (the tray and the
+    // message boxes look for it there).
+    CWinApp* app = AfxGetApp();
+    CWnd* const previousMain = app != nullptr ? app->m_pMainWnd : nullptr;
+    if (app != nullptr && previousMain == nullptr) {
+        app->m_pMainWnd = &dialog;
+    }
     pendingScript = &script;
     runningDialog = &dialog;
     pendingEnd = endResult;
-    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, RunScript);
+    const UINT_PTR scriptTimer = ::SetTimer(nullptr, 0, 50, RunScript);
     const INT_PTR result = dialog.DoModal();
-    (void)::KillTimer(nullptr, timer);
+    (void)::KillTimer(nullptr, scriptTimer);
+    if (endTimer != 0) {
+        (void)::KillTimer(nullptr, std::exchange(endTimer, 0));
+    }
     pendingScript = nullptr;
     runningDialog = nullptr;
+    if (app != nullptr) {
+        app->m_pMainWnd = previousMain;
+    }
     return result;
 }
 
 void DialogTest::SetUp() {
+    ASSERT_TRUE(AfxWinInit(::GetModuleHandleA(nullptr)));
     CleanProgramRegistry();
-    fw::SetMessageBoxHook([this](HWND, const std::string& text, const std::string& caption, unsigned style) {
-        boxes_.push_back({text, caption, style});
-        return IDOK;
-    });
     fw::SetThreadHooks(nullptr, [this](AFX_THREADPROC proc, void*, unsigned code) {
-        if (proc != net::WatcherThreadProc)
+        if (proc != net::WatcherThreadProc) {
             return;
-        std::lock_guard<std::mutex> lock(mutex_);
+        }
+        const std::lock_guard lock(mutex_);
         watcherExits_.push_back(code);
     });
     // Every test starts with acceleration off, as the program does.
@@ -73,19 +73,19 @@ void DialogTest::SetUp() {
 }
 
 void DialogTest::TearDown() {
-    fw::SetMessageBoxHook(nullptr);
     fw::SetThreadHooks(nullptr, nullptr);
+    // The acceleration a dialog started is left running by design; it must not reach the next test.
     net::accelerationRunning = 0;
     CleanProgramRegistry();
 }
 
 std::vector<unsigned> DialogTest::WatcherExits() {
-    std::lock_guard<std::mutex> lock(mutex_);
+    const std::lock_guard lock(mutex_);
     return watcherExits_;
 }
 
 bool DialogTest::WaitForWatcherExits(size_t count, DWORD timeoutMs) {
-    return PumpUntil([&] { return WatcherExits().size() >= count; }, timeoutMs);
+    return fw::PumpUntil([&] { return WatcherExits().size() >= count; }, timeoutMs);
 }
 
 net::ReceiveOutcome QuietSource::Receive(unsigned char*, size_t) {
@@ -95,18 +95,18 @@ net::ReceiveOutcome QuietSource::Receive(unsigned char*, size_t) {
 }
 
 void QuietSource::Close() {
-    std::lock_guard lock(mutex_);
+    const std::lock_guard lock(mutex_);
     closed_ = true;
     changed_.notify_all();
 }
 
 int QuietSource::LastError() const {
-    std::lock_guard lock(mutex_);
+    const std::lock_guard lock(mutex_);
     return error_;
 }
 
 void QuietSource::Fail(int error) {
-    std::lock_guard lock(mutex_);
+    const std::lock_guard lock(mutex_);
     error_ = error;
     changed_.notify_all();
 }
@@ -115,51 +115,13 @@ std::function<net::RawSocketOpening()> QuietOpener(QuietSource** last) {
     return [last] {
         net::RawSocketOpening opening;
         auto source = std::make_unique<QuietSource>();
-        if (last != nullptr)
+        if (last != nullptr) {
             *last = source.get();
+        }
         opening.source = std::move(source);
         opening.step = net::RawSocketStep::Ready;
         return opening;
     };
 }
 
-bool ReadRawValue(HKEY root, const char* key, const char* name, DWORD& type, std::vector<unsigned char>& data) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-        return false;
-    DWORD size = 0;
-    LONG status = RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size);
-    if (status == ERROR_SUCCESS) {
-        data.assign(size, 0);
-        status = RegQueryValueExA(handle, name, nullptr, &type, data.data(), &size);
-        data.resize(size);
-    }
-    (void)RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
-}
-
-long long ReadDwordValue(const char* key, const char* name) {
-    DWORD type = 0;
-    std::vector<unsigned char> data;
-    if (!ReadRawValue(HKEY_CURRENT_USER, key, name, type, data) || type != REG_DWORD || data.size() != 4)
-        return -1;
-    return static_cast<long long>(data[0] | data[1] << 8 | data[2] << 16 | static_cast<uint32_t>(data[3]) << 24);
-}
-
-void WriteRawValue(const char* key, const char* name, DWORD type, const void* data, DWORD size) {
-    HKEY handle = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegSetValueExA(handle, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-    (void)RegCloseKey(handle);
-}
-
-bool KeyExists(const char* key) {
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-        return false;
-    (void)RegCloseKey(handle);
-    return true;
-}
-
-} // namespace nettest
+} // namespace testsupport

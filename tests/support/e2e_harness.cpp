@@ -1,53 +1,54 @@
-// Drives the real Brisklane.exe from outside under Wine.
+// Drives the real programs from outside under Wine.
 #include "e2e_harness.h"
 
 #include "lookout.h"
+#include "platform/handles.h"
+#include "ui/hollowmere_dlg.h"
 
+#include <cstdio>
+#include <fstream>
 #include <sstream>
+#include <thread>
 
 namespace e2e {
-
-std::string BinDir() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir = path;
-    return dir.substr(0, dir.find_last_of('\\'));
-}
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs) {
     const DWORD start = GetTickCount();
     for (;;) {
-        if (condition())
+        if (condition()) {
             return true;
-        if (GetTickCount() - start >= timeoutMs)
+        }
+        if (GetTickCount() - start >= timeoutMs) {
             return condition();
+        }
         Sleep(pollMs);
     }
 }
 
 Program::Program(const std::string& arguments, const std::string& exePath, const std::string& workingDir) {
-    const std::string exe = exePath.empty() ? BinDir() + "\\Brisklane.exe" : exePath;
+    const std::string exe = exePath.empty() ? testsupport::BinDir() + "\\Brisklane.exe" : exePath;
     std::string commandLine = "\"" + exe + "\"";
-    if (!arguments.empty())
+    if (!arguments.empty()) {
         commandLine += " " + arguments;
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &process_))
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &process_)) {
         process_ = {};
+    }
 }
 
 Program::~Program() {
-    if (process_.hProcess == nullptr)
+    if (process_.hProcess == nullptr) {
         return;
-    if (Running()) {
-        TerminateProcess(process_.hProcess, 99);
-        WaitForSingleObject(process_.hProcess, 5000);
     }
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
+    const platform::KernelHandle process(process_.hProcess);
+    const platform::KernelHandle thread(process_.hThread);
+    if (Running()) {
+        (void)TerminateProcess(process.Get(), 99);
+        (void)WaitForSingleObject(process.Get(), 5000);
+    }
 }
 
 bool Program::Running() const {
@@ -55,15 +56,17 @@ bool Program::Running() const {
 }
 
 HWND Program::MainWindow(DWORD timeoutMs) {
-    if (mainWindow_ != nullptr)
+    if (mainWindow_ != nullptr) {
         return mainWindow_;
-    WaitUntil(
+    }
+    (void)WaitUntil(
         [&] {
-            for (HWND w : lookout::TopLevelWindows(Pid(), "#32770", "Brisklane"))
-                if (IsWindowVisible(w) && GetDlgItem(w, 1001) != nullptr) {
+            for (HWND w : lookout::TopLevelWindows(Pid(), "#32770", "Brisklane")) {
+                if (IsWindowVisible(w) && GetDlgItem(w, IDC_ACCELERATE) != nullptr) {
                     mainWindow_ = w;
                     return true;
                 }
+            }
             return !Running();
         },
         timeoutMs, 100);
@@ -71,12 +74,14 @@ HWND Program::MainWindow(DWORD timeoutMs) {
 }
 
 bool Program::WaitForExit(DWORD timeoutMs, DWORD* exitCode) const {
-    if (process_.hProcess == nullptr || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (process_.hProcess == nullptr || WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) {
         return false;
+    }
     DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
-    if (exitCode != nullptr)
+    (void)GetExitCodeProcess(process_.hProcess, &code);
+    if (exitCode != nullptr) {
         *exitCode = code;
+    }
     return true;
 }
 
@@ -84,39 +89,60 @@ std::string Text(HWND dialog, int controlId) {
     return lookout::WindowText(GetDlgItem(dialog, controlId));
 }
 
+void SetText(HWND dialog, int controlId, const std::string& text) {
+    (void)SendMessageA(GetDlgItem(dialog, controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+int ComboSelection(HWND dialog, int controlId) {
+    return static_cast<int>(SendMessageA(GetDlgItem(dialog, controlId), CB_GETCURSEL, 0, 0));
+}
+
+int ShownSeconds(HWND dialog) {
+    int hours = 0;
+    int minutes = 0;
+    int seconds = 0;
+    if (std::sscanf(Text(dialog, IDC_DURATION).c_str(), " %d hrs : %d mins : %d secs", &hours, &minutes, &seconds) !=
+        3) {
+        return -1;
+    }
+    return hours * 3600 + minutes * 60 + seconds;
+}
+
 void Click(HWND dialog, int controlId) {
     // Posted, not sent: a click may start a modal box, and the test must stay free to look at it.
-    PostMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
+    (void)PostMessageA(GetDlgItem(dialog, controlId), BM_CLICK, 0, 0);
 }
 
 void PostKey(HWND target, UINT virtualKey, bool alt) {
     const UINT scan = MapVirtualKeyA(virtualKey, 0);
     const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16) | (alt ? (1 << 29) : 0);
     const LPARAM up = down | (1u << 30) | (1u << 31);
-    PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, down);
-    PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, up);
+    (void)PostMessageA(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, down);
+    (void)PostMessageA(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, up);
 }
 
 HWND FocusedWindowOf(HWND window) {
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info))
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) {
         return nullptr;
+    }
     return info.hwndFocus;
 }
 
 void TrayNotify(HWND dialog, UINT mouseMessage) {
-    PostMessageA(dialog, kTrayCallback, kTrayIconId, mouseMessage);
+    (void)PostMessageA(dialog, WM_TRAY_NOTIFY, kTrayIconId, mouseMessage);
 }
 
 bool UseTrayMenu(HWND dialog, DWORD pid, const std::vector<UINT>& keys) {
     HWND popup = nullptr;
     const auto menuShows = [&] {
-        for (HWND w : lookout::TopLevelWindows(pid, "#32768", ""))
+        for (HWND w : lookout::TopLevelWindows(pid, "#32768", "")) {
             if (IsWindowVisible(w)) {
                 popup = w;
                 return true;
             }
+        }
         return false;
     };
     // Right after the program has started another one (a web page's browser), Wine sometimes shows no menu
@@ -126,15 +152,25 @@ bool UseTrayMenu(HWND dialog, DWORD pid, const std::vector<UINT>& keys) {
         TrayNotify(dialog, WM_RBUTTONUP);
         shown = WaitUntil(menuShows, 3000);
     }
-    if (!shown)
+    if (!shown) {
         return false;
-    // The menu's own loop must be running before it can take keys; the window shows a moment earlier.
+    }
+    // The only fixed waits of the harness. The menu takes keys only once its own modal loop runs, which
+    // starts a moment after its window shows; under Wine nothing another process can observe tells when
+    // (the popup's window, its items and its selection all exist before), so the keys wait a little, and
+    // each key gets a moment to move the selection before the next one.
     Sleep(300);
     for (UINT key : keys) {
         PostKey(popup, key);
         Sleep(100);
     }
     return WaitUntil([&] { return !IsWindow(popup) || !IsWindowVisible(popup); }, 5000);
+}
+
+bool ChooseTrayItem(HWND dialog, DWORD pid, TrayItem item) {
+    std::vector<UINT> keys(static_cast<size_t>(item) + 1, VK_DOWN);
+    keys.push_back(VK_RETURN);
+    return UseTrayMenu(dialog, pid, keys);
 }
 
 bool IsTopLevel(HWND window) {
@@ -144,89 +180,122 @@ bool IsTopLevel(HWND window) {
 std::vector<HWND> TrayIconWindows() {
     std::vector<HWND> icons;
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    if (tray == nullptr)
+    if (tray == nullptr) {
         return icons;
-    for (HWND child = GetWindow(tray, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT))
-        if (IsWindowVisible(child))
+    }
+    for (HWND child = GetWindow(tray, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child)) {
             icons.push_back(child);
+        }
+    }
     return icons;
 }
 
 SeenDialog WaitForDialog(DWORD pid, HWND except, DWORD timeoutMs) {
     SeenDialog seen;
-    WaitUntil(
+    (void)WaitUntil(
         [&] {
-            for (HWND w : lookout::TopLevelWindows(pid, "#32770", ""))
+            for (HWND w : lookout::TopLevelWindows(pid, "#32770", "")) {
                 if (w != except && IsWindowVisible(w)) {
                     seen.hwnd = w;
                     return true;
                 }
+            }
             return false;
         },
         timeoutMs, 100);
-    if (seen.hwnd == nullptr)
+    if (seen.hwnd == nullptr) {
         return seen;
+    }
     seen.caption = lookout::WindowText(seen.hwnd);
-    for (const lookout::ControlInfo& c : lookout::Controls(seen.hwnd))
+    for (const lookout::ControlInfo& c : lookout::Controls(seen.hwnd)) {
         if (c.className == "Static" && !c.text.empty()) {
-            if (!seen.text.empty())
+            if (!seen.text.empty()) {
                 seen.text += "\n";
+            }
             seen.text += c.text;
         }
+    }
     return seen;
 }
 
 void PressDialogButton(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    (void)PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
-int RunTool(const std::string& commandLine, std::string* output, DWORD timeoutMs) {
+namespace {
+
+void ReadAll(HANDLE pipe, std::string& into) {
+    char chunk[65536];
+    DWORD got = 0;
+    while (ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) && got != 0) {
+        into.append(chunk, got);
+    }
+}
+
+} // namespace
+
+ConsoleRun RunConsole(const std::string& exe, const std::string& folder, const std::string& arguments,
+                      DWORD timeoutMs) {
+    ConsoleRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
-        return -1;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    HANDLE pipes[4] = {};
+    if (!CreatePipe(&pipes[0], &pipes[1], &inherit, 0)) {
+        return run;
+    }
+    const platform::KernelHandle outRead(pipes[0]);
+    platform::KernelHandle outWrite(pipes[1]);
+    if (!CreatePipe(&pipes[2], &pipes[3], &inherit, 0)) {
+        return run;
+    }
+    const platform::KernelHandle errRead(pipes[2]);
+    platform::KernelHandle errWrite(pipes[3]);
+    (void)SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    (void)SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outWrite.Get();
+    startup.hStdError = errWrite.Get();
+    std::string commandLine = exe.empty() ? arguments : "\"" + exe + "\" " + arguments;
     PROCESS_INFORMATION process{};
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-    const BOOL started = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                                        nullptr, &startup, &process);
-    CloseHandle(writeEnd);
-    std::string text;
-    if (started) {
-        char chunk[4096];
-        DWORD got = 0;
-        while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
-            text.append(chunk, got);
+    run.started = CreateProcessA(exe.empty() ? nullptr : exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                 nullptr, folder.empty() ? nullptr : folder.c_str(), &startup, &process) != FALSE;
+    // Only the child holds the write ends now, so that the reads end with it.
+    outWrite.Reset();
+    errWrite.Reset();
+    if (!run.started) {
+        return run;
     }
-    CloseHandle(readEnd);
-    if (!started)
-        return -1;
-    DWORD code = 1;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 1);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    if (output != nullptr)
-        *output = text;
-    return static_cast<int>(code);
+    const platform::KernelHandle processHandle(process.hProcess);
+    const platform::KernelHandle threadHandle(process.hThread);
+    // Both streams are drained while the program runs, so that neither pipe fills up and blocks it.
+    std::thread output([&] { ReadAll(outRead.Get(), run.out); });
+    std::thread errors([&] { ReadAll(errRead.Get(), run.err); });
+    run.finished = WaitForSingleObject(processHandle.Get(), timeoutMs) == WAIT_OBJECT_0;
+    if (!run.finished) {
+        (void)TerminateProcess(processHandle.Get(), 99);
+    }
+    output.join();
+    errors.join();
+    (void)GetExitCodeProcess(processHandle.Get(), &run.exitCode);
+    return run;
+}
+
+bool Reg(const std::string& arguments) {
+    const ConsoleRun run = RunConsole("", "", "reg.exe " + arguments, 30000);
+    return run.finished && run.exitCode == 0;
 }
 
 RegValue RegQuery(const std::string& key, const std::string& value) {
-    std::string output;
     RegValue result;
-    if (RunTool("reg.exe query \"" + key + "\" /v \"" + value + "\"", &output) != 0)
+    const ConsoleRun run = RunConsole("", "", "reg.exe query \"" + key + "\" /v \"" + value + "\"", 30000);
+    if (!run.finished || run.exitCode != 0) {
         return result;
-    std::istringstream lines(output);
+    }
+    std::istringstream lines(run.out);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream words(line);
@@ -239,25 +308,31 @@ RegValue RegQuery(const std::string& key, const std::string& value) {
             std::getline(words, result.data);
             const size_t first = result.data.find_first_not_of(" \t");
             result.data = first == std::string::npos ? "" : result.data.substr(first);
-            while (!result.data.empty() && (result.data.back() == '\r' || result.data.back() == ' '))
+            while (!result.data.empty() && (result.data.back() == '\r' || result.data.back() == ' ')) {
                 result.data.pop_back();
+            }
         }
     }
     return result;
 }
 
 bool RegKeyExists(const std::string& key) {
-    return RunTool("reg.exe query \"" + key + "\"") == 0;
+    return Reg("query \"" + key + "\"");
 }
 
-void CleanProgramRegistry() {
-    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Brisklane");
-    HKEY run = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Windows\\CurrentVersion\\Run", 0, KEY_ALL_ACCESS,
-                      &run) == ERROR_SUCCESS) {
-        RegDeleteValueA(run, "Brisklane");
-        RegCloseKey(run);
+std::string DefaultRouteInterface() {
+    std::ifstream in("Z:\\proc\\net\\route");
+    std::string line;
+    std::getline(in, line); // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string name;
+        std::string destination;
+        if (fields >> name >> destination && destination == "00000000") {
+            return name;
+        }
     }
+    return {};
 }
 
 } // namespace e2e

@@ -2,6 +2,7 @@
 // themselves and their static controls; a missing or malformed file, or a release, keeps the plain look.
 #include "app/skin.h"
 #include "app/skin_format.h"
+#include "files.h"
 #include "picture.h"
 #include "framework/message_loop.h"
 #include "res/resource.h"
@@ -28,17 +29,13 @@ COLORREF ToColorRef(skin::Colour c) {
     return RGB(c.red, c.green, c.blue);
 }
 
+// The temporary folder and the executable's folder, each with its closing backslash.
 std::string TempFolder() {
-    char path[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, path);
-    return path;
+    return testsupport::TempPath("");
 }
 
 std::string ExecutableFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
+    return testsupport::BinDir() + "\\";
 }
 
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT message, WPARAM, LPARAM) {
@@ -114,12 +111,8 @@ protected:
 
     std::string WriteTextFile(const std::string& folder, const std::string& name, const std::string& text) {
         const std::string path = folder + name;
-        HANDLE file =
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(file, INVALID_HANDLE_VALUE) << path;
-        DWORD written = 0;
-        ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-        CloseHandle(file);
+        testsupport::WriteFile(path, text);
+        EXPECT_EQ(capture_bytes::ReadText(path), text) << path;
         files_.push_back(path);
         return path;
     }

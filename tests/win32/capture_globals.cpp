@@ -1,4 +1,4 @@
-// The process-wide capture objects of the traffic test program, in the program's order. The settings live
+// The process-wide capture objects of the capture test programs, in the program's order. The settings live
 // in a file of the temporary folder, removed after they have been saved at exit.
 #include <windows.h>
 
@@ -8,13 +8,12 @@
 #include "capture/services_parser.h"
 #include "capture/settings.h"
 #include "capture/traffic_list.h"
+#include "files.h"
 
 namespace {
 
 std::string SettingsPath() {
-    char temp[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, temp);
-    return std::string(temp) + "brisklane_traffic_test_" + std::to_string(GetCurrentProcessId()) + ".ini";
+    return testsupport::TempFile("capture_settings.ini");
 }
 
 // Built before the settings, so destroyed after they have written the file.

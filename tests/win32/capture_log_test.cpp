@@ -3,8 +3,8 @@
 #include "capture/log_platform.h"
 #include "capture/settings.h"
 #include "capture/traffic_log.h"
-#include "capture_test_files.h"
-#include "framework/message_box.h"
+#include "files.h"
+#include "message_boxes.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -16,29 +16,14 @@
 
 namespace {
 
-using capture_test::ReadFile;
-using capture_test::TempFile;
-using capture_test::WriteFile;
+using capture_bytes::ReadText;
+using testsupport::TempFile;
+using testsupport::WriteFile;
 
-struct BoxCall {
-    HWND owner;
-    std::string text;
-    std::string caption;
-    unsigned int style;
-};
-
-// Records every message box instead of showing it, and answers OK.
+// Records every message box instead of showing it; removes the test's files.
 class MessageBoxes : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fw::SetMessageBoxHook(
-            [this](HWND owner, const std::string& text, const std::string& caption, unsigned int style) {
-                calls.push_back({owner, text, caption, style});
-                return IDOK;
-            });
-    }
     void TearDown() override {
-        fw::SetMessageBoxHook(nullptr);
         for (const std::string& file : files)
             DeleteFileA(file.c_str());
     }
@@ -47,7 +32,7 @@ protected:
         return files.back();
     }
 
-    std::vector<BoxCall> calls;
+    testsupport::MessageBoxRecorder boxes;
     std::vector<std::string> files;
 };
 
@@ -63,13 +48,14 @@ TEST_F(MessageBoxes, AnEmptyLogPathWarnsOnceAndUselogfileIsSavedAsZero) {
         EXPECT_FALSE(log.IsOpen());
         EXPECT_EQ(settings.uselogfile, 0);
     }
+    const auto calls = boxes.Boxes();
     ASSERT_EQ(calls.size(), 1u);
     EXPECT_EQ(calls[0].owner, nullptr);
     EXPECT_EQ(calls[0].text, "Cannot open log file \"\" for writing!\r\nThe logging will be disabled.\r\n"
                              "You could enable it from the Settings.");
     EXPECT_EQ(calls[0].caption, "Warning");
     EXPECT_EQ(calls[0].style, static_cast<unsigned int>(MB_OK | MB_ICONINFORMATION));
-    EXPECT_NE(ReadFile(ini).find("uselogfile=0"), std::string::npos);
+    EXPECT_NE(ReadText(ini).find("uselogfile=0"), std::string::npos);
 }
 
 TEST_F(MessageBoxes, RecordsReachTheDiskWithCrLfLinesAndUntranslatedRawBytes) {
@@ -89,11 +75,11 @@ TEST_F(MessageBoxes, RecordsReachTheDiskWithCrLfLinesAndUntranslatedRawBytes) {
     udp[9] = 17;
     log.WriteLogRecord(settings, 1048576, udp.data(), 32, 32, 28);
     log.CloseLogFile();
-    const std::string bytes = ReadFile(path);
+    const std::string bytes = ReadText(path);
     EXPECT_EQ(bytes.substr(bytes.size() - 4), "\n\n\n\n") << "the raw payload is stored unchanged";
     EXPECT_EQ(bytes.substr(0, 3), "\r\n[");
     EXPECT_NE(bytes.find("]\r\nProto: UDP len: 32 10.10.10.10:2570 -> 10.10.10.10:2570 \r\n\r\n"), std::string::npos);
-    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(PlatformClock, GivesTheLocalDateAndTimeWithMilliseconds) {
@@ -110,7 +96,7 @@ TEST(PlatformClock, GivesTheLocalDateAndTimeWithMilliseconds) {
 // A second program holds the process-wide settings and log, opens the log and ends; its INI file must then
 // hold uselogfile=0, and it reports what its message box showed.
 TEST(ProcessWideLog, AFailedOpenIsSavedWhenTheProgramEnds) {
-    const std::string folder = capture_test::ExecutableFolder();
+    const std::string folder = testsupport::BinDir() + "\\";
     const std::string probe = folder + "capture_log_exit_probe.exe";
     const std::string ini = folder + "capture_log_exit_probe.ini";
     const std::string report = TempFile("probe_report.txt");
@@ -131,10 +117,10 @@ TEST(ProcessWideLog, AFailedOpenIsSavedWhenTheProgramEnds) {
     ASSERT_EQ(waited, WAIT_OBJECT_0);
     EXPECT_EQ(exitCode, 0u);
 
-    EXPECT_EQ(ReadFile(report), "box: Warning 64 Cannot open log file \"\" for writing!\r\nThe logging will be "
+    EXPECT_EQ(ReadText(report), "box: Warning 64 Cannot open log file \"\" for writing!\r\nThe logging will be "
                                 "disabled.\r\nYou could enable it from the Settings.\n"
                                 "open: 0 uselogfile: 0\n");
-    EXPECT_NE(ReadFile(ini).find("uselogfile=0"), std::string::npos);
+    EXPECT_NE(ReadText(ini).find("uselogfile=0"), std::string::npos);
     DeleteFileA(ini.c_str());
     DeleteFileA(report.c_str());
 }

@@ -4,7 +4,8 @@
 #include "capture/name_cache.h"
 #include "capture/services_parser.h"
 #include "capture/settings.h"
-#include "capture_test_files.h"
+#include "files.h"
+#include "platform/module_path.h"
 
 #include <gtest/gtest.h>
 #include <winsock2.h>
@@ -18,10 +19,9 @@
 
 namespace {
 
-using capture_test::ExecutableFile;
-using capture_test::ExecutableFolder;
-using capture_test::ReadFile;
-using capture_test::WriteFile;
+using capture_bytes::ReadText;
+using platform::ModulePath;
+using testsupport::WriteFile;
 
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -45,7 +45,7 @@ std::vector<std::string> Lines(const std::string& text) {
 class IniFolder : public ::testing::Test {
 protected:
     void SetUp() override {
-        folder = capture_test::TempFile(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        folder = testsupport::TempFile(::testing::UnitTest::GetInstance()->current_test_info()->name());
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
         ini = folder + "\\netcap.ini";
     }
@@ -84,7 +84,7 @@ TEST_F(IniFolder, NoFileGivesEveryDefaultAndDestructionWritesAll25KeysInOrder) {
         "srcport=80",  "destport=80",   "proto=50",     "traffic=100",   "bs=80",          "abs=80",
         "[log]",       "uselogfile=0",  "autodelete=0", "mbdelete=1",    "logtype=0",      "logfile=",
     };
-    EXPECT_EQ(Lines(ReadFile(ini)), expected);
+    EXPECT_EQ(Lines(ReadText(ini)), expected);
 }
 
 struct StoredSetting {
@@ -118,7 +118,7 @@ TEST_F(IniFolder, StoredValuesAreClampedOrWrappedAndSavedSo) {
             EXPECT_EQ(settings.idleseconds, c.idleMilliseconds);
             EXPECT_EQ(logSizeLimit, c.sizeLimit);
         }
-        const std::vector<std::string> lines = Lines(ReadFile(ini));
+        const std::vector<std::string> lines = Lines(ReadText(ini));
         EXPECT_NE(std::find(lines.begin(), lines.end(), c.saved), lines.end());
         EXPECT_EQ(lines.size(), 30u) << "every key is written, none twice";
     }
@@ -139,13 +139,13 @@ TEST_F(IniFolder, AccessorsReadWhatTheyWrote) {
     EXPECT_STREQ(text, "C:\\logs");
     EXPECT_EQ(file.ReadString("s", "absent", "dflt", text, sizeof text), 4u);
     EXPECT_STREQ(text, "dflt");
-    EXPECT_NE(ReadFile(ini).find("big=4000000000"), std::string::npos);
+    EXPECT_NE(ReadText(ini).find("big=4000000000"), std::string::npos);
 }
 
 TEST(ExecutableFiles, TheIniAndServicesFilesAreFoundBesideTheExecutable) {
-    const std::string executable = ExecutableFile();
+    const std::string executable = ModulePath();
     const std::string expectedIni = executable.substr(0, executable.rfind('.')) + ".ini";
-    const std::string services = ExecutableFolder() + "services";
+    const std::string services = testsupport::BinDir() + "\\services";
     DeleteFileA(expectedIni.c_str());
     WriteFile(services, "echo 7/tcp\r\nlast 99/udp");
     {
@@ -163,7 +163,7 @@ TEST(ExecutableFiles, TheIniAndServicesFilesAreFoundBesideTheExecutable) {
 }
 
 TEST(ExecutableFiles, WithoutAServicesFileTheTableIsEmpty) {
-    const std::string services = ExecutableFolder() + "services";
+    const std::string services = testsupport::BinDir() + "\\services";
     DeleteFileA(services.c_str());
     CServicesParser table;
     EXPECT_EQ(table.EntryCount(), 0u);

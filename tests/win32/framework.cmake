@@ -1,7 +1,7 @@
-# Win32 tests of the window framework (run under Wine). They need the framework alone, so they link it
+# Win32 tests of src/framework (run under Wine). They need the framework alone, so they link it
 # rather than the whole application library.
 if(BRISKLANE_CONFIG STREQUAL "win64")
-    add_executable(framework_test
+    add_executable(win32_framework
         ${CMAKE_CURRENT_LIST_DIR}/framework_message_map_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/framework_dialog_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/framework_cmd_ui_test.cpp
@@ -9,8 +9,8 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
         ${CMAKE_CURRENT_LIST_DIR}/framework_seams_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/framework_test_app.cpp
         ${CMAKE_CURRENT_LIST_DIR}/framework_test.rc)
-    target_include_directories(framework_test PRIVATE ${CMAKE_CURRENT_LIST_DIR})
-    target_link_libraries(framework_test PRIVATE brisklane_framework gtest_main gmock)
-    add_test(NAME framework_test COMMAND framework_test)
-    set_tests_properties(framework_test PROPERTIES TIMEOUT 300 LABELS win32)
+    target_include_directories(win32_framework PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+    target_link_libraries(win32_framework PRIVATE brisklane_framework gtest_main gmock)
+    add_test(NAME win32_framework COMMAND win32_framework)
+    set_tests_properties(win32_framework PROPERTIES TIMEOUT 300 LABELS win32)
 endif()

@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(MessageBoxTest, ApplicationTitleIsTheExecutableNameWithoutExtension) {
-    EXPECT_STREQ(AfxGetAppName(), "framework_test");
+    EXPECT_STREQ(AfxGetAppName(), "win32_framework");
     EXPECT_EQ(AfxGetApp(), &TestApp());
 }
 
@@ -53,7 +53,7 @@ TEST_F(MessageBoxTest, AfxMessageBoxUsesTheTitleAndAddsTheIconThatFitsTheButtons
     for (const Case& c : cases) {
         EXPECT_EQ(AfxMessageBox("Error loading Iphlpapi.dll", c.given), IDRETRY);
         EXPECT_EQ(seen.text, "Error loading Iphlpapi.dll");
-        EXPECT_EQ(seen.caption, "framework_test");
+        EXPECT_EQ(seen.caption, "win32_framework");
         EXPECT_EQ(seen.style, c.shown) << c.given;
     }
     EXPECT_EQ(seen.calls, 6);
@@ -127,6 +127,7 @@ TEST_F(ThreadTest, StartAndEndPassTheHooksWithTheExitCode) {
 TEST_F(ThreadTest, StartHookCanRefuseTheThread) {
     std::atomic<int> runs{0};
     EXPECT_FALSE(AfxBeginThread(&MustNotRun, &runs));
+    // A thread that ran anyway would show within this time; its absence has no event to wait for.
     ::Sleep(50);
     EXPECT_EQ(runs.load(), 0);
     EXPECT_EQ(record.starts.load(), 1);

@@ -26,7 +26,3 @@ std::span<const fw::AppCommandEntry> FrameworkTestApp::GetCommandMap() const {
 FrameworkTestApp& TestApp() {
     return testApp;
 }
-
-void PumpMessages() {
-    fw::DispatchWaitingMessages();
-}

@@ -1,4 +1,4 @@
-// The application object of the framework tests and small helpers they share.
+// The application object of the framework tests.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +17,3 @@ protected:
 };
 
 FrameworkTestApp& TestApp();
-
-// Dispatches every queued message of this thread.
-void PumpMessages();

@@ -13,13 +13,12 @@
 
 namespace {
 
-using nettest::Pump;
-using nettest::RunModal;
+using testsupport::RunModal;
 
 constexpr const char* kAccelerating = "Status: accelerating\nPress to stop acceleration";
 constexpr const char* kStopped = "Status: stopped\nPress to start acceleration ";
 
-class AccelerationTest : public nettest::DialogTest {};
+class AccelerationTest : public testsupport::DialogTest {};
 
 std::string Caption(CHollowmereDlg& dialog) {
     return dialog.GetDlgItem(IDC_ACCELERATE)->GetWindowText();
@@ -42,7 +41,7 @@ void ExpectStopped(CHollowmereDlg& dialog) {
     const int32_t seconds = dialog.m_nAccelSeconds;
     // Two ticks of timer 1 pass; timer 2 would have ticked meanwhile.
     const int32_t durationAt = dialog.m_nDurSeconds;
-    EXPECT_TRUE(nettest::PumpUntil([&] { return dialog.m_nDurSeconds >= durationAt + 2; }));
+    EXPECT_TRUE(fw::PumpUntil([&] { return dialog.m_nDurSeconds >= durationAt + 2; }, 5000));
     EXPECT_EQ(dialog.m_nAccelSeconds, seconds);
     EXPECT_EQ(dialog.GetDlgItem(IDC_ACCEL_DURATION)->GetWindowText(), clock);
 }
@@ -52,7 +51,7 @@ void ExpectAccelerating(CHollowmereDlg& dialog) {
     EXPECT_EQ(dialog.IsDlgButtonChecked(IDC_ACCELERATE), UINT{BST_CHECKED});
     EXPECT_EQ(net::accelerationRunning, 1);
     const int32_t seconds = dialog.m_nAccelSeconds;
-    EXPECT_TRUE(nettest::PumpUntil([&] { return dialog.m_nAccelSeconds > seconds; }, 3000));
+    EXPECT_TRUE(fw::PumpUntil([&] { return dialog.m_nAccelSeconds > seconds; }, 3000));
 }
 
 TEST_F(AccelerationTest, ARefusedRawSocketLeavesTheSwitchStoppedAndSaysWhy) {
@@ -76,7 +75,7 @@ TEST_F(AccelerationTest, ARefusedRawSocketLeavesTheSwitchStoppedAndSaysWhy) {
         EXPECT_EQ(Caption(dialog), kStopped);
 
         // Once the socket opens, the switch runs and the footer has its own text again.
-        dialog.m_openRawSocket = nettest::QuietOpener();
+        dialog.m_openRawSocket = testsupport::QuietOpener();
         Press(dialog);
         ExpectAccelerating(dialog);
         EXPECT_EQ(Footer(dialog).find("Acceleration"), std::string::npos) << Footer(dialog);
@@ -85,7 +84,7 @@ TEST_F(AccelerationTest, ARefusedRawSocketLeavesTheSwitchStoppedAndSaysWhy) {
 
 TEST_F(AccelerationTest, StopEndsTheRunAtOnceAndRestartContinuesTheClock) {
     CHollowmereDlg dialog;
-    dialog.m_openRawSocket = nettest::QuietOpener();
+    dialog.m_openRawSocket = testsupport::QuietOpener();
     RunModal(dialog, [&] {
         ExpectAccelerating(dialog);
         const auto first = dialog.m_accelerationRun;
@@ -109,15 +108,15 @@ TEST_F(AccelerationTest, StopEndsTheRunAtOnceAndRestartContinuesTheClock) {
 
 TEST_F(AccelerationTest, AFailedReceiveStopsTheSwitchAndSaysWhy) {
     CHollowmereDlg dialog;
-    nettest::QuietSource* source = nullptr;
-    dialog.m_openRawSocket = nettest::QuietOpener(&source);
+    testsupport::QuietSource* source = nullptr;
+    dialog.m_openRawSocket = testsupport::QuietOpener(&source);
     RunModal(dialog, [&] {
         ExpectAccelerating(dialog);
         ASSERT_NE(source, nullptr);
         source->Fail(WSAENETDOWN);
         ASSERT_TRUE(WaitForWatcherExits(1));
         EXPECT_EQ(WatcherExits()[0], net::kWatcherReceiveFailed);
-        EXPECT_TRUE(nettest::PumpUntil([&] { return net::accelerationRunning == 0; }));
+        EXPECT_TRUE(fw::PumpUntil([&] { return net::accelerationRunning == 0; }, 5000));
         EXPECT_EQ(Footer(dialog), "Acceleration stopped: its raw socket failed to receive (error 10050)");
         ExpectStopped(dialog);
     });
@@ -125,7 +124,7 @@ TEST_F(AccelerationTest, AFailedReceiveStopsTheSwitchAndSaysWhy) {
 
 TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
     CHollowmereDlg dialog;
-    dialog.m_openRawSocket = nettest::QuietOpener();
+    dialog.m_openRawSocket = testsupport::QuietOpener();
     RunModal(dialog, [&] {
         ASSERT_EQ(net::accelerationRunning, 1);
         // A few cycles first, so that what the system sets up once (not per run) is there before counting.
@@ -147,10 +146,12 @@ TEST_F(AccelerationTest, AThousandStopsAndStartsLeaveNoThreadOrHandleBehind) {
         // one thread or handle per run; the allowance covers a handle the system may open once meanwhile.
         constexpr unsigned long kHandleAllowance = 2;
         testsupport::ProcessFigures after = testsupport::FiguresOfThisProcess();
-        (void)nettest::PumpUntil([&] {
-            after = testsupport::FiguresOfThisProcess();
-            return after.threads <= before.threads && after.handles <= before.handles;
-        });
+        (void)fw::PumpUntil(
+            [&] {
+                after = testsupport::FiguresOfThisProcess();
+                return after.threads <= before.threads && after.handles <= before.handles;
+            },
+            5000);
         std::printf("after %zu stop and start cycles: threads %lu -> %lu, handles %lu -> %lu\n", kCycles,
                     before.threads, after.threads, before.handles, after.handles);
         EXPECT_LE(after.threads, before.threads);

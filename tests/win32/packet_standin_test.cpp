@@ -9,21 +9,21 @@
 
 #include "capture/packet_library.h"
 #include "capture/record_walk.h"
-#include "traffic_win32_support.h"
+#include "files.h"
 
 namespace {
 
-using traffic_test::Bytes;
-using traffic_test::PcapFile;
-using traffic_test::PcapFrame;
-using traffic_win32::DataPath;
-using traffic_win32::TempFolder;
+using capture_bytes::Bytes;
+using capture_bytes::PcapFile;
+using capture_bytes::PcapFrame;
+using testsupport::DataPath;
+using testsupport::TempFolder;
 
 class StandIn : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        library = capture::PacketLibrary::LoadFrom(traffic_win32::BinDir() + "\\packet.dll", error);
+        library = capture::PacketLibrary::LoadFrom(testsupport::BinDir() + "\\packet.dll", error);
         ASSERT_NE(library, nullptr) << error;
         f = &library->Functions();
         buffer.resize(1 << 20);
@@ -75,7 +75,7 @@ TEST_F(StandIn, ReplaysEveryRecordThenReportsTheEndAtOnce) {
         records += capture::WalkCaptureRecords(buffer.data(), bytes, 14, [](const uint8_t*, uint32_t) {}).records;
     }
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
-    EXPECT_EQ(records, traffic_test::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));
+    EXPECT_EQ(records, capture_bytes::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));
     const DWORD start = GetTickCount();
     EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
@@ -123,7 +123,7 @@ TEST_F(StandIn, ReportsTheMediumOfTheFilesLinkTypeIn16Bytes) {
         {"ethernet.pcap", 1, 0}, {"token-ring.pcap", 6, 1}, {"cooked.pcap", 113, 0}, {"null.pcap", 0, UINT(-1)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        traffic_test::PcapOptions options;
+        capture_bytes::PcapOptions options;
         options.linkType = c.linkType;
         packet::Adapter* adapter = f->PacketOpenAdapter(folder.Write(c.name, PcapFile({}, options)).c_str());
         ASSERT_NE(adapter, nullptr);
@@ -187,7 +187,7 @@ TEST_F(StandIn, ListsTheCaptureFilesItIsPointedAt) {
 
     const auto adapters = capture::ListPacketAdapters();
     // The engine's own library is this same stand-in, beside the test program.
-    ASSERT_EQ(adapters.size(), traffic_test::SharedCaptures().size());
+    ASSERT_EQ(adapters.size(), capture_bytes::SharedCaptures().size());
     EXPECT_EQ(adapters.front().name, DataPath("pcap") + "\\eth-dns-snaplen98-truncated.pcap");
     for (const auto& adapter : adapters)
         EXPECT_EQ(adapter.description.rfind("Capture file ", 0), 0u) << adapter.description;
@@ -204,13 +204,13 @@ TEST_F(StandIn, ListsTheCaptureFilesItIsPointedAt) {
 TEST_F(StandIn, PacedReplayHandsOutRecordsAtTheirTime) {
     SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
     TempFolder folder;
-    const Bytes frame = traffic_test::Frame(traffic_test::Datagram(17, 100, 1, 2, 3, 4));
+    const Bytes frame = capture_bytes::Frame(capture_bytes::Datagram(17, 100, 1, 2, 3, 4));
     const std::string path = folder.Write("paced.pcap", PcapFile({{100, 0, frame}, {100, 700000, frame}}));
     auto opened = Open(path, 5000);
     ASSERT_NE(opened, nullptr);
     const DWORD start = GetTickCount();
     ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_EQ(opened->packet->ulBytesReceived, traffic_test::DriverBuffer({frame}).size());
+    EXPECT_EQ(opened->packet->ulBytesReceived, capture_bytes::DriverBuffer({frame}).size());
     ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
     const DWORD second = GetTickCount() - start;
     EXPECT_GT(opened->packet->ulBytesReceived, 0u);
@@ -224,13 +224,13 @@ TEST_F(StandIn, PacedReplayHandsOutRecordsAtTheirTime) {
 
 TEST_F(StandIn, FileDamagedMidwayEndsAfterItsGoodRecords) {
     TempFolder folder;
-    const Bytes frame = traffic_test::Frame(traffic_test::Datagram(6, 60, 1, 2, 3, 4));
+    const Bytes frame = capture_bytes::Frame(capture_bytes::Datagram(6, 60, 1, 2, 3, 4));
     Bytes file = PcapFile({{0, 0, frame}, {0, 0, frame}});
     file.resize(file.size() - 10);
     auto opened = Open(folder.Write("cut.pcap", file), 50);
     ASSERT_NE(opened, nullptr);
     ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_EQ(opened->packet->ulBytesReceived, traffic_test::DriverBuffer({frame}).size());
+    EXPECT_EQ(opened->packet->ulBytesReceived, capture_bytes::DriverBuffer({frame}).size());
     EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
 }
@@ -284,7 +284,7 @@ Bytes Slice(const Bytes& bytes, size_t from, size_t to) {
 }
 
 TEST_F(StandIn, PipeHandsOutRecordsAsTheyArriveWaitsThroughPausesAndEndsWhenClosed) {
-    const Bytes frame = traffic_test::Frame(traffic_test::Datagram(17, 100, 1, 2, 3, 4));
+    const Bytes frame = capture_bytes::Frame(capture_bytes::Datagram(17, 100, 1, 2, 3, 4));
     const Bytes file = PcapFile({{1, 0, frame}, {2, 0, frame}, {3, 0, frame}});
     const size_t record = 16 + frame.size();
     PipeWriter writer;
@@ -292,7 +292,7 @@ TEST_F(StandIn, PipeHandsOutRecordsAsTheyArriveWaitsThroughPausesAndEndsWhenClos
     auto opened = Open(writer.Name(), 300);
     ASSERT_NE(opened, nullptr);
     ASSERT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 1);
-    EXPECT_EQ(opened->packet->ulBytesReceived, traffic_test::DriverBuffer({frame}).size());
+    EXPECT_EQ(opened->packet->ulBytesReceived, capture_bytes::DriverBuffer({frame}).size());
 
     writer.Write(Slice(file, 24 + record, 24 + record + 30)); // half a record, then a pause
     const DWORD start = GetTickCount();
@@ -302,10 +302,10 @@ TEST_F(StandIn, PipeHandsOutRecordsAsTheyArriveWaitsThroughPausesAndEndsWhenClos
 
     writer.Write(Slice(file, 24 + record + 30, file.size()));
     DWORD received = 0;
-    while (received < traffic_test::DriverBuffer({frame, frame}).size() &&
+    while (received < capture_bytes::DriverBuffer({frame, frame}).size() &&
            f->PacketReceivePacket(opened->adapter, opened->packet, 1) == 1)
         received += opened->packet->ulBytesReceived;
-    EXPECT_EQ(received, traffic_test::DriverBuffer({frame, frame}).size());
+    EXPECT_EQ(received, capture_bytes::DriverBuffer({frame, frame}).size());
 
     writer.Close();
     EXPECT_EQ(f->PacketReceivePacket(opened->adapter, opened->packet, 1), 0) << "the writer closing it is the end";

@@ -1,5 +1,6 @@
 // The program's resources as linked into a module: both dialog templates byte for byte, the main dialog as
 // the system creates it, the tray menu, the About string, the icon images, the version and the manifest.
+#include "main_dialog_layout.h"
 #include "res/resource.h"
 #include "res_template_reader.h"
 
@@ -16,57 +17,17 @@
 
 namespace {
 
-constexpr DWORD kNoId = static_cast<DWORD>(-1);
+using testsupport::DialogControl;
+using testsupport::kMainDialogFrame;
+using testsupport::kMainDialogLayout;
+using testsupport::kStaticId;
+
 constexpr DWORD kVisibleChild = WS_CHILD | WS_VISIBLE;
 
-struct ExpectedControl {
-    DWORD id;
-    const char* className;
-    const char* text;
-    short x, y, cx, cy;
-    DWORD style; // without WS_CHILD | WS_VISIBLE, which every control has
-};
-
-// The main dialog's controls in tab order.
-const ExpectedControl kMainControls[] = {
-    {IDC_ACCELERATE, "Button", "ACCELLERATE!", 26, 16, 155, 33,
-     BS_AUTOCHECKBOX | BS_PUSHLIKE | BS_LEFT | BS_MULTILINE | WS_TABSTOP},
-    {IDC_RUN_CLIENT, "Button", "&Run Quillfin", 213, 16, 37, 33, BS_PUSHBUTTON | BS_CENTER | BS_MULTILINE | WS_TABSTOP},
-    {IDCANCEL, "Button", "&Minimize", 213, 52, 37, 33, BS_PUSHBUTTON | BS_CENTER | WS_TABSTOP},
-    {IDC_QUIT, "Button", "&Quit", 213, 88, 37, 33, BS_PUSHBUTTON | BS_CENTER | WS_TABSTOP},
-    {IDC_CHECK_PERIOD, "Edit", "", 91, 62, 17, 12, ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {IDC_CHECK_PERIOD_UNIT, "ComboBox", "", 130, 62, 51, 64, CBS_DROPDOWNLIST | WS_TABSTOP},
-    {IDC_ACCELERATE_N, "Edit", "", 91, 81, 17, 12, ES_RIGHT | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP},
-    {kNoId, "Static", "downloads", 146, 83, 37, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Check period", 26, 64, 46, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Accelerate first", 26, 83, 54, 8, SS_LEFT | WS_GROUP},
-    {IDC_FOOTER, "Static", "Brisklane: raw receive-all socket and live interface statistics", 3, 190, 261, 8,
-     SS_CENTER | WS_GROUP},
-    {kNoId, "Static", "Duration", 11, 169, 30, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Bytes Sent", 127, 145, 45, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "Bytes Received", 124, 157, 53, 8, SS_LEFT | WS_GROUP},
-    {IDC_DURATION, "Static", "Static", 41, 169, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
-    {IDC_BYTES_RECEIVED, "Static", "Static", 177, 157, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
-    {IDC_BYTES_SENT, "Static", "Static", 177, 145, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
-    {IDC_STATUS, "Static", "Status", 41, 157, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
-    {kNoId, "Static", "Status", 11, 157, 28, 8, SS_LEFT | WS_GROUP},
-    {IDC_TYPE, "Static", "Status", 41, 145, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
-    {IDC_TYPE_LABEL, "Static", "Type", 11, 145, 28, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Button", "Acceleration Settings", 8, 4, 194, 124, BS_GROUPBOX},
-    {kNoId, "Button", "Statistics", 7, 135, 256, 50, BS_GROUPBOX},
-    {kNoId, "Static", "", 12, 55, 185, 1, SS_LEFT | SS_SUNKEN},
-    {kNoId, "Static", "DurationAcc", 127, 169, 45, 8, SS_LEFT | WS_GROUP},
-    {IDC_ACCEL_DURATION, "Static", "Static", 177, 169, 83, 10, SS_LEFT | SS_SUNKEN | WS_GROUP},
-    {kNoId, "Button", "", 206, 4, 54, 124, BS_GROUPBOX},
-    {IDC_NETWORK, "ComboBox", "", 73, 110, 124, 100, CBS_DROPDOWN | WS_VSCROLL | WS_TABSTOP},
-    {IDC_NETWORK_LABEL, "Static", "Network Interface", 9, 112, 64, 8, SS_LEFT | WS_GROUP},
-    {kNoId, "Static", "", 12, 101, 185, 1, SS_LEFT | SS_SUNKEN},
-};
-
-const ExpectedControl kAboutControls[] = {
+const DialogControl kAboutControls[] = {
     {IDOK, "Button", "&OK", 68, 49, 50, 18, BS_PUSHBUTTON | BS_CENTER | WS_GROUP | WS_TABSTOP},
-    {kNoId, "Static", "Brisklane 4.5.0", 0, 14, 184, 11, SS_CENTER | SS_CENTERIMAGE | WS_GROUP},
-    {kNoId, "Static", nullptr, 0, 29, 184, 16, SS_CENTER | WS_GROUP}, // vendor line: any text
+    {kStaticId, "Static", "Brisklane 4.5.0", 0, 14, 184, 11, SS_CENTER | SS_CENTERIMAGE | WS_GROUP},
+    {kStaticId, "Static", nullptr, 0, 29, 184, 16, SS_CENTER | WS_GROUP}, // vendor line: any text
 };
 
 HMODULE Module() {
@@ -74,11 +35,11 @@ HMODULE Module() {
 }
 
 template <std::size_t N>
-void ExpectControls(const res_test::DialogTemplate& dialog, const ExpectedControl (&expected)[N]) {
+void ExpectControls(const res_test::DialogTemplate& dialog, const DialogControl (&expected)[N]) {
     ASSERT_EQ(dialog.items.size(), N);
     for (std::size_t i = 0; i < N; ++i) {
         const res_test::TemplateItem& item = dialog.items[i];
-        const ExpectedControl& want = expected[i];
+        const DialogControl& want = expected[i];
         SCOPED_TRACE("control " + std::to_string(i) + " '" + item.text + "'");
         EXPECT_EQ(item.id, want.id);
         EXPECT_EQ(item.className, want.className);
@@ -96,14 +57,13 @@ void ExpectControls(const res_test::DialogTemplate& dialog, const ExpectedContro
 TEST(ResourceTemplates, MainDialogHeader) {
     const auto dialog = res_test::LoadDialogTemplate(Module(), IDD_HOLLOWMERE_DIALOG);
     ASSERT_TRUE(dialog.has_value());
-    EXPECT_EQ(dialog->style, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_CENTER |
-                                                DS_MODALFRAME | DS_SHELLFONT));
-    EXPECT_EQ(dialog->exStyle, static_cast<DWORD>(WS_EX_APPWINDOW | WS_EX_CLIENTEDGE));
-    EXPECT_EQ(dialog->cx, 269);
-    EXPECT_EQ(dialog->cy, 204);
-    EXPECT_EQ(dialog->caption, "Brisklane");
-    EXPECT_EQ(dialog->pointSize, 8);
-    EXPECT_EQ(dialog->typeface, "MS Shell Dlg");
+    EXPECT_EQ(dialog->style, kMainDialogFrame.style);
+    EXPECT_EQ(dialog->exStyle, kMainDialogFrame.exStyle);
+    EXPECT_EQ(dialog->cx, kMainDialogFrame.cx);
+    EXPECT_EQ(dialog->cy, kMainDialogFrame.cy);
+    EXPECT_EQ(dialog->caption, kMainDialogFrame.caption);
+    EXPECT_EQ(dialog->pointSize, kMainDialogFrame.pointSize);
+    EXPECT_EQ(dialog->typeface, kMainDialogFrame.typeface);
     EXPECT_FALSE(dialog->hasMenu);
     EXPECT_EQ(dialog->style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
 }
@@ -111,7 +71,7 @@ TEST(ResourceTemplates, MainDialogHeader) {
 TEST(ResourceTemplates, MainDialogControls) {
     const auto dialog = res_test::LoadDialogTemplate(Module(), IDD_HOLLOWMERE_DIALOG);
     ASSERT_TRUE(dialog.has_value());
-    ExpectControls(*dialog, kMainControls);
+    ExpectControls(*dialog, kMainDialogLayout);
 }
 
 TEST(ResourceTemplates, AboutBox) {
@@ -167,10 +127,10 @@ TEST(ResourceTemplates, MainDialogAsCreated) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         children.push_back(child);
     }
-    ASSERT_EQ(children.size(), std::size(kMainControls));
+    ASSERT_EQ(children.size(), std::size(kMainDialogLayout));
     for (std::size_t i = 0; i < children.size(); ++i) {
         const HWND child = children[i];
-        const ExpectedControl& want = kMainControls[i];
+        const DialogControl& want = kMainDialogLayout[i];
         SCOPED_TRACE("control " + std::to_string(i) + " '" + WindowText(child) + "'");
         EXPECT_EQ(GetDlgCtrlID(child), static_cast<int>(want.id));
         EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, WindowClass(child).c_str(), -1, want.className, -1),
@@ -194,7 +154,7 @@ TEST(ResourceTemplates, MainDialogAsCreated) {
         EXPECT_EQ(actual.right - actual.left, expected.right);
         // A combo box's template height is its height with the list dropped down, which the system may
         // adjust; the template test above holds that number.
-        if (std::string(want.className) != "ComboBox") {
+        if (!testsupport::HeightIsDroppedDown(want)) {
             EXPECT_EQ(actual.bottom - actual.top, expected.bottom);
         }
     }
@@ -206,15 +166,21 @@ TEST(ResourceTemplates, MainDialogAsCreated) {
             tabStops.push_back(GetDlgCtrlID(child));
         }
     }
-    EXPECT_EQ(tabStops, (std::vector<int>{IDC_ACCELERATE, IDC_RUN_CLIENT, IDCANCEL, IDC_QUIT, IDC_CHECK_PERIOD,
-                                          IDC_CHECK_PERIOD_UNIT, IDC_ACCELERATE_N, IDC_NETWORK}));
+    std::vector<int> expectedTabStops;
+    for (const DialogControl& control : kMainDialogLayout) {
+        if ((control.style & WS_TABSTOP) != 0) {
+            expectedTabStops.push_back(static_cast<int>(control.id));
+        }
+    }
+    EXPECT_EQ(tabStops, expectedTabStops);
 
+    // The frame bits that the window keeps as the template gives them.
+    const DWORD frameBits = WS_CAPTION | WS_SYSMENU | WS_POPUP | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
     const auto style = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_STYLE));
-    EXPECT_EQ(style & (WS_CAPTION | WS_SYSMENU | WS_POPUP), static_cast<DWORD>(WS_CAPTION | WS_SYSMENU | WS_POPUP));
-    EXPECT_EQ(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0u);
+    EXPECT_EQ(style & frameBits, kMainDialogFrame.style & frameBits);
     const auto exStyle = static_cast<DWORD>(GetWindowLongPtrA(dialog, GWL_EXSTYLE));
-    EXPECT_EQ(exStyle & (WS_EX_APPWINDOW | WS_EX_CLIENTEDGE), static_cast<DWORD>(WS_EX_APPWINDOW | WS_EX_CLIENTEDGE));
-    EXPECT_EQ(WindowText(dialog), "Brisklane");
+    EXPECT_EQ(exStyle & kMainDialogFrame.exStyle, kMainDialogFrame.exStyle);
+    EXPECT_EQ(WindowText(dialog), kMainDialogFrame.caption);
     EXPECT_TRUE(DestroyWindow(dialog));
 }
 

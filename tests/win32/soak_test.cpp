@@ -9,6 +9,7 @@
 #include "dialog_runner.h"
 #include "process_figures.h"
 #include "files.h"
+#include "lookout.h"
 
 #include <wininet.h>
 
@@ -39,7 +40,7 @@ bool WithinAllowance(const ProcessFigures& before, const ProcessFigures& after, 
 // within the allowance or 10 seconds have passed, then prints and checks them.
 void ExpectNoGrowth(const char* run, const ProcessFigures& before, const Allowance& allowance = {}) {
     ProcessFigures after = FiguresOfThisProcess();
-    (void)nettest::PumpUntil(
+    (void)fw::PumpUntil(
         [&] {
             after = FiguresOfThisProcess();
             return WithinAllowance(before, after, allowance);
@@ -53,26 +54,21 @@ void ExpectNoGrowth(const char* run, const ProcessFigures& before, const Allowan
     EXPECT_TRUE(WithinAllowance(before, after, allowance)) << run;
 }
 
-std::string WindowText(HWND window) {
-    char text[300] = {};
-    (void)::GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-class Soak : public nettest::DialogTest {};
+class Soak : public testsupport::DialogTest {};
 
 TEST_F(Soak, CaptureStartedAndStoppedAHundredTimesInTheHostWindow) {
     const std::string capture = "eth-tcp-syn-scan";
-    const std::string expected = traffic_test::ReferenceStatusLine(capture);
+    const std::string expected = capture_bytes::ReferenceStatusLine(capture);
     CCaptureWindow window;
     ASSERT_TRUE(window.Create(false));
     (void)window.ShowWindow(SW_SHOWNORMAL);
-    window.SetAdapter(traffic_win32::DataPath("pcap/" + capture + ".pcap"));
+    window.SetAdapter(testsupport::DataPath("pcap/" + capture + ".pcap"));
     HWND status = ::GetDlgItem(window.m_hWnd, capture_host::kStatusLine);
     // Each round replays the whole file into the list before it stops.
     const auto round = [&] {
         ASSERT_TRUE(window.StartCapturing());
-        ASSERT_TRUE(nettest::PumpUntil([&] { return WindowText(status) == expected; }, 30000)) << WindowText(status);
+        ASSERT_TRUE(fw::PumpUntil([&] { return lookout::WindowText(status) == expected; }, 30000))
+            << lookout::WindowText(status);
         window.StopCapturing();
     };
     round();
@@ -81,14 +77,14 @@ TEST_F(Soak, CaptureStartedAndStoppedAHundredTimesInTheHostWindow) {
     for (int i = 0; i < kRounds && !HasFatalFailure(); ++i)
         round();
     ExpectNoGrowth("100 capture start and stop cycles in the capture host's window", before);
-    EXPECT_TRUE(boxes_.empty()) << boxes_.front().text;
+    EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes().front().text;
     (void)window.DestroyWindow();
 }
 
 TEST_F(Soak, AccelerationStoppedAndStartedAThousandTimes) {
     CHollowmereDlg dialog;
-    dialog.m_openRawSocket = nettest::QuietOpener();
-    nettest::RunModal(dialog, [&] {
+    dialog.m_openRawSocket = testsupport::QuietOpener();
+    testsupport::RunModal(dialog, [&] {
         ASSERT_EQ(net::accelerationRunning, 1);
         const auto press = [&] { (void)dialog.GetDlgItem(IDC_ACCELERATE)->SendMessage(BM_CLICK); };
         press();
@@ -126,8 +122,8 @@ void Tick(CHollowmereDlg& dialog, int ticks, const char* run) {
 
 TEST_F(Soak, TenThousandStatisticsTicks) {
     CHollowmereDlg dialog;
-    dialog.m_openRawSocket = nettest::QuietOpener();
-    nettest::RunModal(dialog, [&] {
+    dialog.m_openRawSocket = testsupport::QuietOpener();
+    testsupport::RunModal(dialog, [&] {
         // WinINet's connection query takes milliseconds under Wine: it is asked for real in a shorter run,
         // then answered at once for the long one, in which every other call of the tick is the platform's.
         Tick(dialog, 500, "500 ticks of the main dialog's statistics timer");

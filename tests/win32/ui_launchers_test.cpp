@@ -7,39 +7,39 @@
 
 namespace {
 
-using nettest::RunModal;
+using testsupport::RunModal;
 
 constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillfin";
 
-class LaunchersTest : public nettest::DialogTest {
+class LaunchersTest : public testsupport::DialogTest {
 protected:
     void TearDown() override {
         (void)RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
-        nettest::DialogTest::TearDown();
+        testsupport::DialogTest::TearDown();
     }
 };
 
 TEST_F(LaunchersTest, RunClientTellsWhenTheClientIsNotInstalled) {
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        boxes_.clear();
+        boxes_.Clear();
         dialog.RunClient();
     });
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
-    EXPECT_EQ(boxes_[0].style, 0x10u);
-    EXPECT_EQ(boxes_[0].caption, AfxGetAppName());
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text,
+              "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
+    EXPECT_EQ(boxes_.Boxes()[0].style, 0x10u);
+    EXPECT_EQ(boxes_.Boxes()[0].caption, AfxGetAppName());
 }
 
 TEST_F(LaunchersTest, RunClientIsSilentWithoutAnInstallLocation) {
-    const char unrelated[] = "1.0";
-    nettest::WriteRawValue(kUninstallKey, "DisplayVersion", REG_SZ, unrelated, sizeof unrelated);
+    testsupport::WriteTextValue(kUninstallKey, "DisplayVersion", "1.0");
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        boxes_.clear();
+        boxes_.Clear();
         dialog.RunClient();
     });
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 TEST_F(LaunchersTest, RunClientNamesThePathItTried) {
@@ -54,28 +54,27 @@ TEST_F(LaunchersTest, RunClientNamesThePathItTried) {
          "THERE IS NO Quillfin installed IN\n[C:\\no-such-folder\\Client\\\\Quillfin.exe]."},
     };
     for (const Row& row : rows) {
-        nettest::WriteRawValue(kUninstallKey, "InstallLocation", REG_SZ, row.location,
-                               static_cast<DWORD>(strlen(row.location) + 1));
+        testsupport::WriteTextValue(kUninstallKey, "InstallLocation", row.location);
         CHollowmereDlg dialog;
         RunModal(dialog, [&] {
-            boxes_.clear();
+            boxes_.Clear();
             dialog.RunClient();
         });
-        ASSERT_EQ(boxes_.size(), 1u);
-        EXPECT_EQ(boxes_[0].text, row.message);
-        EXPECT_EQ(boxes_[0].style, 0x10u);
+        ASSERT_EQ(boxes_.Boxes().size(), 1u);
+        EXPECT_EQ(boxes_.Boxes()[0].text, row.message);
+        EXPECT_EQ(boxes_.Boxes()[0].style, 0x10u);
     }
 }
 
 TEST_F(LaunchersTest, AnInstallLocationThatFillsTheWholeBufferIsNotRead) {
     const std::string location(256, 'x'); // 256 bytes and no terminating zero
-    nettest::WriteRawValue(kUninstallKey, "InstallLocation", REG_BINARY, location.data(), 256);
+    testsupport::WriteRawValue(kUninstallKey, "InstallLocation", REG_BINARY, location.data(), 256);
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        boxes_.clear();
+        boxes_.Clear();
         dialog.RunClient();
     });
-    EXPECT_TRUE(boxes_.empty());
+    EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 class RecordingAbout : public CAboutDlg {
@@ -90,15 +89,11 @@ public:
 TEST_F(LaunchersTest, TheAboutBoxBindsItsButtonAndClosesWithOk) {
     RecordingAbout about;
     int boundId = 0;
-    const INT_PTR result = RunModal(
-        about,
-        [&] {
-            boundId = about.m_btnOK.m_hWnd != nullptr ? GetDlgCtrlID(about.m_btnOK.m_hWnd) : 0;
-            (void)about.m_btnOK.SendMessage(BM_CLICK);
-            if (!about.okPressed)
-                about.EndDialog(77); // the button did nothing: end the box anyway
-        },
-        nettest::kLeaveOpen);
+    // Ended by the button, or with 77 by the runner when the button did nothing.
+    const INT_PTR result = RunModal(about, [&] {
+        boundId = about.m_btnOK.m_hWnd != nullptr ? GetDlgCtrlID(about.m_btnOK.m_hWnd) : 0;
+        (void)about.m_btnOK.SendMessage(BM_CLICK);
+    });
     EXPECT_EQ(boundId, IDOK);
     EXPECT_TRUE(about.okPressed);
     EXPECT_EQ(result, IDOK);

@@ -12,9 +12,9 @@
 
 namespace {
 
-using nettest::RunModal;
+using testsupport::RunModal;
 
-class LookTest : public nettest::DialogTest {};
+class LookTest : public testsupport::DialogTest {};
 
 // The part of a button's client area that its text may use: inside the edge and the focus rectangle.
 RECT ButtonTextArea(HWND button) {
@@ -88,9 +88,9 @@ void ExpectEveryTextWhole(HWND dialog) {
 TEST_F(LookTest, TheMainWindowShowsEveryTextWhole) {
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        // As the window shows itself after its first second, with both captions of the switch and the
+        // As the window shows itself after its first tick, with both captions of the switch and the
         // longest footer note it can show.
-        nettest::Pump(1100);
+        ASSERT_TRUE(fw::PumpUntil([&] { return dialog.m_nDurSeconds >= 1; }, 5000));
         ExpectEveryTextWhole(dialog.m_hWnd);
         CWnd* footer = dialog.GetDlgItem(IDC_FOOTER);
         for (const char* caption : {net::kCaptionAccelerating, net::kCaptionStopped}) {
@@ -111,9 +111,9 @@ TEST_F(LookTest, TheAboutBoxShowsEveryTextWhole) {
 // painting of the whole window draws it.
 TEST_F(LookTest, ChangedValuesLeaveNoTraceOfTheirOldText) {
     CHollowmereDlg dialog;
-    dialog.m_openRawSocket = nettest::QuietOpener(); // so that the acceleration clock runs too
+    dialog.m_openRawSocket = testsupport::QuietOpener(); // so that the acceleration clock runs too
     RunModal(dialog, [&] {
-        ASSERT_TRUE(nettest::PumpUntil([&] { return dialog.m_nAccelSeconds >= 2 && dialog.m_nDurSeconds >= 2; }));
+        ASSERT_TRUE(fw::PumpUntil([&] { return dialog.m_nAccelSeconds >= 2 && dialog.m_nDurSeconds >= 2; }, 5000));
         const int values[] = {IDC_DURATION, IDC_BYTES_RECEIVED, IDC_BYTES_SENT,
                               IDC_STATUS,   IDC_TYPE,           IDC_ACCEL_DURATION};
         auto texts = [&] {

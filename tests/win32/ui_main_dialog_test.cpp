@@ -1,100 +1,26 @@
 // The main dialog in this process: its tray menu and check marks, the unit list, the system menu, the ways
 // it is hidden, restored and ended, its timers and its colour rule.
-#include <gtest/gtest.h>
+#include "dialog_runner.h"
 
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "framework/framework.h"
-#include "net/acceleration_run.h"
-#include "ui/hollowmere_dlg.h"
-
 namespace {
 
-constexpr const char* kProductKey = "SOFTWARE\\Brisklane";
-constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr UINT kRunScript = WM_APP + 500;
+using testsupport::kProductKey;
+using testsupport::ReadDwordValue;
+using testsupport::RunModal;
 
-class TestApp : public CWinApp {};
-TestApp app;
+class MainDialogTest : public testsupport::DialogTest {};
 
-void CleanRegistry() {
-    (void)::RegDeleteKeyA(HKEY_CURRENT_USER, kProductKey);
-    HKEY run = nullptr;
-    if (::RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &run) == ERROR_SUCCESS) {
-        (void)::RegDeleteValueA(run, "Brisklane");
-        (void)::RegCloseKey(run);
-    }
-}
-
-long long ReadDword(const char* name) {
-    DWORD value = 0;
-    DWORD size = sizeof(value);
-    DWORD type = 0;
-    if (::RegGetValueA(HKEY_CURRENT_USER, kProductKey, name, RRF_RT_ANY, &type, &value, &size) != ERROR_SUCCESS ||
-        type != REG_DWORD) {
-        return -1;
-    }
-    return value;
-}
-
-// The real dialog, with one more entry in its map: the test's script runs inside the modal loop.
-class ProbeDlg : public CHollowmereDlg {
+// The real dialog, counting the OK commands that reach it.
+class CountingDlg : public CHollowmereDlg {
 public:
-    std::function<void(ProbeDlg&)> script;
     int okCommands = 0;
-
     void OnOK() override {
         ++okCommands;
         CHollowmereDlg::OnOK();
     }
-
-    BOOL OnInitDialog() override {
-        const BOOL result = CHollowmereDlg::OnInitDialog();
-        (void)PostMessage(kRunScript);
-        return result;
-    }
-    void RunScript() {
-        if (script) {
-            script(*this);
-        }
-    }
-    const fw::MessageMap* GetMessageMap() const override {
-        static const fw::MessageMapEntry entries[] = {fw::OnMessage<&ProbeDlg::RunScript>(kRunScript)};
-        static const fw::MessageMap map{&CHollowmereDlg::GetThisMessageMap, entries};
-        return &map;
-    }
-};
-
-class MainDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(AfxWinInit(::GetModuleHandleA(nullptr)));
-        CleanRegistry();
-        fw::SetMessageBoxHook([this](HWND, const std::string& text, const std::string&, unsigned) {
-            boxes.push_back(text);
-            return IDOK;
-        });
-    }
-    void TearDown() override {
-        fw::SetMessageBoxHook({});
-        CleanRegistry();
-        // The acceleration started by the dialog is left to run by design; stop it between tests.
-        net::accelerationRunning = 0;
-    }
-
-    // Runs the dialog with the script; the script ends it (or the test fails by time-out).
-    INT_PTR Run(const std::function<void(ProbeDlg&)>& script) {
-        ProbeDlg dialog;
-        dialog.script = script;
-        app.m_pMainWnd = &dialog;
-        const INT_PTR result = dialog.DoModal();
-        app.m_pMainWnd = nullptr;
-        return result;
-    }
-
-    std::vector<std::string> boxes;
 };
 
 std::vector<std::string> MenuTexts(HMENU menu) {
@@ -113,7 +39,8 @@ bool Checked(HMENU menu, UINT command) {
 }
 
 TEST_F(MainDialogTest, InitialisedWindowBindsItsControlsAndStartsAcceleration) {
-    const INT_PTR result = Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    const INT_PTR result = RunModal(d, [&] {
         const std::pair<int, CWnd*> bindings[] = {
             {IDC_CHECK_PERIOD_UNIT, &d.m_comboCheckPeriodUnit},
             {IDC_CHECK_PERIOD, &d.m_editCheckPeriod},
@@ -146,11 +73,12 @@ TEST_F(MainDialogTest, InitialisedWindowBindsItsControlsAndStartsAcceleration) {
         d.OnExit();
     });
     EXPECT_EQ(result, 0);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(boxes_.Boxes().empty());
 }
 
 TEST_F(MainDialogTest, UnitListHoldsMinutesAndHours) {
-    (void)Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    RunModal(d, [&] {
         ASSERT_EQ(d.m_comboCheckPeriodUnit.GetCount(), 2);
         EXPECT_EQ(d.m_comboCheckPeriodUnit.GetLBText(0), "Minutes");
         EXPECT_EQ(d.m_comboCheckPeriodUnit.GetLBText(1), "Hours");
@@ -160,7 +88,8 @@ TEST_F(MainDialogTest, UnitListHoldsMinutesAndHours) {
 }
 
 TEST_F(MainDialogTest, TrayMenuShowsItsItemsAndTheStoredCheckMarks) {
-    (void)Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    RunModal(d, [&] {
         CMenu menu;
         ASSERT_TRUE(menu.LoadMenu(IDR_TRAYMENU));
         ASSERT_EQ(menu.GetMenuItemCount(), 2);
@@ -190,13 +119,9 @@ TEST_F(MainDialogTest, TrayMenuShowsItsItemsAndTheStoredCheckMarks) {
 
         // The menu command flips and stores the flag; the next opening shows it.
         (void)d.SendMessage(WM_COMMAND, ID_AUTO_RESUME, 0);
-        EXPECT_EQ(ReadDword("AutoResumeDownloads"), 1);
+        EXPECT_EQ(ReadDwordValue(kProductKey, "AutoResumeDownloads"), 1);
         // Another program adds the Run value: the check mark follows the registry.
-        HKEY run = nullptr;
-        ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &run, nullptr),
-                  ERROR_SUCCESS);
-        ASSERT_EQ(::RegSetValueExA(run, "Brisklane", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2), ERROR_SUCCESS);
-        (void)::RegCloseKey(run);
+        testsupport::WriteTextValue(testsupport::kRunKey, "Brisklane", "x");
         (void)d.SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup.m_hMenu), 0);
         EXPECT_TRUE(Checked(popup.m_hMenu, ID_AUTO_RESUME));
         EXPECT_TRUE(Checked(popup.m_hMenu, ID_RUN_AT_STARTUP));
@@ -207,7 +132,8 @@ TEST_F(MainDialogTest, TrayMenuShowsItsItemsAndTheStoredCheckMarks) {
 }
 
 TEST_F(MainDialogTest, SystemMenuEndsWithTheAboutItemAfterASeparator) {
-    (void)Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    RunModal(d, [&] {
         const HMENU system = ::GetSystemMenu(d.m_hWnd, FALSE);
         ASSERT_NE(system, nullptr);
         const std::vector<std::string> texts = MenuTexts(system);
@@ -219,12 +145,15 @@ TEST_F(MainDialogTest, SystemMenuEndsWithTheAboutItemAfterASeparator) {
 }
 
 TEST_F(MainDialogTest, EnterDoesNotEndTheProgram) {
-    const INT_PTR result = Run([](ProbeDlg& d) {
+    CountingDlg d;
+    const INT_PTR result = RunModal(d, [&] {
         (void)d.SendMessage(WM_COMMAND, IDOK, 0);
         (void)::PostMessageA(d.m_editCheckPeriod.m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
         (void)::PostMessageA(d.m_btnAccelerate.m_hWnd, WM_KEYDOWN, VK_RETURN, 1);
-        fw::PumpFor(100);
-        EXPECT_EQ(d.okCommands, 3); // the command reached the dialog each time, and was ignored
+        // The command reached the dialog each time, and was ignored.
+        EXPECT_TRUE(fw::PumpUntil([&] { return d.okCommands >= 3; }, 5000));
+        fw::DispatchWaitingMessages();
+        EXPECT_EQ(d.okCommands, 3);
         EXPECT_TRUE(::IsWindow(d.m_hWnd));
         EXPECT_NE(d.GetStyle() & WS_VISIBLE, 0u);
         d.OnExit();
@@ -238,40 +167,41 @@ TEST_F(MainDialogTest, QuitAndExitStopTimerOneAndEndWithTheirResults) {
         INT_PTR result;
     };
     for (const Case c : {Case{IDC_QUIT, IDCANCEL}, Case{ID_APP_EXIT_MENU, 0}}) {
-        const INT_PTR result = Run([c](ProbeDlg& d) {
+        CHollowmereDlg d;
+        const INT_PTR result = RunModal(d, [&] {
             (void)d.SendMessage(WM_COMMAND, c.command, 0);
             // Timer 1 is gone already; the window goes once the loop sees the end.
             EXPECT_FALSE(::KillTimer(d.m_hWnd, kStatisticsTimer));
         });
         EXPECT_EQ(result, c.result) << c.command;
-        EXPECT_EQ(ReadDword("CheckPeriodNum"), -1) << "nothing is saved when the program ends";
+        EXPECT_EQ(ReadDwordValue(kProductKey, "CheckPeriodNum"), -1) << "nothing is saved when the program ends";
     }
 }
 
 TEST_F(MainDialogTest, EscapeSavesAndHidesIntoTheTrayAndADoubleClickRestores) {
-    const INT_PTR result = Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    const INT_PTR result = RunModal(d, [&] {
         d.m_editCheckPeriod.SetWindowText("33");
         (void)::PostMessageA(d.m_editCheckPeriod.m_hWnd, WM_KEYDOWN, VK_ESCAPE, 1);
-        fw::PumpFor(200);
-        EXPECT_EQ(d.GetStyle() & WS_VISIBLE, 0u);
+        EXPECT_TRUE(fw::PumpUntil([&] { return (d.GetStyle() & WS_VISIBLE) == 0; }, 5000));
         EXPECT_NE(::GetAncestor(d.m_hWnd, GA_PARENT), ::GetDesktopWindow()) << "still on the taskbar";
-        EXPECT_EQ(ReadDword("CheckPeriodNum"), 33);
-        EXPECT_EQ(ReadDword("AccelerateN"), 7);
-        EXPECT_EQ(ReadDword("CheckPeriodCombo"), 0);
+        EXPECT_EQ(ReadDwordValue(kProductKey, "CheckPeriodNum"), 33);
+        EXPECT_EQ(ReadDwordValue(kProductKey, "AccelerateN"), 7);
+        EXPECT_EQ(ReadDwordValue(kProductKey, "CheckPeriodCombo"), 0);
         EXPECT_EQ(d.SendMessage(WM_TRAY_NOTIFY, kTrayIconId, WM_LBUTTONDBLCLK), 1);
         EXPECT_NE(d.GetStyle() & WS_VISIBLE, 0u);
 
         // The close box does the same.
         (void)d.PostMessage(WM_CLOSE);
-        fw::PumpFor(200);
-        EXPECT_EQ(d.GetStyle() & WS_VISIBLE, 0u);
+        EXPECT_TRUE(fw::PumpUntil([&] { return (d.GetStyle() & WS_VISIBLE) == 0; }, 5000));
         d.OnExit();
     });
     EXPECT_EQ(result, 0);
 }
 
 TEST_F(MainDialogTest, TimerOneAndTwoDriveTheirClocksAndOtherTimersNothing) {
-    (void)Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    RunModal(d, [&] {
         (void)d.KillTimer(kStatisticsTimer);
         (void)d.KillTimer(kAccelerationTimer);
         const int32_t durationSeconds = d.m_nDurHours * 3600 + d.m_nDurMinutes * 60 + d.m_nDurSeconds;
@@ -292,7 +222,8 @@ TEST_F(MainDialogTest, TimerOneAndTwoDriveTheirClocksAndOtherTimersNothing) {
 }
 
 TEST_F(MainDialogTest, StaticControlsGetATransparentBackground) {
-    (void)Run([](ProbeDlg& d) {
+    CHollowmereDlg d;
+    RunModal(d, [&] {
         const HWND label = ::GetDlgItem(d.m_hWnd, IDC_ACCEL_DURATION);
         const HDC dc = ::GetDC(label);
         (void)::SetBkMode(dc, OPAQUE);

@@ -1,27 +1,25 @@
 // The main dialog's stored preferences against the real registry.
 #include "dialog_runner.h"
+#include "e2e_harness.h"
+#include "files.h"
+#include "platform/module_path.h"
 
 #include <cstdlib>
 #include <string>
 
 namespace {
 
-using nettest::KeyExists;
-using nettest::ReadDwordValue;
-using nettest::RecordingCmdUI;
-using nettest::RunModal;
-using nettest::WriteRawValue;
+using platform::ModulePath;
+using testsupport::KeyExists;
+using testsupport::kProductKey;
+using testsupport::kRunKey;
+using testsupport::ReadDwordValue;
+using testsupport::RecordingCmdUI;
+using testsupport::RunModal;
+using testsupport::WriteRawValue;
+using testsupport::WriteTextValue;
 
-constexpr const char* kProductKey = "Software\\Brisklane";
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-
-std::string ModulePath() {
-    char path[4096] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    return std::string(path, length);
-}
-
-class PreferencesTest : public nettest::DialogTest {};
+class PreferencesTest : public testsupport::DialogTest {};
 
 TEST_F(PreferencesTest, FirstStartShowsTheDefaultsAndCreatesNoKey) {
     CHollowmereDlg dialog;
@@ -109,7 +107,7 @@ TEST_F(PreferencesTest, NumbersAreReadFromTheirFirstFourBytesWhateverTheirType) 
     RunModal(dialog, [&] {
         for (const Row& row : rows) {
             SCOPED_TRACE(row.shown);
-            nettest::CleanProgramRegistry();
+            testsupport::CleanProgramRegistry();
             WriteRawValue(kProductKey, "CheckPeriodNum", row.type, row.bytes.data(),
                           static_cast<DWORD>(row.bytes.size()));
             dialog.LoadWindowSettings();
@@ -131,8 +129,9 @@ TEST_F(PreferencesTest, StoredNetworkAndFlagsAreRead) {
     EXPECT_EQ(dialog.m_nNetwork, 2);
     EXPECT_TRUE(dialog.m_bRunOtherApp);
     // RunOtherApp launched the client, which is not installed here.
-    ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text, "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
+    ASSERT_EQ(boxes_.Boxes().size(), 1u);
+    EXPECT_EQ(boxes_.Boxes()[0].text,
+              "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
 }
 
 TEST_F(PreferencesTest, AutoResumeTogglesAndIsStoredAtOnce) {
@@ -152,8 +151,8 @@ TEST_F(PreferencesTest, AutoResumeTogglesAndIsStoredAtOnce) {
 }
 
 TEST_F(PreferencesTest, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsValue) {
-    const char other[] = "other.exe";
-    WriteRawValue(kRunKey, "SomethingElse", REG_SZ, other, sizeof other);
+    const std::string other("other.exe\0", 10);
+    WriteTextValue(kRunKey, "SomethingElse", "other.exe");
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
         RecordingCmdUI check;
@@ -163,7 +162,7 @@ TEST_F(PreferencesTest, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsValue)
         dialog.OnRunAtStartup();
         DWORD type = 0;
         std::vector<unsigned char> data;
-        ASSERT_TRUE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
+        ASSERT_TRUE(testsupport::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
         EXPECT_EQ(type, DWORD{REG_SZ});
         const std::string expected = "\"" + ModulePath() + "\" -tray";
         ASSERT_EQ(data.size(), expected.size() + 1); // stored with its terminating zero
@@ -173,16 +172,13 @@ TEST_F(PreferencesTest, RunAtStartupWritesTheStartCommandAndRemovesOnlyItsValue)
         EXPECT_EQ(check.checked, 1);
 
         dialog.OnRunAtStartup();
-        EXPECT_FALSE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
-        ASSERT_TRUE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "SomethingElse", type, data));
-        EXPECT_EQ(std::string(data.begin(), data.end()), std::string(other, sizeof other));
+        EXPECT_FALSE(testsupport::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
+        ASSERT_TRUE(testsupport::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "SomethingElse", type, data));
+        EXPECT_EQ(std::string(data.begin(), data.end()), other);
         dialog.OnUpdateRunAtStartup(&check);
         EXPECT_EQ(check.checked, 0);
     });
-    HKEY run = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kRunKey, 0, KEY_ALL_ACCESS, &run), ERROR_SUCCESS);
-    (void)RegDeleteValueA(run, "SomethingElse");
-    (void)RegCloseKey(run);
+    testsupport::DeleteValue(kRunKey, "SomethingElse");
 }
 
 TEST_F(PreferencesTest, TheCheckMarkFollowsTheRunKeyWhateverChangedIt) {
@@ -190,14 +186,13 @@ TEST_F(PreferencesTest, TheCheckMarkFollowsTheRunKeyWhateverChangedIt) {
     RunModal(dialog, [&] {
         dialog.OnRunAtStartup();
         // Another tool removes the value: the next opening of the menu shows it unchecked.
-        nettest::CleanProgramRegistry();
+        testsupport::CleanProgramRegistry();
         RecordingCmdUI check;
         dialog.OnUpdateRunAtStartup(&check);
         EXPECT_EQ(check.checked, 0);
         EXPECT_FALSE(dialog.m_bRunAtStartup);
         // And one that adds it shows it checked.
-        const char command[] = "x";
-        WriteRawValue(kRunKey, "Brisklane", REG_SZ, command, sizeof command);
+        WriteTextValue(kRunKey, "Brisklane", "x");
         dialog.OnUpdateRunAtStartup(&check);
         EXPECT_EQ(check.checked, 1);
     });
@@ -206,24 +201,18 @@ TEST_F(PreferencesTest, TheCheckMarkFollowsTheRunKeyWhateverChangedIt) {
 // The start command must hold the whole path, also from a folder far deeper than 128 characters: this test
 // runs a copy of the test program from such a folder, which toggles the entry on and reports its own path.
 TEST_F(PreferencesTest, RunAtStartupFromALongInstallFolder) {
-    if (const char* result = std::getenv("BRISKLANE_NET_LONG_PATH_RESULT"); result != nullptr && *result != '\0') {
+    if (const char* result = std::getenv("BRISKLANE_LONG_PATH_RESULT"); result != nullptr && *result != '\0') {
         // The copy in the long folder: toggle the entry on and hand what the Run key holds to the parent
         // (this process's own clean-up removes it again).
         CHollowmereDlg dialog;
         RunModal(dialog, [&] { dialog.OnRunAtStartup(); });
         DWORD type = 0;
         std::vector<unsigned char> data;
-        ASSERT_TRUE(nettest::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
-        HANDLE file = CreateFileA(result, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        DWORD written = 0;
-        EXPECT_TRUE(WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, nullptr));
-        (void)CloseHandle(file);
+        ASSERT_TRUE(testsupport::ReadRawValue(HKEY_CURRENT_USER, kRunKey, "Brisklane", type, data));
+        testsupport::WriteFile(result, std::string(data.begin(), data.end()));
         return;
     }
-    char temp[MAX_PATH] = {};
-    ASSERT_GT(GetTempPathA(sizeof temp, temp), 0u);
-    std::string folder = std::string(temp) + "brisklane-long-install";
+    std::string folder = testsupport::TempPath("brisklane-long-install");
     std::vector<std::string> created;
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
     created.push_back(folder);
@@ -232,35 +221,19 @@ TEST_F(PreferencesTest, RunAtStartupFromALongInstallFolder) {
         ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS);
         created.push_back(folder);
     }
-    const std::string copy = folder + "\\net_win32_tests_copy.exe";
+    const std::string copy = folder + "\\copy_of_the_test_program.exe";
     ASSERT_TRUE(CopyFileA(ModulePath().c_str(), copy.c_str(), FALSE));
 
-    const std::string resultFile = std::string(temp) + "brisklane-long-install-result.bin";
+    const std::string resultFile = testsupport::TempPath("brisklane-long-install-result.bin");
     (void)DeleteFileA(resultFile.c_str());
-    ASSERT_TRUE(SetEnvironmentVariableA("BRISKLANE_NET_LONG_PATH_RESULT", resultFile.c_str()));
-    std::string commandLine = "\"" + copy + "\" --gtest_filter=PreferencesTest.RunAtStartupFromALongInstallFolder";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    const BOOL started = CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                                        &startup, &process);
-    (void)SetEnvironmentVariableA("BRISKLANE_NET_LONG_PATH_RESULT", nullptr);
-    ASSERT_TRUE(started);
-    EXPECT_EQ(WaitForSingleObject(process.hProcess, 120000), WAIT_OBJECT_0);
-    DWORD exitCode = 1;
-    (void)GetExitCodeProcess(process.hProcess, &exitCode);
-    (void)CloseHandle(process.hThread);
-    (void)CloseHandle(process.hProcess);
-    EXPECT_EQ(exitCode, 0u);
+    ASSERT_TRUE(SetEnvironmentVariableA("BRISKLANE_LONG_PATH_RESULT", resultFile.c_str()));
+    const e2e::ConsoleRun run =
+        e2e::RunConsole(copy, "", "--gtest_filter=PreferencesTest.RunAtStartupFromALongInstallFolder", 120000);
+    (void)SetEnvironmentVariableA("BRISKLANE_LONG_PATH_RESULT", nullptr);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.out;
 
-    std::string stored;
-    HANDLE file = CreateFileA(resultFile.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    char chunk[1024];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        stored.append(chunk, got);
-    (void)CloseHandle(file);
+    const std::string stored = capture_bytes::ReadText(resultFile);
     (void)DeleteFileA(resultFile.c_str());
     EXPECT_GT(copy.size(), 128u);
     EXPECT_EQ(stored, "\"" + copy + "\" -tray" + std::string(1, '\0'));

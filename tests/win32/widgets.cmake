@@ -1,4 +1,4 @@
-# Win32 tests of the widgets under Wine: the tray icon against the real shell, the tooltip button, the
+# Win32 tests of src/widgets under Wine: the tray icon against the real shell, the tooltip button, the
 # transparent label. The test program carries resources of its own (a tray menu, icons, strings).
 if(BRISKLANE_CONFIG STREQUAL "win64")
     find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -14,12 +14,12 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
     set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/widgets_test.rc PROPERTIES OBJECT_DEPENDS
         "${_widgets_test_dir}/widgets_test.ico;${CMAKE_CURRENT_LIST_DIR}/widgets_test_resources.h")
 endif()
-brisklane_win32_test(widgets_win32 SOURCES
+brisklane_win32_test(win32_widgets SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/widgets_system_tray_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/widgets_button_st_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/widgets_transparent_static_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/widgets_win32_support.cpp
     ${CMAKE_CURRENT_LIST_DIR}/widgets_test.rc)
-if(TARGET widgets_win32)
-    target_include_directories(widgets_win32 PRIVATE ${CMAKE_CURRENT_LIST_DIR} "${_widgets_test_dir}")
+if(TARGET win32_widgets)
+    target_include_directories(win32_widgets PRIVATE ${CMAKE_CURRENT_LIST_DIR} "${_widgets_test_dir}")
 endif()

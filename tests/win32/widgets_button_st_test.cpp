@@ -12,8 +12,8 @@
 
 namespace {
 
+using fw::PumpFor;
 using widgets_test::CommandSink;
-using widgets_test::Pump;
 
 constexpr int kButtonId = 3;
 
@@ -58,7 +58,7 @@ protected:
     void SetUp() override {
         ASSERT_NE(parent.GetSafeHwnd(), nullptr);
         parent.commands.clear();
-        Pump(50);
+        PumpFor(50);
     }
     // The test's buttons go with the test, so the next test's button is the one under the mouse.
     void TearDown() override {
@@ -139,7 +139,7 @@ TEST_F(ButtonST, BalloonStyleCountsOnlyBeforeTheTooltipExists) {
     ExposedButton late;
     ASSERT_TRUE(late.SubclassWindow(MakeButton()));
     (void)late.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
-    Pump(50);
+    PumpFor(50);
     // Pre-translating one message made the (silent, tool-less) tooltip.
     ASSERT_NE(late.m_ToolTip.GetSafeHwnd(), nullptr);
     EXPECT_EQ(late.m_ToolTip.GetToolCount(), 0);
@@ -156,7 +156,7 @@ void DoubleClick(HWND button) {
     (void)::PostMessageA(button, WM_LBUTTONUP, 0, at);
     (void)::PostMessageA(button, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
     (void)::PostMessageA(button, WM_LBUTTONUP, 0, at);
-    Pump(100);
+    PumpFor(100);
 }
 
 TEST_F(ButtonST, DoubleClickReachesTheButtonAsTwoPresses) {
@@ -180,15 +180,15 @@ bool TipShowsWhenTheMouseRests(ExposedButton& button) {
     RECT screen{};
     button.GetWindowRect(&screen);
     (void)::SetCursorPos(screen.left - 40, screen.top - 40);
-    Pump(100);
+    PumpFor(100);
     (void)button.m_ToolTip.SendMessage(TTM_POP);
     // The tooltip shows only when the mouse enters the tool, so it first sees the mouse outside.
     (void)button.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(-5, -5));
-    Pump(50);
+    PumpFor(50);
     (void)::SetCursorPos((screen.left + screen.right) / 2, (screen.top + screen.bottom) / 2);
     (void)button.PostMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, 15));
     for (int i = 0; i < 40; ++i) {
-        Pump(50);
+        PumpFor(50);
         if (button.m_ToolTip.IsWindowVisible()) {
             return true;
         }

@@ -14,8 +14,8 @@
 
 namespace {
 
+using fw::PumpFor;
 using widgets_test::CommandSink;
-using widgets_test::Pump;
 using widgets_test::ShellForgets;
 using widgets_test::ShellKnows;
 
@@ -70,6 +70,13 @@ private:
 class SystemTray : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(sink.Create(WS_POPUP)); }
+    // Serves messages until `count` commands have reached the sink, then those already queued: true when
+    // exactly `count` came.
+    [[nodiscard]] bool CommandsArrive(size_t count) {
+        (void)fw::PumpUntil([&] { return sink.commands.size() >= count; }, 5000);
+        fw::DispatchWaitingMessages();
+        return sink.commands.size() == count;
+    }
     CommandSink sink;
 };
 
@@ -298,7 +305,7 @@ LRESULT ShowMenuAndPress(CSystemTray& tray, MenuDriver& driver, LPARAM event = W
     (void)::KillTimer(nullptr, drive);
     (void)::KillTimer(nullptr, guard);
     menuDriver = nullptr;
-    Pump(100);
+    PumpFor(100);
     return result;
 }
 
@@ -355,8 +362,7 @@ TEST_F(SystemTray, DoubleClickPostsTheDefaultCommand) {
         EXPECT_EQ(byPosition, row.byPosition);
         sink.commands.clear();
         EXPECT_EQ(tray.HandleTrayEvent(IDR_TEST_TRAYMENU, WM_LBUTTONDBLCLK), 1);
-        Pump(50);
-        ASSERT_EQ(sink.commands.size(), 1u);
+        ASSERT_TRUE(CommandsArrive(1));
         EXPECT_EQ(sink.commands[0].first, WPARAM{row.command});
         EXPECT_EQ(sink.commands[0].second, 0);
     }
@@ -369,7 +375,7 @@ TEST_F(SystemTray, OtherEventsReturnOneAndDoNothing) {
     for (const LPARAM event : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDOWN, WM_CONTEXTMENU}) {
         EXPECT_EQ(tray.HandleTrayEvent(IDR_TEST_TRAYMENU, event), 1) << event;
     }
-    Pump(30);
+    PumpFor(30);
     EXPECT_TRUE(sink.commands.empty());
     EXPECT_EQ(sink.nulls, 0);
     // Another icon's notification is not ours.
@@ -392,8 +398,7 @@ TEST_F(SystemTray, WithoutMenuOrTargetNothingHappens) {
         EXPECT_EQ(tray.HandleTrayEvent(menu, WM_LBUTTONDBLCLK), 0);     // a position needs the menu
         EXPECT_FALSE(tray.SetDefaultMenuCommand(ID_TEST_FIRST, FALSE)); // stored all the same
         EXPECT_EQ(tray.HandleTrayEvent(menu, WM_LBUTTONDBLCLK), 1);     // a command doesn't
-        Pump(30);
-        ASSERT_EQ(sink.commands.size(), 1u);
+        ASSERT_TRUE(CommandsArrive(1));
         EXPECT_EQ(sink.commands[0].first, WPARAM{ID_TEST_FIRST});
         sink.commands.clear();
     }
@@ -408,8 +413,7 @@ TEST_F(SystemTray, CommandTargetDefaultsToTheMainWindowAndNotificationsReachTheP
     ASSERT_TRUE(tray.SetDefaultMenuCommand(ID_TEST_SECOND, FALSE));
     EXPECT_EQ(::SendMessageA(tray.GetSafeHwnd(), kCallback, IDR_TEST_TRAYMENU, WM_LBUTTONDBLCLK), 1);
     EXPECT_EQ(::SendMessageA(tray.GetSafeHwnd(), kCallback, IDR_TEST_TRAYMENU + 1, WM_LBUTTONDBLCLK), 0);
-    Pump(30);
-    ASSERT_EQ(sink.commands.size(), 1u);
+    ASSERT_TRUE(CommandsArrive(1));
     EXPECT_EQ(sink.commands[0].first, WPARAM{ID_TEST_SECOND});
 }
 
@@ -423,8 +427,7 @@ TEST_F(SystemTray, CycleOfOneIconShowsItUntilStoppedThenTheOldIconReturns) {
     const HICON only = OtherStockIcon();
     ASSERT_TRUE(tray.SetIconSequence(&only, 1));
     ASSERT_TRUE(tray.StartIconCycle(20, 0));
-    Pump(200);
-    EXPECT_EQ(tray.CurrentIcon(), only);
+    EXPECT_TRUE(fw::PumpUntil([&] { return tray.CurrentIcon() == only; }, 5000));
     EXPECT_TRUE(ShellKnows(tray.Record()));
     EXPECT_TRUE(tray.StopIconCycle());
     EXPECT_EQ(tray.CurrentIcon(), StockIcon());
@@ -453,10 +456,10 @@ TEST_F(SystemTray, CycleWithADurationStopsByItself) {
     const HICON only = OtherStockIcon();
     ASSERT_TRUE(tray.SetIconSequence(&only, 1));
     ASSERT_TRUE(tray.StartIconCycle(100, 1));
-    Pump(500);
+    // Still cycling well within its second: only the passing of time can show that it does not stop early.
+    PumpFor(500);
     EXPECT_EQ(tray.CurrentIcon(), only);
-    Pump(2600); // more than one whole second has passed by then
-    EXPECT_EQ(tray.CurrentIcon(), StockIcon());
+    EXPECT_TRUE(fw::PumpUntil([&] { return tray.CurrentIcon() == StockIcon(); }, 5000));
     EXPECT_FALSE(tray.StopIconCycle());
 }
 
@@ -481,7 +484,7 @@ TEST_F(SystemTray, HideToTrayDetachesAndClearsTheVisibleBitRestoreBringsItBack) 
     for (const BOOL force : {FALSE, TRUE}) {
         CommandSink window;
         ASSERT_TRUE(window.Create(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
-        Pump(50);
+        PumpFor(50);
         RECT before{};
         window.GetWindowRect(&before);
 
@@ -493,7 +496,7 @@ TEST_F(SystemTray, HideToTrayDetachesAndClearsTheVisibleBitRestoreBringsItBack) 
         EXPECT_FALSE(::IsWindowVisible(owner));
         EXPECT_NE(::GetWindowLongPtrA(owner, GWL_STYLE) & WS_POPUP, 0);
         EXPECT_EQ(::GetAncestor(owner, GA_PARENT), ::GetDesktopWindow());
-        Pump(50);
+        PumpFor(50);
 
         CSystemTray::RestoreFromTray(&window, force);
         EXPECT_EQ(::GetAncestor(window.GetSafeHwnd(), GA_PARENT), ::GetDesktopWindow());

@@ -13,8 +13,8 @@
 
 namespace {
 
+using fw::PumpFor;
 using widgets_test::CommandSink;
-using widgets_test::Pump;
 
 constexpr COLORREF kBackground = RGB(255, 0, 0);
 
@@ -72,7 +72,7 @@ struct Pixels {
 };
 
 Pixels Capture(HWND control) {
-    Pump(150);
+    PumpFor(150);
     (void)::UpdateWindow(::GetParent(control));
     (void)::UpdateWindow(control);
     const lookout::Picture shown = lookout::GrabClient(control);
@@ -101,7 +101,7 @@ protected:
     }
     void SetUp() override {
         ASSERT_NE(parent.GetSafeHwnd(), nullptr);
-        Pump(50);
+        PumpFor(50);
     }
     void TearDown() override {
         for (const HWND label : labels) {

@@ -5,10 +5,6 @@
 
 namespace widgets_test {
 
-void Pump(DWORD ms) {
-    fw::PumpFor(ms);
-}
-
 bool CommandSink::Create(DWORD style, HBRUSH background) {
     return CreateEx(0, AfxRegisterWndClass(0, ::LoadCursorA(nullptr, IDC_ARROW), background).c_str(), "sink", style,
                     100, 100, 300, 200, nullptr, nullptr);

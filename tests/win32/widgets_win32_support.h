@@ -1,4 +1,4 @@
-// Shared pieces of the widgets' Win32 tests: a message pump, windows that record what reaches them, and a
+// Shared pieces of the widgets' Win32 tests: windows that record what reaches them, and a
 // question to the shell about an icon.
 #pragma once
 
@@ -9,12 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "framework/message_loop.h"
 #include "framework/wnd.h"
 
 namespace widgets_test {
-
-// Dispatches this thread's messages, pre-translation included, for about `ms` milliseconds.
-void Pump(DWORD ms);
 
 // A top-level window of our own class that records the commands and WM_NULL messages it receives.
 class CommandSink : public CWnd {

@@ -111,24 +111,9 @@ void MakeReadOnly(const std::string& path) {
     ASSERT_TRUE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
 }
 
-// Finds the visible top-level window with this caption (and, for dialogs, this class).
-HWND FindWindowOf(const char* className, const char* caption) {
-    HWND found = nullptr;
-    (void)e2e::WaitUntil(
-        [&] {
-            for (HWND window : lookout::TopLevelWindows(0, className, caption)) {
-                if (IsWindowVisible(window))
-                    found = window;
-            }
-            return found != nullptr;
-        },
-        30000, 100);
-    return found;
-}
-
 // Acts on the window while the program runs with both its output streams collected.
 void DriveCaptureWindow(const Case& c) {
-    HWND window = FindWindowOf("", capture_host::kWindowCaption);
+    HWND window = e2e::WaitForWindow(0, "", capture_host::kWindowCaption, 30000);
     ASSERT_NE(window, nullptr);
     DWORD pid = 0;
     (void)GetWindowThreadProcessId(window, &pid);
@@ -152,7 +137,7 @@ void DriveCaptureWindow(const Case& c) {
 }
 
 void DriveMainWindow() {
-    HWND window = FindWindowOf("#32770", "Brisklane");
+    HWND window = e2e::WaitForWindow(0, "#32770", "Brisklane", 30000);
     ASSERT_NE(window, nullptr);
     e2e::Click(window, IDC_QUIT);
 }

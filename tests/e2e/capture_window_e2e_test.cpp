@@ -31,18 +31,8 @@ constexpr char kIni[] = "[main]\r\nidleseconds=1000000\r\n";
 const std::string kCapture = "eth-mixed-http-dns-udp-icmp";
 
 HWND FindHostWindow(const e2e::Program& program) {
-    HWND found = nullptr;
-    (void)e2e::WaitUntil(
-        [&] {
-            for (HWND window : lookout::TopLevelWindows(program.Pid(), "", kWindowCaption)) {
-                if (IsWindowVisible(window)) {
-                    found = window;
-                    return true;
-                }
-            }
-            return !program.Running();
-        },
-        30000, 100);
+    const HWND found =
+        e2e::WaitForWindow(program.Pid(), "", kWindowCaption, 30000, {}, [&] { return !program.Running(); });
     DWORD exitCode = 0;
     if (found == nullptr && program.WaitForExit(0, &exitCode))
         std::fprintf(stderr, "the capture host ended before its window showed, with exit code 0x%lx\n", exitCode);

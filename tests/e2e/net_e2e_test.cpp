@@ -1,8 +1,10 @@
 // End to end: the interface list, the per-second statistics and the acceleration switch of the real
 // Brisklane.exe, compared with what the platform itself reports.
 #include "e2e_harness.h"
+#include "loopback.h"
 
 #include "net/connection_text.h"
+#include "net/interface_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +45,8 @@ std::vector<std::string> ComboItems(HWND dialog, int id) {
     return items;
 }
 
-// The list a person should see: every interface the platform reports, but the WAN miniports, the isatap
-// tunnels and anything named Loopback, each as " <description, at most 38 characters> <Mb> Mb".
+// The list a person should see: every interface the platform reports that the program's own rule (tested
+// row by row natively) lists, in that rule's words.
 std::vector<std::string> ExpectedItems() {
     ULONG size = 0;
     GetIfTable(nullptr, &size, TRUE);
@@ -56,12 +58,10 @@ std::vector<std::string> ExpectedItems() {
     const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
     for (DWORD i = 0; i < table->dwNumEntries; ++i) {
         const MIB_IFROW& row = table->table[i];
-        std::string description(reinterpret_cast<const char*>(row.bDescr));
-        description = description.substr(0, 38);
-        if (description.rfind("WAN ", 0) == 0 || description.rfind("isatap.", 0) == 0 ||
-            description.find("Loopback") != std::string::npos)
-            continue;
-        items.push_back(" " + description + " " + std::to_string(row.dwSpeed / 1048576) + " Mb");
+        const std::string item = net::FormatInterfaceInfo(row.bDescr, sizeof row.bDescr, row.dwSpeed);
+        if (net::IsListedInterface(item)) {
+            items.push_back(item);
+        }
     }
     return items;
 }
@@ -104,27 +104,6 @@ int ItemNaming(const std::vector<std::string>& items, const std::string& name) {
     return -1;
 }
 
-// Sends `datagrams` UDP datagrams of 1,000 bytes to a socket of our own on 127.0.0.1.
-void LoopbackTraffic(int datagrams) {
-    WSADATA data{};
-    WSAStartup(MAKEWORD(2, 2), &data);
-    SOCKET receiver = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(receiver, reinterpret_cast<sockaddr*>(&local), sizeof local);
-    int length = sizeof local;
-    getsockname(receiver, reinterpret_cast<sockaddr*>(&local), &length);
-    SOCKET sender = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-    const std::string payload(1000, 'x');
-    for (int i = 0; i < datagrams; ++i)
-        sendto(sender, payload.data(), static_cast<int>(payload.size()), 0, reinterpret_cast<sockaddr*>(&local),
-               sizeof local);
-    closesocket(sender);
-    closesocket(receiver);
-    WSACleanup();
-}
-
 // The counter a label shows: " %u ".
 bool ShownCounter(HWND dialog, int id, uint32_t& value) {
     const std::string text = e2e::Text(dialog, id);
@@ -164,7 +143,13 @@ TEST_F(Statistics, TheCountersFollowTheLoopbackInterface) {
     ASSERT_EQ(e2e::Text(dialog, IDC_NETWORK).rfind(" lo ", 0), 0u) << e2e::Text(dialog, IDC_NETWORK);
     const LoopbackCounters start = ReadLoopback();
     ASSERT_TRUE(start.found);
-    LoopbackTraffic(200);
+    {
+        // 200 datagrams of 1,000 bytes to a socket of our own.
+        const testsupport::WinsockSession winsock;
+        u_short port = 0;
+        const net::SocketHandle receiver = testsupport::BoundUdpSocket(port);
+        testsupport::SendUdp(port, 1000, 200);
+    }
     const LoopbackCounters after = ReadLoopback();
     ASSERT_GE(after.sent - start.sent, 200u * 1000u);
 

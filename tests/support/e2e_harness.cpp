@@ -25,6 +25,23 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD po
     }
 }
 
+HWND WaitForWindow(DWORD pid, const std::string& className, const std::string& caption, DWORD timeoutMs,
+                   const std::function<bool(HWND)>& accepted, const std::function<bool()>& hopeless) {
+    HWND found = nullptr;
+    (void)WaitUntil(
+        [&] {
+            for (HWND w : lookout::TopLevelWindows(pid, className, caption)) {
+                if (IsWindowVisible(w) && (!accepted || accepted(w))) {
+                    found = w;
+                    return true;
+                }
+            }
+            return hopeless && hopeless();
+        },
+        timeoutMs, 100);
+    return found;
+}
+
 Program::Program(const std::string& arguments, const std::string& exePath, const std::string& workingDir) {
     const std::string exe = exePath.empty() ? testsupport::BinDir() + "\\Brisklane.exe" : exePath;
     std::string commandLine = "\"" + exe + "\"";
@@ -56,20 +73,11 @@ bool Program::Running() const {
 }
 
 HWND Program::MainWindow(DWORD timeoutMs) {
-    if (mainWindow_ != nullptr) {
-        return mainWindow_;
+    if (mainWindow_ == nullptr) {
+        mainWindow_ = WaitForWindow(
+            Pid(), "#32770", "Brisklane", timeoutMs, [](HWND w) { return GetDlgItem(w, IDC_ACCELERATE) != nullptr; },
+            [this] { return !Running(); });
     }
-    (void)WaitUntil(
-        [&] {
-            for (HWND w : lookout::TopLevelWindows(Pid(), "#32770", "Brisklane")) {
-                if (IsWindowVisible(w) && GetDlgItem(w, IDC_ACCELERATE) != nullptr) {
-                    mainWindow_ = w;
-                    return true;
-                }
-            }
-            return !Running();
-        },
-        timeoutMs, 100);
     return mainWindow_;
 }
 
@@ -193,17 +201,7 @@ std::vector<HWND> TrayIconWindows() {
 
 SeenDialog WaitForDialog(DWORD pid, HWND except, DWORD timeoutMs) {
     SeenDialog seen;
-    (void)WaitUntil(
-        [&] {
-            for (HWND w : lookout::TopLevelWindows(pid, "#32770", "")) {
-                if (w != except && IsWindowVisible(w)) {
-                    seen.hwnd = w;
-                    return true;
-                }
-            }
-            return false;
-        },
-        timeoutMs, 100);
+    seen.hwnd = WaitForWindow(pid, "#32770", "", timeoutMs, [except](HWND w) { return w != except; });
     if (seen.hwnd == nullptr) {
         return seen;
     }

@@ -26,6 +26,12 @@ inline const std::string kRunKey = std::string("HKCU\\") + testsupport::kRunKey;
 // process does; in this process's own windows fw::PumpUntil serves the messages while it waits.
 [[nodiscard]] bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs, DWORD pollMs = 50);
 
+// The first visible top-level window of the process (0: any process) with this class and caption (empty:
+// any) that `accepted` takes, once one shows; null when none did in time or `hopeless` said to stop.
+[[nodiscard]] HWND WaitForWindow(DWORD pid, const std::string& className, const std::string& caption, DWORD timeoutMs,
+                                 const std::function<bool(HWND)>& accepted = {},
+                                 const std::function<bool()>& hopeless = {});
+
 // One started program. The destructor ends it if it still runs, so no test leaves a process behind.
 class Program {
 public:

@@ -55,39 +55,11 @@ HWND CreateAboutBox(DLGPROC proc = PlainDialogProc) {
     return CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_ABOUTBOX), nullptr, proc, 0);
 }
 
-// The client area of a window as the window paints it, children included, in a memory bitmap.
-class ClientImage {
-public:
-    explicit ClientImage(HWND window) {
-        GetClientRect(window, &client_);
-        HDC screen = GetDC(nullptr);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, client_.right, client_.bottom);
-        ReleaseDC(nullptr, screen);
-        old_ = SelectObject(dc_, bitmap_);
-        // A colour that neither the skin nor the system uses, so that an unpainted pixel shows.
-        HBRUSH marker = CreateSolidBrush(RGB(1, 2, 3));
-        FillRect(dc_, &client_, marker);
-        DeleteObject(marker);
-        SendMessageA(window, WM_PRINT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
-    }
-    ClientImage(const ClientImage&) = delete;
-    ClientImage& operator=(const ClientImage&) = delete;
-    ~ClientImage() {
-        SelectObject(dc_, old_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    COLORREF Pixel(int x, int y) const { return GetPixel(dc_, x, y); }
-    int width() const { return client_.right; }
-    int height() const { return client_.bottom; }
-
-private:
-    RECT client_{};
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-};
+// The client area of a window as the window paints it, children included, over a colour that neither the
+// skin nor the system uses, so that an unpainted pixel shows.
+lookout::Picture ClientImage(HWND window) {
+    return lookout::PrintClient(window, RGB(1, 2, 3));
+}
 
 // Pixel row in the middle of the About box's vendor line (a static control whose text is centred).
 int VendorLineRow(HWND dialog) {
@@ -130,11 +102,11 @@ protected:
     }
 
     static void ExpectPlain(HWND dialog) {
-        const ClientImage image(dialog);
+        const lookout::Picture image = ClientImage(dialog);
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
-        EXPECT_EQ(image.Pixel(image.width() / 2, 0), face);
-        EXPECT_EQ(image.Pixel(image.width() / 2, image.height() - 1), face);
-        EXPECT_EQ(image.Pixel(2, VendorLineRow(dialog)), face);
+        EXPECT_EQ(image.At(image.width / 2, 0), face);
+        EXPECT_EQ(image.At(image.width / 2, image.height - 1), face);
+        EXPECT_EQ(image.At(2, VendorLineRow(dialog)), face);
     }
 
 private:
@@ -145,16 +117,16 @@ private:
 TEST_F(SkinLayer, DialogCreatedAfterApplyPaintsTheGradient) {
     ApplyGradientSkin();
     const HWND dialog = Keep(CreateAboutBox());
-    const ClientImage image(dialog);
-    const int h = image.height();
+    const lookout::Picture image = ClientImage(dialog);
+    const int h = image.height;
     ASSERT_GT(h, 10);
-    EXPECT_EQ(image.Pixel(image.width() / 2, 0), ToColorRef(kTop));
-    EXPECT_EQ(image.Pixel(image.width() / 2, h - 1), ToColorRef(kBottom));
-    EXPECT_EQ(image.Pixel(image.width() - 1, h / 3), ToColorRef(skin::GradientRow(kTop, kBottom, h / 3, h)));
+    EXPECT_EQ(image.At(image.width / 2, 0), ToColorRef(kTop));
+    EXPECT_EQ(image.At(image.width / 2, h - 1), ToColorRef(kBottom));
+    EXPECT_EQ(image.At(image.width - 1, h / 3), ToColorRef(skin::GradientRow(kTop, kBottom, h / 3, h)));
 
     // Behind a static control that the dialog leaves at default colours, the same row of the gradient.
     const int row = VendorLineRow(dialog);
-    EXPECT_EQ(image.Pixel(2, row), ToColorRef(skin::GradientRow(kTop, kBottom, row, h)));
+    EXPECT_EQ(image.At(2, row), ToColorRef(skin::GradientRow(kTop, kBottom, row, h)));
 }
 
 TEST_F(SkinLayer, StaticColoursDefaultToTheSkinButTheDialogDecidesFirst) {
@@ -182,9 +154,9 @@ TEST_F(SkinLayer, StaticColoursDefaultToTheSkinButTheDialogDecidesFirst) {
     DeleteDC(dc);
 
     // With the hollow brush, the dialog's own background shows through the static control.
-    const ClientImage image(hollow);
+    const lookout::Picture image = ClientImage(hollow);
     const int row = VendorLineRow(hollow);
-    EXPECT_EQ(image.Pixel(2, row), ToColorRef(skin::GradientRow(kTop, kBottom, row, image.height())));
+    EXPECT_EQ(image.At(2, row), ToColorRef(skin::GradientRow(kTop, kBottom, row, image.height)));
 }
 
 // Pixels of the control's right half, read back from the screen, that differ from the dialog's gradient.
@@ -228,11 +200,11 @@ TEST_F(SkinLayer, FrameIsDrawnAroundTheClientArea) {
     ASSERT_TRUE(skin::LoadSkinFile(path.c_str()));
     ASSERT_TRUE(skin::ApplyDialogSkin("dialog"));
     const HWND dialog = Keep(CreateAboutBox());
-    const ClientImage image(dialog);
-    EXPECT_EQ(image.Pixel(0, 0), ToColorRef(kFrame));
-    EXPECT_EQ(image.Pixel(image.width() - 1, image.height() - 1), ToColorRef(kFrame));
-    EXPECT_EQ(image.Pixel(1, 1), ToColorRef(kTop));
-    EXPECT_EQ(image.Pixel(image.width() / 2, image.height() - 2), ToColorRef(kTop)) << "no bottom colour: flat";
+    const lookout::Picture image = ClientImage(dialog);
+    EXPECT_EQ(image.At(0, 0), ToColorRef(kFrame));
+    EXPECT_EQ(image.At(image.width - 1, image.height - 1), ToColorRef(kFrame));
+    EXPECT_EQ(image.At(1, 1), ToColorRef(kTop));
+    EXPECT_EQ(image.At(image.width / 2, image.height - 2), ToColorRef(kTop)) << "no bottom colour: flat";
 }
 
 TEST_F(SkinLayer, MissingOrMalformedFileKeepsThePlainLook) {
@@ -279,7 +251,7 @@ TEST_F(SkinLayer, OnlyDialogsCreatedAfterApplyAreSkinnedAndReleaseRestoresThePla
     ASSERT_TRUE(skin::ApplyDialogSkin("Dialog"));
     const HWND after = Keep(CreateAboutBox());
     ExpectPlain(before);
-    EXPECT_EQ(ClientImage(after).Pixel(0, 0), ToColorRef(kTop));
+    EXPECT_EQ(ClientImage(after).At(0, 0), ToColorRef(kTop));
 
     skin::Release();
     ExpectPlain(after);
@@ -299,7 +271,7 @@ TEST_F(SkinLayer, SkinSurvivesALaterSubclassThatForwardsToThePreviousProcedure) 
     const HWND dialog = Keep(CreateAboutBox());
     previousProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForwardingProcedure)));
-    EXPECT_EQ(ClientImage(dialog).Pixel(0, 0), ToColorRef(kTop));
+    EXPECT_EQ(ClientImage(dialog).At(0, 0), ToColorRef(kTop));
     SetWindowLongPtrA(dialog, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousProcedure));
 }
 

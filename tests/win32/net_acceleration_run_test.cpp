@@ -2,6 +2,7 @@
 #include "net/acceleration_run.h"
 
 #include "framework/thread.h"
+#include "loopback.h"
 #include "net/socket_handle.h"
 
 #include <gtest/gtest.h>
@@ -14,44 +15,11 @@
 
 namespace {
 
-class WinsockSession {
-public:
-    WinsockSession() { EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data_), 0); }
-    ~WinsockSession() { (void)WSACleanup(); }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-
-private:
-    WSADATA data_{};
-};
-
-// A loopback UDP socket bound to a free port, and the port.
-net::SocketHandle BoundUdpSocket(u_short& port) {
-    net::SocketHandle socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    EXPECT_EQ(bind(socket.Get(), reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
-    int length = sizeof local;
-    EXPECT_EQ(getsockname(socket.Get(), reinterpret_cast<sockaddr*>(&local), &length), 0);
-    port = ntohs(local.sin_port);
-    return socket;
-}
+using testsupport::BoundUdpSocket;
+using testsupport::WinsockSession;
 
 std::unique_ptr<net::SocketSource> UdpSource(u_short& port) {
     return std::make_unique<net::SocketSource>(BoundUdpSocket(port).Release());
-}
-
-void SendTo(u_short port, size_t size) {
-    net::SocketHandle sender(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
-    sockaddr_in target{};
-    target.sin_family = AF_INET;
-    target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    target.sin_port = htons(port);
-    const std::string payload(size, 'p');
-    EXPECT_EQ(sendto(sender.Get(), payload.data(), static_cast<int>(payload.size()), 0,
-                     reinterpret_cast<sockaddr*>(&target), sizeof target),
-              static_cast<int>(size));
 }
 
 bool IsOpenSocket(SOCKET socket) {
@@ -83,11 +51,11 @@ TEST(SocketSourceReceive, DatagramsTooLargeForTheBufferCountAsReceived) {
     u_short port = 0;
     const auto source = UdpSource(port);
     unsigned char buffer[net::kWatcherBufferSize];
-    SendTo(port, 100);
+    testsupport::SendUdp(port, 100);
     EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Datagram);
-    SendTo(port, 2000);
+    testsupport::SendUdp(port, 2000);
     EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Truncated);
-    SendTo(port, net::kWatcherBufferSize);
+    testsupport::SendUdp(port, net::kWatcherBufferSize);
     EXPECT_EQ(source->Receive(buffer, sizeof buffer), net::ReceiveOutcome::Datagram);
     source->Close();
     EXPECT_EQ(source->Socket(), INVALID_SOCKET);
@@ -141,8 +109,8 @@ TEST_F(WatcherThreadTest, AStopEndsTheWatcherAtOnceOnAQuietSocket) {
     auto source = UdpSource(port);
     const SOCKET socket = source->Socket();
     const auto run = Start(std::move(source));
-    SendTo(port, 2000); // oversized: drained, not an error
-    SendTo(port, 10);
+    testsupport::SendUdp(port, 2000); // oversized: drained, not an error
+    testsupport::SendUdp(port, 10);
     // Nothing more arrives: the stop itself must end the pending receive.
     run->Stop();
     EXPECT_EQ(ExitCode(), 0);

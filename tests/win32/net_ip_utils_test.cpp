@@ -1,5 +1,6 @@
 // The address utilities against the platform's own tables, and the address parser against inet_addr.
 #include "net/dotted_quad.h"
+#include "loopback.h"
 #include "net/ip_utils.h"
 
 #include <gtest/gtest.h>
@@ -12,20 +13,7 @@
 
 namespace {
 
-class WinsockSession {
-public:
-    WinsockSession() { started_ = WSAStartup(MAKEWORD(1, 1), &data_) == 0; }
-    ~WinsockSession() {
-        if (started_)
-            (void)WSACleanup();
-    }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-
-private:
-    WSADATA data_{};
-    bool started_ = false;
-};
+using testsupport::WinsockSession;
 
 std::string Dotted(DWORD address) {
     in_addr value{};

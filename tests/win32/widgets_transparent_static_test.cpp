@@ -33,40 +33,32 @@ public:
     int shows = 0;
 };
 
-// The pixels of a control's client area as they are on the screen, copied through a memory device context.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<COLORREF> colours;
-    COLORREF at(int x, int y) const { return colours[static_cast<size_t>(y * width + x)]; }
-    int Count(COLORREF colour, int fromX = 0) const {
-        int count = 0;
-        for (int y = 0; y < height; ++y) {
-            for (int x = fromX; x < width; ++x) {
-                count += at(x, y) == colour ? 1 : 0;
-            }
-        }
-        return count;
-    }
-    // Pixels that are neither the background nor empty: the letters.
-    int Ink(int fromY = 0, int toY = -1) const {
+// The pixels of a control's client area as they are on the screen, and what the tests count in them.
+struct Pixels : lookout::Picture {
+    // Pixels of rows [fromY, toY) (toY < 0: to the end) that `counted` takes.
+    template <typename Rule>
+    int CountWhere(Rule counted, int fromY = 0, int toY = -1) const {
         int count = 0;
         for (int y = fromY; y < (toY < 0 ? height : toY); ++y) {
             for (int x = 0; x < width; ++x) {
-                count += at(x, y) != kBackground ? 1 : 0;
+                count += counted(x, y) ? 1 : 0;
             }
         }
         return count;
     }
+    int Count(COLORREF colour) const {
+        return CountWhere([&](int x, int y) { return At(x, y) == colour; });
+    }
+    // Pixels that are not the background: the letters.
+    int Ink(int fromY = 0, int toY = -1) const {
+        return CountWhere([&](int x, int y) { return At(x, y) != kBackground; }, fromY, toY);
+    }
     int RightmostInk() const {
         int right = -1;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                if (at(x, y) != kBackground && x > right) {
-                    right = x;
-                }
-            }
-        }
+        (void)CountWhere([&](int x, int y) {
+            right = At(x, y) != kBackground && x > right ? x : right;
+            return false;
+        });
         return right;
     }
 };
@@ -75,16 +67,7 @@ Pixels Capture(HWND control) {
     PumpFor(150);
     (void)::UpdateWindow(::GetParent(control));
     (void)::UpdateWindow(control);
-    const lookout::Picture shown = lookout::GrabClient(control);
-    Pixels pixels;
-    pixels.width = shown.width;
-    pixels.height = shown.height;
-    for (int y = 0; y < shown.height; ++y) {
-        for (int x = 0; x < shown.width; ++x) {
-            pixels.colours.push_back(shown.At(x, y));
-        }
-    }
-    return pixels;
+    return Pixels{lookout::GrabClient(control)};
 }
 
 // One visible parent with a red background for the whole suite; each test's labels are destroyed with the test.

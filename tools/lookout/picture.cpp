@@ -1,4 +1,4 @@
-// Pictures of what windows show: grabbed, saved and loaded as 24-bit BMP files, and compared.
+// Pictures of what windows show: grabbed or printed, saved and loaded as 24-bit BMP files, and compared.
 #include "picture.h"
 
 #include <algorithm>
@@ -15,18 +15,8 @@ size_t Stride(int width) {
     return (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);
 }
 
-// Copies `width` x `height` pixels at (x, y) of a device context into a picture.
-Picture Grab(HDC source, int x, int y, int width, int height) {
-    Picture picture;
-    if (source == nullptr || width <= 0 || height <= 0) {
-        return picture;
-    }
-    const platform::MemoryDc memory(CreateCompatibleDC(source));
-    const platform::GdiObject bitmap(CreateCompatibleBitmap(source, width, height));
-    const HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
-    (void)BitBlt(memory.Get(), 0, 0, width, height, source, x, y, SRCCOPY);
-    (void)SelectObject(memory.Get(), previous);
-
+// The pixels of a memory device context's bitmap (not selected into it) as a picture.
+Picture ReadBitmap(HDC memory, HGDIOBJ bitmap, int width, int height) {
     BITMAPINFOHEADER header{};
     header.biSize = sizeof header;
     header.biWidth = width;
@@ -35,7 +25,8 @@ Picture Grab(HDC source, int x, int y, int width, int height) {
     header.biBitCount = 24;
     header.biCompression = BI_RGB;
     std::vector<unsigned char> rows(Stride(width) * static_cast<size_t>(height));
-    if (GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, static_cast<UINT>(height), rows.data(),
+    Picture picture;
+    if (GetDIBits(memory, static_cast<HBITMAP>(bitmap), 0, static_cast<UINT>(height), rows.data(),
                   reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) != height) {
         return picture;
     }
@@ -47,6 +38,19 @@ Picture Grab(HDC source, int x, int y, int width, int height) {
                     picture.bgr.begin() + static_cast<std::ptrdiff_t>(row) * width * 3);
     }
     return picture;
+}
+
+// Copies `width` x `height` pixels at (x, y) of a device context into a picture.
+Picture Grab(HDC source, int x, int y, int width, int height) {
+    if (source == nullptr || width <= 0 || height <= 0) {
+        return {};
+    }
+    const platform::MemoryDc memory(CreateCompatibleDC(source));
+    const platform::GdiObject bitmap(CreateCompatibleBitmap(source, width, height));
+    const HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
+    (void)BitBlt(memory.Get(), 0, 0, width, height, source, x, y, SRCCOPY);
+    (void)SelectObject(memory.Get(), previous);
+    return ReadBitmap(memory.Get(), bitmap.Get(), width, height);
 }
 
 } // namespace
@@ -73,6 +77,23 @@ Picture GrabClient(HWND window) {
     }
     const platform::WindowDc dc(window);
     return Grab(dc.Get(), 0, 0, client.right, client.bottom);
+}
+
+Picture PrintClient(HWND window, COLORREF background) {
+    RECT client{};
+    if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) {
+        return {};
+    }
+    const platform::WindowDc screen(nullptr);
+    const platform::MemoryDc memory(CreateCompatibleDC(screen.Get()));
+    const platform::GdiObject bitmap(CreateCompatibleBitmap(screen.Get(), client.right, client.bottom));
+    const HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
+    const platform::GdiObject fill(CreateSolidBrush(background));
+    (void)FillRect(memory.Get(), &client, static_cast<HBRUSH>(fill.Get()));
+    (void)SendMessageA(window, WM_PRINT, reinterpret_cast<WPARAM>(memory.Get()),
+                       PRF_CLIENT | PRF_ERASEBKGND | PRF_CHILDREN);
+    (void)SelectObject(memory.Get(), previous);
+    return ReadBitmap(memory.Get(), bitmap.Get(), client.right, client.bottom);
 }
 
 bool SaveBmp(const Picture& picture, const std::string& path) {

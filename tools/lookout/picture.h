@@ -1,5 +1,5 @@
-// Pictures of what windows show: grabbed from the screen or from a window's own surface, saved and loaded as
-// 24-bit BMP files, and compared with a tolerance.
+// Pictures of what windows show: grabbed from the screen or from a window's own surface, or printed by the
+// window itself; saved and loaded as 24-bit BMP files, and compared with a tolerance.
 #pragma once
 
 #include <windows.h>
@@ -25,6 +25,10 @@ struct Picture {
 // A window's client area as the window's own surface holds it: current even before the screen catches up.
 // Only for windows of the calling process.
 [[nodiscard]] Picture GrabClient(HWND window);
+// A window's client area as the window paints it when asked to print itself (WM_PRINT), children included,
+// over the given background colour: also for a window that is not shown. Only for windows of the calling
+// process.
+[[nodiscard]] Picture PrintClient(HWND window, COLORREF background);
 
 [[nodiscard]] bool SaveBmp(const Picture& picture, const std::string& path);
 [[nodiscard]] bool LoadBmp(const std::string& path, Picture& picture);

@@ -17,29 +17,28 @@ protected:
         (void)RegDeleteKeyA(HKEY_CURRENT_USER, kUninstallKey);
         testsupport::DialogTest::TearDown();
     }
+    // The message boxes that running the client shows, once the dialog is up.
+    std::vector<testsupport::RecordedBox> RunClientBoxes() {
+        CHollowmereDlg dialog;
+        RunModal(dialog, [&] {
+            boxes_.Clear();
+            dialog.RunClient();
+        });
+        return boxes_.Boxes();
+    }
 };
 
 TEST_F(LaunchersTest, RunClientTellsWhenTheClientIsNotInstalled) {
-    CHollowmereDlg dialog;
-    RunModal(dialog, [&] {
-        boxes_.Clear();
-        dialog.RunClient();
-    });
-    ASSERT_EQ(boxes_.Boxes().size(), 1u);
-    EXPECT_EQ(boxes_.Boxes()[0].text,
-              "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
-    EXPECT_EQ(boxes_.Boxes()[0].style, 0x10u);
-    EXPECT_EQ(boxes_.Boxes()[0].caption, AfxGetAppName());
+    const auto boxes = RunClientBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Quillfin is not installed on your PC!\nPlease install it first to use this option.");
+    EXPECT_EQ(boxes[0].style, 0x10u);
+    EXPECT_EQ(boxes[0].caption, AfxGetAppName());
 }
 
 TEST_F(LaunchersTest, RunClientIsSilentWithoutAnInstallLocation) {
     testsupport::WriteTextValue(kUninstallKey, "DisplayVersion", "1.0");
-    CHollowmereDlg dialog;
-    RunModal(dialog, [&] {
-        boxes_.Clear();
-        dialog.RunClient();
-    });
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(RunClientBoxes().empty());
 }
 
 TEST_F(LaunchersTest, RunClientNamesThePathItTried) {
@@ -55,26 +54,17 @@ TEST_F(LaunchersTest, RunClientNamesThePathItTried) {
     };
     for (const Row& row : rows) {
         testsupport::WriteTextValue(kUninstallKey, "InstallLocation", row.location);
-        CHollowmereDlg dialog;
-        RunModal(dialog, [&] {
-            boxes_.Clear();
-            dialog.RunClient();
-        });
-        ASSERT_EQ(boxes_.Boxes().size(), 1u);
-        EXPECT_EQ(boxes_.Boxes()[0].text, row.message);
-        EXPECT_EQ(boxes_.Boxes()[0].style, 0x10u);
+        const auto boxes = RunClientBoxes();
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].text, row.message);
+        EXPECT_EQ(boxes[0].style, 0x10u);
     }
 }
 
 TEST_F(LaunchersTest, AnInstallLocationThatFillsTheWholeBufferIsNotRead) {
     const std::string location(256, 'x'); // 256 bytes and no terminating zero
     testsupport::WriteRawValue(kUninstallKey, "InstallLocation", REG_BINARY, location.data(), 256);
-    CHollowmereDlg dialog;
-    RunModal(dialog, [&] {
-        boxes_.Clear();
-        dialog.RunClient();
-    });
-    EXPECT_TRUE(boxes_.Boxes().empty());
+    EXPECT_TRUE(RunClientBoxes().empty());
 }
 
 class RecordingAbout : public CAboutDlg {

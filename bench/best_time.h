@@ -12,8 +12,9 @@ double BestSecondsOf(int runs, Work work) {
     double best = 1e30;
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        if (!work())
+        if (!work()) {
             return -1;
+        }
         best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;

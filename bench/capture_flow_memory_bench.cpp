@@ -42,14 +42,16 @@ double HeapInUse() {
 // A field of /proc/self/status in bytes ("VmRSS", "VmHWM").
 double StatusBytes(const char* field) {
     std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr)
+    if (status == nullptr) {
         return 0;
+    }
     char line[256];
     double bytes = 0;
     const std::size_t length = std::strlen(field);
     while (std::fgets(line, sizeof line, status) != nullptr) {
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':')
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
             bytes = std::strtod(line + length + 1, nullptr) * 1024;
+        }
     }
     std::fclose(status);
     return bytes;
@@ -65,8 +67,9 @@ double Megabytes(double bytes) {
 bool WriteFlowCapture(const std::string& path, uint32_t flows,
                       const std::function<uint64_t(uint32_t)>& startMicroseconds) {
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
+    if (file == nullptr) {
         return false;
+    }
     const uint32_t fileHeader[6] = {0xa1b2c3d4, 2 | 4 << 16, 0, 0, 65535, 1};
     bool ok = std::fwrite(fileHeader, sizeof fileHeader, 1, file) == 1;
     uint8_t frame[46] = {};
@@ -111,11 +114,13 @@ using SecondSample = std::function<void(uint32_t second, std::size_t rows, doubl
 ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool paced, const SecondSample& sample) {
     ReplayFigures figures;
     auto source = packet::FileByteSource::Open(path.c_str());
-    if (source == nullptr)
+    if (source == nullptr) {
         return figures;
+    }
     auto reader = std::make_unique<packet::PcapReader>(std::move(source));
-    if (reader->Open() != packet::PcapStatus::Ok)
+    if (reader->Open() != packet::PcapStatus::Ok) {
         return figures;
+    }
     packet::CaptureReplay replay(std::move(reader));
     std::vector<uint8_t> buffer(kReceiveBufferBytes);
 
@@ -132,23 +137,29 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
         now += kReceiveMilliseconds;
         const uint64_t due = paced ? uint64_t{now} * 1000 : packet::CaptureReplay::kAllDue;
         const packet::ReplayFill fill = replay.Fill(buffer.data(), kReceiveBufferBytes, due);
-        if (fill.bytes != 0)
+        if (fill.bytes != 0) {
             (void)capture::PassReceivedRecords(buffer.data(), fill.bytes, capture::kEthernetHeaderBytes, table);
+        }
         if (now % 1000 == 0) {
             table.UpdateTraffic();
-            if (sample)
+            if (sample) {
                 sample(now / 1000, table.RowCount(), HeapInUse() - emptyHeap);
+            }
         }
         table.FlushIfDue(fill.bytes == 0);
         figures.peakTableHeap = std::max(figures.peakTableHeap, HeapInUse() - emptyHeap);
-        if (!replay.Exhausted())
+        if (!replay.Exhausted()) {
             continue;
-        if (!paced || idleMilliseconds == kNoIdleRemoval)
+        }
+        if (!paced || idleMilliseconds == kNoIdleRemoval) {
             break;
-        if (drainUntil == 0)
+        }
+        if (drainUntil == 0) {
             drainUntil = now + idleMilliseconds + 2000;
-        if (now >= drainUntil)
+        }
+        if (now >= drainUntil) {
             break;
+        }
     }
     table.Flush();
     figures.ok = replay.ErrorText().empty();
@@ -161,8 +172,9 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
 bool InChildProcess(const std::function<bool()>& work) {
     std::fflush(stdout);
     const pid_t child = fork();
-    if (child < 0)
+    if (child < 0) {
         return false;
+    }
     if (child == 0) {
         const bool ok = work();
         std::fflush(stdout);
@@ -192,8 +204,9 @@ bool PeakMemory(const std::string& folder) {
         }
         // The child hands its peak RSS back through a pipe, for the ratio below.
         int pipeEnds[2];
-        if (pipe(pipeEnds) != 0)
+        if (pipe(pipeEnds) != 0) {
             return false;
+        }
         const bool ok = InChildProcess([&] {
             const ReplayFigures figures = Replay(path, kNoIdleRemoval, false, nullptr);
             const double rss = StatusBytes("VmHWM");
@@ -224,10 +237,12 @@ bool IdleRemoval(const std::string& folder) {
     const std::string path = folder + "/paced.pcap";
     const bool written = WriteFlowCapture(path, kSteadyFlows + kBurstFlows, [](uint32_t flow) -> uint64_t {
         constexpr uint32_t kBeforeBurst = 40000;
-        if (flow < kBeforeBurst)
+        if (flow < kBeforeBurst) {
             return uint64_t{flow} * 500;
-        if (flow < kBeforeBurst + kBurstFlows)
+        }
+        if (flow < kBeforeBurst + kBurstFlows) {
             return kBurstMicroseconds;
+        }
         return uint64_t{flow - kBurstFlows} * 500;
     });
     if (!written) {
@@ -243,15 +258,17 @@ bool IdleRemoval(const std::string& folder) {
         double steadyHigh = 0;
         const ReplayFigures figures =
             Replay(path, kPacedIdleMilliseconds, true, [&](uint32_t second, std::size_t rows, double tableHeap) {
-                if (second == 19)
+                if (second == 19) {
                     beforeBurst = tableHeap;
+                }
                 if (second >= 30 && second <= 60) {
                     steadyLow = std::min(steadyLow, tableHeap);
                     steadyHigh = std::max(steadyHigh, tableHeap);
                 }
-                if (second % 5 == 0 || (second >= 19 && second <= 24))
+                if (second % 5 == 0 || (second >= 19 && second <= 24)) {
                     std::printf("  %6u %9zu %9.2f MB %7.1f MB\n", second, rows, Megabytes(tableHeap),
                                 Megabytes(StatusBytes("VmRSS")));
+                }
             });
         std::printf("  table heap before the burst %.2f MB, at its peak %.2f MB, from 30 s to 60 s %.2f to %.2f MB; "
                     "at the end %zu rows, %.2f MB\n",

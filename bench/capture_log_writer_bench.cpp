@@ -41,15 +41,18 @@ const Datagrams& LoadCapture() {
     static const Datagrams loaded = [] {
         Datagrams d;
         auto source = packet::FileByteSource::Open(kCapture.c_str());
-        if (source == nullptr)
+        if (source == nullptr) {
             return d;
+        }
         packet::PcapReader reader(std::move(source));
-        if (reader.Open() != packet::PcapStatus::Ok)
+        if (reader.Open() != packet::PcapStatus::Ok) {
             return d;
+        }
         packet::PcapRecord record;
         while (reader.Next(record) == packet::PcapStatus::Ok) {
-            if (record.capturedLength <= kLinkHeader || record.data[kLinkHeader] != 0x45)
+            if (record.capturedLength <= kLinkHeader || record.data[kLinkHeader] != 0x45) {
                 continue;
+            }
             const uint8_t* ip = record.data + kLinkHeader;
             const uint32_t captured = record.capturedLength - kLinkHeader;
             const uint32_t length = captured >= 4 ? static_cast<uint32_t>(ip[2] << 8 | ip[3]) : 0;
@@ -110,8 +113,9 @@ void BM_LogHexTextLayout(benchmark::State& state) {
     }
     FillUnknownProtocolNames();
     const std::string path = ScratchFile("log");
-    for (auto _ : state)
+    for (auto _ : state) {
         WriteLog(d, path);
+    }
     std::remove(path.c_str());
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * d.dumpedBytes));
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * d.list.size()));
@@ -157,8 +161,9 @@ int CompareWithTcpdump() {
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return CompareWithTcpdump();

@@ -38,11 +38,13 @@ struct PassResult {
 PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer) {
     PassResult result;
     auto source = packet::FileByteSource::Open(kCapture.c_str());
-    if (source == nullptr)
+    if (source == nullptr) {
         return result;
+    }
     auto reader = std::make_unique<packet::PcapReader>(std::move(source));
-    if (reader->Open() != packet::PcapStatus::Ok)
+    if (reader->Open() != packet::PcapStatus::Ok) {
         return result;
+    }
     packet::CaptureReplay replay(std::move(reader));
     const uint32_t linkHeader =
         capture::LinkHeaderLengthForMedium(packet::NdisMediumForLinkType(replay.Header().linkType));
@@ -58,8 +60,9 @@ PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer) {
     for (;;) {
         const packet::ReplayFill fill =
             replay.Fill(receiveBuffer.data(), kReceiveBufferBytes, packet::CaptureReplay::kAllDue);
-        if (fill.bytes == 0)
+        if (fill.bytes == 0) {
             break;
+        }
         (void)capture::PassReceivedRecords(receiveBuffer.data(), fill.bytes, linkHeader, table);
         now += 40; // as a receive of a busy network might take; the view refreshes every few receives
         table.FlushIfDue(false);
@@ -131,8 +134,9 @@ int main(int argc, char** argv) {
         return seconds < 0 ? 1 : 0;
     }
     benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
+    }
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return CompareWithTcpdump();

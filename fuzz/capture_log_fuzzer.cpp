@@ -17,18 +17,21 @@ namespace {
 // The text layouts never write a bare CR or LF: the text column turns both into spaces.
 void CheckLineEnds(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n')) {
             std::abort();
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+        }
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) {
             std::abort();
+        }
     }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 4)
+    if (size < 4) {
         return 0;
+    }
     FillUnknownProtocolNames();
     const int32_t logType = static_cast<int8_t>(data[0]) % 9; // -8..8: the out-of-range types too
     const uint32_t headerSize = data[1];
@@ -44,8 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const capture::LocalTime time{2024, 2, 29, 23, 59, 59, 999};
     capture::AppendLogRecord(record, time, logType, datagram.data(), length, captured, headerSize);
     const capture::LogLayout layout = capture::LayoutOfLogType(logType);
-    if (layout.body != capture::LogBody::Raw)
+    if (layout.body != capture::LogBody::Raw) {
         CheckLineEnds(record);
+    }
 
     // The same through the log file, with a small limit so that emptying happens often.
     auto memory = std::make_unique<capture::MemoryLogSink>();
@@ -57,9 +61,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     settings.uselogfile = 1;
     settings.logtype = logType;
     log.OpenLogFile(settings, "a+");
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 3; ++i) {
         log.WriteLogRecord(settings, 300, datagram.data(), length, captured, headerSize);
-    if (record.size() > 300 && sink->contents != record)
+    }
+    if (record.size() > 300 && sink->contents != record) {
         std::abort(); // past the limit, every record starts the file afresh
+    }
     return 0;
 }

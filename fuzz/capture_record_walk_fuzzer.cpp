@@ -15,8 +15,9 @@
 namespace {
 
 void Check(bool condition) {
-    if (!condition)
+    if (!condition) {
         std::abort();
+    }
 }
 
 } // namespace
@@ -25,8 +26,9 @@ void Check(bool condition) {
 // periodic update runs and the list's order (bits 4-7: bits 4-6 the column, bit 7 descending); the rest is
 // the receive buffer, walked in up to four receives.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    if (size < 1)
+    if (size < 1) {
         return 0;
+    }
     const uint8_t control = data[0];
     const uint8_t* buffer = data + 1;
     const auto received = static_cast<uint32_t>(size - 1);
@@ -51,8 +53,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t end = receive == 3 ? received : start + (received - start) / 2 + 1;
         (void)capture::PassReceivedRecords(buffer + start, end - start, linkHeader, table);
         now += 700;
-        if ((control >> 4) != 0 && receive % ((control >> 4) % 3 + 1) == 0)
+        if ((control >> 4) != 0 && receive % ((control >> 4) % 3 + 1) == 0) {
             table.UpdateTraffic();
+        }
         table.FlushIfDue(receive % 2 == 1);
         start = end;
     }
@@ -60,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     uint64_t packets = 0;
     Check(view.rows == table.RowCount());
-    for (size_t row = 0; row < table.RowCount(); ++row)
+    for (size_t row = 0; row < table.RowCount(); ++row) {
         packets += table.RowPackets(row);
+    }
     Check(packets <= packetCount); // idle rows take their datagrams with them
     // The list holds the table's rows in its order, every cell readable.
     uint64_t listed = 0;
@@ -76,11 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         bytes.push_back(row.record.bytes);
     });
     const size_t position = bytes.size();
-    for (size_t row = 0; row < bytes.size(); ++row)
+    for (size_t row = 0; row < bytes.size(); ++row) {
         Check(capture::MemoryTrafficView::Cell(table, row, capture::kColumnBytes) == std::to_string(bytes[row]));
+    }
     Check(position == view.rows && listed == packets);
-    if (view.rows == 0 && packetCount == 0)
+    if (view.rows == 0 && packetCount == 0) {
         Check(view.status.empty());
+    }
     table.Clear();
     Check(view.rows == 0);
     return 0;

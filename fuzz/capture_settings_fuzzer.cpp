@@ -34,10 +34,12 @@ public:
 
 private:
     const char* Next() {
-        if (m_size == 0)
+        if (m_size == 0) {
             return "";
-        if (m_offset >= m_size)
+        }
+        if (m_offset >= m_size) {
             m_offset = 0;
+        }
         const char* piece = m_text + m_offset;
         m_offset += std::strlen(piece) + 1;
         return piece;
@@ -56,18 +58,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     (void)capture::ParseUnsignedDecimal(text.c_str());
 
     const std::string ini = capture::IniPathFor(text, HighBytesLead);
-    if (ini.size() < 4 || ini.compare(ini.size() - 4, 4, ".ini") != 0 || ini.size() > text.size() + 4)
+    if (ini.size() < 4 || ini.compare(ini.size() - 4, 4, ".ini") != 0 || ini.size() > text.size() + 4) {
         std::abort();
+    }
     const std::string services = capture::ServicesPathFor(text, HighBytesLead);
-    if (services.size() < 8 || services.compare(services.size() - 8, 8, "services") != 0)
+    if (services.size() < 8 || services.compare(services.size() - 8, 8, "services") != 0) {
         std::abort();
+    }
 
     FuzzedProfile profile(text.c_str(), text.size());
     capture::SettingsValues values;
     const int32_t limit = capture::LoadSettingsValues(profile, values);
     if (values.mbdelete < 1 || values.mbdelete > 999 || values.logtype < 0 || values.logtype > 6 ||
-        limit != values.mbdelete * 1048576 || strnlen(values.logfile, sizeof values.logfile) >= sizeof values.logfile)
+        limit != values.mbdelete * 1048576 || strnlen(values.logfile, sizeof values.logfile) >= sizeof values.logfile) {
         std::abort();
+    }
     (void)capture::SaveSettingsValues(profile, values);
     return 0;
 }

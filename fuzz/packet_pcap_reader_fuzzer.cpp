@@ -12,8 +12,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto reader = std::make_unique<packet::PcapReader>(std::make_unique<packet::MemoryByteSource>(data, size));
-    if (reader->Open() != packet::PcapStatus::Ok)
+    if (reader->Open() != packet::PcapStatus::Ok) {
         return 0;
+    }
     packet::CaptureReplay replay(std::move(reader));
     // Buffers from too small for any record up to larger than any record.
     const uint32_t capacities[] = {19, 20, 64, 1517, 70000, 300000};
@@ -22,15 +23,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t capacity = capacities[receive % 6];
         std::vector<uint8_t> buffer(capacity);
         const packet::ReplayFill fill = replay.Fill(buffer.data(), capacity, due);
-        if (fill.bytes > capacity || fill.bytes % 4 != 0)
+        if (fill.bytes > capacity || fill.bytes % 4 != 0) {
             std::abort();
+        }
         const capture::RecordWalk walk =
             capture::WalkCaptureRecords(buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t) {});
-        if (walk.records != fill.records)
+        if (walk.records != fill.records) {
             std::abort();
+        }
         due += 250000;
-        if (replay.Exhausted())
+        if (replay.Exhausted()) {
             break;
+        }
     }
     return 0;
 }

@@ -85,8 +85,9 @@ int OpenAdapter(const char* adapterName) {
 bool IsSameFile(HANDLE open, const char* path) {
     const platform::FileHandle other(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                                  nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!other.IsValid())
+    if (!other.IsValid()) {
         return false;
+    }
     BY_HANDLE_FILE_INFORMATION first{};
     BY_HANDLE_FILE_INFORMATION second{};
     const bool same = GetFileInformationByHandle(open, &first) && GetFileInformationByHandle(other.Get(), &second) &&
@@ -98,10 +99,11 @@ bool IsSameFile(HANDLE open, const char* path) {
 // Opens the file for the received records; false after a message box has said why.
 bool OpenSavedPackets(const char* path) {
     std::string error;
-    if (IsSameFile(captureAdapter->hFile, path))
+    if (IsSameFile(captureAdapter->hFile, path)) {
         error = "\"" + std::string(path) + "\" is the capture being read";
-    else if (savedPackets.Open(path, packet::LinkTypeForNdisMedium(captureMedium), error))
+    } else if (savedPackets.Open(path, packet::LinkTypeForNdisMedium(captureMedium), error)) {
         return true;
+    }
     ShowError(("The packets cannot be saved: " + error).c_str());
     return false;
 }
@@ -131,13 +133,16 @@ unsigned int CaptureThreadProc(void*) {
             (void)capture::PassReceivedRecords(receiveBuffer, usable, static_cast<uint32_t>(linkHeaderLength),
                                                theTrafficList);
         }
-        if (updateDue.load() != 0)
+        if (updateDue.load() != 0) {
             theTrafficList.UpdateTraffic();
+        }
         theTrafficList.FlushIfDue(bytes == 0);
-        if (ended)
+        if (ended) {
             (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
-        if (!received)
+        }
+        if (!received) {
             Sleep(10); // a library that fails at once must not make this loop spin
+        }
     }
     theTrafficList.Flush();
     return 0;
@@ -170,8 +175,9 @@ int StartCapture(const char* adapterName, const char* packetsPath) {
     OpenLogFile("a+");
     theTrafficList.StartRefreshPeriod();
     // The list is refreshed on the thread of the host's windows; a host without windows (the console) has none.
-    if (trafficListView != nullptr)
+    if (trafficListView != nullptr) {
         (void)theTrafficList.ListView().OpenRefreshWindow();
+    }
     captureRunning = 1;
 
     captureThread = fw::StartThread(CaptureThreadProc, nullptr, THREAD_PRIORITY_HIGHEST);
@@ -191,15 +197,17 @@ bool StopCapture(const std::function<void()>& lastLook) {
             fw::WaitServingSentMessages(captureThread.Handle());
             captureThread = {};
         }
-        if (lastLook)
+        if (lastLook) {
             lastLook();
+        }
         theTrafficList.Clear();
         ReleaseAdapter();
         CloseLogFile();
         std::string error;
         saved = savedPackets.Close(error);
-        if (!saved)
+        if (!saved) {
             ShowError(("The packets could not all be saved: " + error).c_str());
+        }
     }
     packetCount = 0;
     totalBytes = 0;

@@ -13,8 +13,9 @@ bool IsConversionSpace(char c) {
 
 uint32_t ParseUnsignedDecimal(const char* text) {
     const char* p = text;
-    while (IsConversionSpace(*p))
+    while (IsConversionSpace(*p)) {
         ++p;
+    }
     bool negative = false;
     if (*p == '+' || *p == '-') {
         negative = *p == '-';
@@ -29,8 +30,9 @@ uint32_t ParseUnsignedDecimal(const char* text) {
             value = UINT32_MAX; // keeps the accumulator bounded for arbitrarily long digit runs
         }
     }
-    if (overflow)
+    if (overflow) {
         return UINT32_MAX;
+    }
     const auto result = static_cast<uint32_t>(value);
     return negative ? 0u - result : result;
 }

@@ -40,8 +40,9 @@ std::string FormatFlowCsvInOrder(const std::vector<FlowLine>& flows) {
 std::vector<FlowLine> FlowLinesOf(const FlowTable& table) {
     std::vector<FlowLine> lines;
     lines.reserve(table.RowCount());
-    for (std::size_t row = 0; row < table.RowCount(); ++row)
+    for (std::size_t row = 0; row < table.RowCount(); ++row) {
         lines.push_back({table.RowRecord(row).key, table.RowPackets(row), table.RowRecord(row).bytes});
+    }
     return lines;
 }
 

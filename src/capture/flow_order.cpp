@@ -17,8 +17,9 @@ uint64_t ShownNumber(bool shown, uint32_t value) {
 } // namespace
 
 ListOrder ListOrder::Clicked(int32_t clickedColumn) const {
-    if (clickedColumn == column)
+    if (clickedColumn == column) {
         return {column, !descending};
+    }
     return {clickedColumn, false};
 }
 
@@ -50,8 +51,9 @@ std::vector<FlowRow*> OrderRows(const std::vector<std::unique_ptr<FlowRow>>& row
     std::vector<FlowRow*> ordered;
     ordered.reserve(rows.size());
     if (order.column == kUnsorted || order.column < 0 || order.column >= kTrafficColumnCount) {
-        for (const std::unique_ptr<FlowRow>& row : rows)
+        for (const std::unique_ptr<FlowRow>& row : rows) {
             ordered.push_back(row.get());
+        }
         return ordered;
     }
     // The keys are taken once: a count may change while the rows are sorted.
@@ -61,16 +63,19 @@ std::vector<FlowRow*> OrderRows(const std::vector<std::unique_ptr<FlowRow>>& row
     };
     std::vector<Entry> entries;
     entries.reserve(rows.size());
-    for (const std::unique_ptr<FlowRow>& row : rows)
+    for (const std::unique_ptr<FlowRow>& row : rows) {
         entries.push_back({SortKey(*row, order.column), row.get()});
-    if (order.descending)
+    }
+    if (order.descending) {
         std::stable_sort(entries.begin(), entries.end(),
                          [](const Entry& left, const Entry& right) { return left.key > right.key; });
-    else
+    } else {
         std::stable_sort(entries.begin(), entries.end(),
                          [](const Entry& left, const Entry& right) { return left.key < right.key; });
-    for (const Entry& entry : entries)
+    }
+    for (const Entry& entry : entries) {
         ordered.push_back(entry.row);
+    }
     return ordered;
 }
 

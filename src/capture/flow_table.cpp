@@ -85,18 +85,21 @@ uint32_t FlowTable::HeaderSize(uint8_t protocol) {
 }
 
 void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
-    if (captured < kDatagramBytesNeeded)
+    if (captured < kDatagramBytesNeeded) {
         return;
+    }
     const uint8_t protocol = datagram[9];
     const SettingsValues& settings = *m_services.settings;
     if ((protocol == kProtocolTcp && LoadShared(settings.filtertcp) != 0) ||
         (protocol == kProtocolUdp && LoadShared(settings.filterudp) != 0) ||
-        (protocol == kProtocolIcmp && LoadShared(settings.filtericmp) != 0))
+        (protocol == kProtocolIcmp && LoadShared(settings.filtericmp) != 0)) {
         return;
+    }
     const uint32_t size = HeaderSize(protocol);
     const uint32_t length = BigEndian16(datagram + 2);
-    if (size >= length)
+    if (size >= length) {
         return;
+    }
 
     Add(packetCount, 1);
     Add(totalBytes, length - size);
@@ -109,8 +112,9 @@ void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
     std::memcpy(&m_key.destinationPort, datagram + 22, 2);
     m_key.protocol = protocol;
 
-    if (m_services.log != nullptr && m_services.log->IsOpen())
+    if (m_services.log != nullptr && m_services.log->IsOpen()) {
         m_services.log->Write(datagram, length, captured, size);
+    }
 
     const auto found = m_index.find(m_key);
     if (found == m_index.end()) {
@@ -126,11 +130,13 @@ void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
 
 int32_t FlowTable::FindRow() const {
     const auto found = m_index.find(m_key);
-    if (found == m_index.end())
+    if (found == m_index.end()) {
         return -1;
+    }
     for (std::size_t row = 0; row < m_rows.size(); ++row) {
-        if (m_rows[row].get() == found->second)
+        if (m_rows[row].get() == found->second) {
             return static_cast<int32_t>(row);
+        }
     }
     return -1;
 }
@@ -155,8 +161,9 @@ void FlowTable::AddRow(uint32_t bytes) {
 const char* FlowTable::PortText(uint16_t portNetworkOrder, uint8_t protocol, char (&buffer)[12]) const {
     const uint16_t port = SwapBytes(portNetworkOrder);
     if (m_services.services != nullptr) {
-        if (const char* name = m_services.services->Lookup(port, protocol))
+        if (const char* name = m_services.services->Lookup(port, protocol)) {
             return name;
+        }
     }
     return Decimal(port, buffer);
 }
@@ -167,8 +174,9 @@ void FormatTotals(char (&text)[300], uint32_t packets, uint32_t bytes) {
 }
 
 void FlowTable::Flush() {
-    if (!m_changed && !m_statusDirty)
+    if (!m_changed && !m_statusDirty) {
         return;
+    }
     const char* status = nullptr;
     if (m_statusDirty) {
         FormatTotals(m_text, packetCount.load(std::memory_order_relaxed), totalBytes.load(std::memory_order_relaxed));
@@ -176,14 +184,16 @@ void FlowTable::Flush() {
         m_statusDirty = false;
     }
     m_changed = false;
-    if (m_services.view != nullptr)
+    if (m_services.view != nullptr) {
         m_services.view->Refresh(*this, status);
+    }
     m_lastRefresh = Now();
 }
 
 void FlowTable::FlushIfDue(bool idle) {
-    if (idle || Now() - m_lastRefresh >= kRefreshMilliseconds)
+    if (idle || Now() - m_lastRefresh >= kRefreshMilliseconds) {
         Flush();
+    }
 }
 
 template <class Gone>
@@ -209,8 +219,9 @@ void FlowTable::UpdateTraffic() {
         const std::lock_guard lock(m_lock);
         RemoveRows([&](FlowRow& flow) {
             TrafficRecord& record = flow.record;
-            if (now - record.lastSeen > idleLimit)
+            if (now - record.lastSeen > idleLimit) {
                 return true;
+            }
             const uint32_t interval = record.bytes - record.bytesAtUpdate;
             m_changed = m_changed || !flow.intervalShown || flow.interval != interval;
             flow.interval = interval;
@@ -251,12 +262,15 @@ void FlowTable::ReleaseSpareCapacity() {
     constexpr std::size_t kSmallRows = 1024;
     const std::lock_guard lock(m_lock);
     const std::size_t needed = std::max(m_rows.size(), kSmallRows);
-    if (m_rows.capacity() > 4 * needed)
+    if (m_rows.capacity() > 4 * needed) {
         m_rows.shrink_to_fit();
-    if (m_gone.empty() && m_gone.capacity() > 4 * needed)
+    }
+    if (m_gone.empty() && m_gone.capacity() > 4 * needed) {
         std::vector<std::unique_ptr<FlowRow>>().swap(m_gone);
-    if (m_index.bucket_count() > 4 * needed)
+    }
+    if (m_index.bucket_count() > 4 * needed) {
         m_index.rehash(0);
+    }
 }
 
 void FlowTable::RemoveProtocol(uint8_t protocol) {
@@ -276,8 +290,9 @@ void FlowTable::Clear() {
         m_index.clear();
     }
     m_changed = false;
-    if (m_services.view != nullptr)
+    if (m_services.view != nullptr) {
         m_services.view->Refresh(*this, nullptr);
+    }
 }
 
 void FlowTable::SortBy(ListOrder order) {
@@ -306,23 +321,27 @@ std::size_t FlowTable::Reorder(std::vector<int32_t>* selected) {
     if (selected != nullptr) {
         std::unordered_map<const FlowRow*, int32_t> positions;
         for (const FlowRow* row : selectedRows) {
-            if (row != nullptr)
+            if (row != nullptr) {
                 positions.emplace(row, -1);
+            }
         }
         for (std::size_t position = 0; position < m_list.size() && !positions.empty(); ++position) {
             const auto found = positions.find(m_list[position]);
-            if (found != positions.end())
+            if (found != positions.end()) {
                 found->second = static_cast<int32_t>(position);
+            }
         }
-        for (std::size_t i = 0; i < selectedRows.size(); ++i)
+        for (std::size_t i = 0; i < selectedRows.size(); ++i) {
             (*selected)[i] = selectedRows[i] != nullptr ? positions.at(selectedRows[i]) : -1;
+        }
     }
     return m_list.size();
 }
 
 bool FlowTable::CellText(std::size_t position, int32_t column, char* text, std::size_t size) const {
-    if (size == 0)
+    if (size == 0) {
         return false;
+    }
     const std::lock_guard lock(m_lock);
     if (position >= m_list.size()) {
         text[0] = '\0';
@@ -371,8 +390,9 @@ bool FlowTable::CellText(std::size_t position, int32_t column, char* text, std::
 void FlowTable::VisitList(const std::function<void(const FlowRow&)>& visit) const {
     const std::lock_guard lock(m_lock);
     for (const FlowRow* row : m_list) {
-        if (!row->gone)
+        if (!row->gone) {
             visit(*row);
+        }
     }
 }
 

@@ -20,12 +20,14 @@ struct RefreshRequest {
 
 std::vector<int32_t> SelectedRows(HWND listView) {
     std::vector<int32_t> selected;
-    if (SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0) == 0)
+    if (SendMessageA(listView, LVM_GETSELECTEDCOUNT, 0, 0) == 0) {
         return selected;
+    }
     int32_t row = -1;
     while ((row = static_cast<int32_t>(
-                SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0)
+                SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED))) >= 0) {
         selected.push_back(row);
+    }
     return selected;
 }
 
@@ -45,8 +47,9 @@ void RefreshWindows(FlowTable& table, HWND listView, HWND status, const char* st
         std::vector<int32_t> rows = SelectedRows(listView);
         const auto focused =
             static_cast<int32_t>(SendMessageA(listView, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
-        if (focused >= 0)
+        if (focused >= 0) {
             rows.push_back(focused);
+        }
         const std::vector<int32_t> was = rows;
         const std::size_t count = table.Reorder(&rows);
         (void)SendMessageA(listView, LVM_SETITEMCOUNT, count, LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
@@ -54,25 +57,28 @@ void RefreshWindows(FlowTable& table, HWND listView, HWND status, const char* st
             SetRowState(listView, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
             for (std::size_t i = 0; i < rows.size(); ++i) {
                 const bool isFocus = focused >= 0 && i + 1 == rows.size();
-                if (rows[i] >= 0)
+                if (rows[i] >= 0) {
                     SetRowState(listView, rows[i], isFocus ? LVIS_FOCUSED : LVIS_SELECTED,
                                 isFocus ? LVIS_FOCUSED : LVIS_SELECTED);
+                }
             }
         }
         // The first rows of an empty list repaint it with its background erased.
         (void)InvalidateRect(listView, nullptr, before == 0 ? TRUE : FALSE);
     }
-    if (statusText != nullptr && status != nullptr)
+    if (statusText != nullptr && status != nullptr) {
         (void)SendMessageA(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(statusText));
+    }
 }
 
 bool AnswerListNotify(FlowTable& table, const NMHDR& header, LRESULT& result) {
     switch (header.code) {
     case LVN_GETDISPINFOA: {
         LVITEMA& item = const_cast<NMLVDISPINFOA&>(reinterpret_cast<const NMLVDISPINFOA&>(header)).item;
-        if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0)
+        if ((item.mask & LVIF_TEXT) != 0 && item.pszText != nullptr && item.cchTextMax > 0) {
             (void)table.CellText(static_cast<std::size_t>(item.iItem), item.iSubItem, item.pszText,
                                  static_cast<std::size_t>(item.cchTextMax));
+        }
         result = 0;
         return true;
     }
@@ -98,8 +104,9 @@ void ShowSortArrow(HWND listView, ListOrder order) {
         item.mask = HDI_FORMAT;
         (void)SendMessageA(headerControl, HDM_GETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
         item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-        if (column == order.column)
+        if (column == order.column) {
             item.fmt |= order.descending ? HDF_SORTDOWN : HDF_SORTUP;
+        }
         (void)SendMessageA(headerControl, HDM_SETITEMA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&item));
     }
 }

@@ -17,8 +17,9 @@ constexpr char kHexDigits[] = "0123456789abcdef";
 // The text column's view of a byte: NUL and the escapes \a \b \t \n \v \f \r show as spaces.
 constexpr std::array<char, 256> MakeTextColumn() {
     std::array<char, 256> table{};
-    for (int i = 0; i < 256; ++i)
+    for (int i = 0; i < 256; ++i) {
         table[static_cast<std::size_t>(i)] = (i == 0 || (i >= 7 && i <= 13)) ? ' ' : static_cast<char>(i);
+    }
     return table;
 }
 constexpr std::array<char, 256> kTextColumn = MakeTextColumn();
@@ -40,8 +41,9 @@ constexpr std::size_t kHexLine = kOffsetWidth + 16 * 3 - 1 + 2;
 constexpr std::size_t kHexTextLine = kOffsetWidth + 16 * 3 + 16 + 2;
 
 char* PutOffset(char* p, uint32_t offset) {
-    for (int shift = 28; shift >= 0; shift -= 4)
+    for (int shift = 28; shift >= 0; shift -= 4) {
         *p++ = kHexDigits[(offset >> shift) & 15];
+    }
     *p++ = ' ';
     return p;
 }
@@ -55,8 +57,9 @@ char* PutHexCells(char* p, const uint8_t* bytes, std::size_t count) {
 }
 
 char* PutText(char* p, const uint8_t* bytes, std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
+    for (std::size_t i = 0; i < count; ++i) {
         *p++ = kTextColumn[bytes[i]];
+    }
     return p;
 }
 
@@ -86,10 +89,12 @@ char* PutDecimal(char* p, int64_t value, int width = 0) {
         digits[count++] = static_cast<char>('0' + value % 10);
         value /= 10;
     } while (value != 0);
-    for (int i = count; i < width; ++i)
+    for (int i = count; i < width; ++i) {
         *p++ = '0';
-    while (count > 0)
+    }
+    while (count > 0) {
         *p++ = digits[--count];
+    }
     return p;
 }
 
@@ -103,8 +108,9 @@ char* PutLiteral(char* p, const char* text) {
 
 void AppendRecordHead(std::string& out, const LocalTime& time, const uint8_t* datagram, uint32_t captured) {
     uint8_t head[24] = {};
-    if (captured != 0)
+    if (captured != 0) {
         std::memcpy(head, datagram, std::min<std::size_t>(captured, sizeof head));
+    }
 
     // Seven clock values of at most 11 characters, a 19-character name, two addresses, three 16-bit
     // numbers and the fixed text stay well below this.
@@ -189,8 +195,9 @@ void AppendHexTextDump(std::string& out, const uint8_t* bytes, uint32_t count) {
 }
 
 void AppendRaw(std::string& out, const uint8_t* bytes, uint32_t count) {
-    if (count != 0)
+    if (count != 0) {
         out.append(reinterpret_cast<const char*>(bytes), count);
+    }
 }
 
 LogLayout LayoutOfLogType(int32_t logType) {

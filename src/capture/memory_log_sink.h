@@ -33,11 +33,13 @@ public:
     [[nodiscard]] bool IsOpen() const override { return m_open; }
     [[nodiscard]] int64_t Position() const override { return m_position; }
     void Write(const char* data, std::size_t size) override {
-        if (!m_open)
+        if (!m_open) {
             return;
+        }
         m_position += static_cast<int64_t>(size);
-        if (contents.size() < keepAtMost)
+        if (contents.size() < keepAtMost) {
             contents.append(data, std::min(size, keepAtMost - contents.size()));
+        }
     }
 
 private:

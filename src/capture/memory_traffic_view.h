@@ -21,8 +21,9 @@ public:
         ++refreshes;
         rows = table.Reorder(&selected);
         std::erase(selected, -1);
-        if (statusText != nullptr)
+        if (statusText != nullptr) {
             status = statusText;
+        }
     }
 
     // A cell as the list would show it now.

@@ -7,8 +7,9 @@ namespace capture {
 
 std::string ExecutablePath(uint32_t maxChars) {
     std::string path = platform::ModulePath();
-    if (path.size() > maxChars)
+    if (path.size() > maxChars) {
         path.resize(maxChars);
+    }
     return path;
 }
 

@@ -20,8 +20,9 @@ const char* CNSCashe::Resolve(uint32_t address) {
         FormatDottedQuad(address, m_dottedQuad);
         return m_dottedQuad;
     }
-    if (const char* cached = Find(address))
+    if (const char* cached = Find(address)) {
         return cached;
+    }
     std::string name;
     if (!m_lookup || !m_lookup(address, name)) {
         char quad[16];
@@ -34,8 +35,9 @@ const char* CNSCashe::Resolve(uint32_t address) {
 
 const char* CNSCashe::Find(uint32_t address) const {
     for (auto entry = m_entries.rbegin(); entry != m_entries.rend(); ++entry) {
-        if (entry->address == address)
+        if (entry->address == address) {
             return entry->name.c_str();
+        }
     }
     return nullptr;
 }

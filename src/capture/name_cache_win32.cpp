@@ -8,8 +8,9 @@ namespace {
 // Synchronous: runs on the capture thread, which waits for the answer (the cache makes it once per address).
 bool ReverseLookupBySockets(uint32_t address, std::string& hostName) {
     const hostent* host = gethostbyaddr(reinterpret_cast<const char*>(&address), 4, AF_INET);
-    if (host == nullptr || host->h_name == nullptr)
+    if (host == nullptr || host->h_name == nullptr) {
         return false;
+    }
     hostName = host->h_name;
     return true;
 }

@@ -6,13 +6,15 @@
 namespace capture {
 
 NameResolver::NameResolver(CNSCashe& cache, Mode mode) : m_cache(cache) {
-    if (mode == Mode::OnOwnThread)
+    if (mode == Mode::OnOwnThread) {
         m_thread = std::thread([this] { Run(); });
+    }
 }
 
 NameResolver::~NameResolver() {
-    if (!m_thread.joinable())
+    if (!m_thread.joinable()) {
         return;
+    }
     {
         const std::lock_guard lock(m_lock);
         m_stopping = true;
@@ -27,12 +29,14 @@ void NameResolver::SetOnName(std::function<void()> onName) {
 }
 
 void NameResolver::Request(uint32_t address) {
-    if (!m_cache.Enabled())
+    if (!m_cache.Enabled()) {
         return;
+    }
     {
         const std::lock_guard lock(m_lock);
-        if (!m_names.emplace(address, std::string()).second)
+        if (!m_names.emplace(address, std::string()).second) {
             return;
+        }
         if (m_thread.joinable()) {
             m_queue.push_back(address);
             m_wake.notify_one();
@@ -52,16 +56,18 @@ void NameResolver::LookUp(uint32_t address) {
         ++m_answered;
         onName = m_onName;
     }
-    if (onName)
+    if (onName) {
         onName();
+    }
 }
 
 void NameResolver::Run() {
     std::unique_lock lock(m_lock);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || !m_queue.empty(); });
-        if (m_stopping)
+        if (m_stopping) {
             return;
+        }
         const uint32_t address = m_queue.front();
         m_queue.pop_front();
         if (!m_cache.Enabled()) {
@@ -76,8 +82,9 @@ void NameResolver::Run() {
 }
 
 void NameResolver::Text(uint32_t address, char* text, std::size_t size) const {
-    if (size == 0)
+    if (size == 0) {
         return;
+    }
     {
         const std::lock_guard lock(m_lock);
         const auto found = m_names.find(address);

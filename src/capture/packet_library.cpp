@@ -23,8 +23,9 @@ std::string SystemFolder() {
 template <class Function>
 bool Resolve(HMODULE module, const char* name, Function& function, std::string& missing) {
     function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-    if (function == nullptr && missing.empty())
+    if (function == nullptr && missing.empty()) {
         missing = name;
+    }
     return function != nullptr;
 }
 
@@ -80,8 +81,9 @@ std::unique_ptr<PacketLibrary> PacketLibrary::Load(std::string& error) {
     const std::string systemFolder = SystemFolder();
     if (!systemFolder.empty()) {
         const std::string driverCopy = systemFolder + "\\Npcap\\" + kLibraryName;
-        if (GetFileAttributesA(driverCopy.c_str()) != INVALID_FILE_ATTRIBUTES)
+        if (GetFileAttributesA(driverCopy.c_str()) != INVALID_FILE_ATTRIBUTES) {
             return LoadFrom(driverCopy, error);
+        }
     }
     const std::string folder = platform::ModuleFolder();
     return LoadFrom(folder.empty() ? std::string(kLibraryName) : folder + "\\" + kLibraryName, error);
@@ -90,10 +92,12 @@ std::unique_ptr<PacketLibrary> PacketLibrary::Load(std::string& error) {
 const PacketFunctions* CapturePacketFunctions(std::string& error) {
     EngineLibrary& engine = Engine();
     std::lock_guard lock(engine.mutex);
-    if (engine.scripted != nullptr)
+    if (engine.scripted != nullptr) {
         return engine.scripted;
-    if (engine.loaded == nullptr)
+    }
+    if (engine.loaded == nullptr) {
         engine.loaded = PacketLibrary::Load(error);
+    }
     return engine.loaded != nullptr ? &engine.loaded->Functions() : nullptr;
 }
 
@@ -106,15 +110,18 @@ void SetPacketFunctionsForTesting(const PacketFunctions* functions) {
 std::vector<AdapterName> ListPacketAdapters() {
     std::string error;
     const PacketFunctions* functions = CapturePacketFunctions(error);
-    if (functions == nullptr)
+    if (functions == nullptr) {
         return {};
+    }
     ULONG size = 0;
     (void)functions->PacketGetAdapterNames(nullptr, &size);
-    if (size == 0)
+    if (size == 0) {
         return {};
+    }
     std::vector<char> block(size + 2, '\0'); // two more zeros, whatever the library wrote
-    if (functions->PacketGetAdapterNames(block.data(), &size) == 0)
+    if (functions->PacketGetAdapterNames(block.data(), &size) == 0) {
         return {};
+    }
     std::vector<AdapterName> adapters;
     std::size_t at = 0;
     while (at < block.size() && block[at] != '\0') {
@@ -124,8 +131,9 @@ std::vector<AdapterName> ListPacketAdapters() {
     }
     ++at;
     for (AdapterName& adapter : adapters) {
-        if (at >= block.size() || block[at] == '\0')
+        if (at >= block.size() || block[at] == '\0') {
             break;
+        }
         adapter.description = &block[at];
         at += adapter.description.size() + 1;
     }
@@ -136,11 +144,13 @@ std::vector<std::string> TakePacketLibraryNotes() {
     std::string error;
     const PacketFunctions* functions = CapturePacketFunctions(error);
     std::vector<std::string> notes;
-    if (functions == nullptr || functions->StandInTakeNote == nullptr)
+    if (functions == nullptr || functions->StandInTakeNote == nullptr) {
         return notes;
+    }
     char text[1024];
-    while (functions->StandInTakeNote(text, sizeof text) != 0)
+    while (functions->StandInTakeNote(text, sizeof text) != 0) {
         notes.emplace_back(text);
+    }
     return notes;
 }
 

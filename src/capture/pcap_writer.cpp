@@ -34,8 +34,9 @@ PcapWriter::~PcapWriter() {
 }
 
 bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& error) {
-    if (!Close(error))
+    if (!Close(error)) {
         return false;
+    }
     errno = 0;
     m_file = std::fopen(path.c_str(), "wb");
     if (m_file == nullptr) {
@@ -58,13 +59,15 @@ bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& e
 }
 
 void PcapWriter::Write(const void* bytes, std::size_t size) {
-    if (m_firstError == 0 && std::fwrite(bytes, 1, size, m_file) != size)
+    if (m_firstError == 0 && std::fwrite(bytes, 1, size, m_file) != size) {
         m_firstError = errno != 0 ? errno : EIO;
+    }
 }
 
 void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
-    if (m_file == nullptr)
+    if (m_file == nullptr) {
         return;
+    }
     (void)ForEachCaptureRecord(buffer, received, [this](const CaptureRecord& record) {
         uint8_t head[16];
         Store32(head, record.seconds);
@@ -77,17 +80,21 @@ void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
 }
 
 bool PcapWriter::Close(std::string& error) {
-    if (m_file == nullptr)
+    if (m_file == nullptr) {
         return true;
+    }
     // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
     errno = 0;
-    if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0)
+    if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0) {
         m_firstError = errno != 0 ? errno : EIO;
-    if (std::fclose(m_file) != 0 && m_firstError == 0)
+    }
+    if (std::fclose(m_file) != 0 && m_firstError == 0) {
         m_firstError = errno != 0 ? errno : EIO;
+    }
     m_file = nullptr;
-    if (m_firstError == 0)
+    if (m_firstError == 0) {
         return true;
+    }
     error = "writing \"" + m_path + "\" failed: " + Reason(m_firstError);
     return false;
 }

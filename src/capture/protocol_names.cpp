@@ -23,6 +23,7 @@ char protocolNames[256][kProtocolNameSize] = {
 // clang-format on
 
 void FillUnknownProtocolNames() {
-    for (int number = 101; number < 256; ++number)
+    for (int number = 101; number < 256; ++number) {
         std::snprintf(protocolNames[number], kProtocolNameSize, "unknown (%d)", number);
+    }
 }

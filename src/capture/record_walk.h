@@ -43,11 +43,13 @@ uint32_t ForEachCaptureRecord(const uint8_t* buffer, uint32_t received, OnRecord
         uint16_t headerLength;
         std::memcpy(&record.capturedLength, buffer + offset + 8, sizeof record.capturedLength);
         std::memcpy(&headerLength, buffer + offset + 16, sizeof headerLength);
-        if (headerLength < kCaptureHeaderBytes)
+        if (headerLength < kCaptureHeaderBytes) {
             break;
+        }
         const uint64_t end = offset + headerLength + record.capturedLength;
-        if (end > received)
+        if (end > received) {
             break;
+        }
         ++records;
         std::memcpy(&record.seconds, buffer + offset, sizeof record.seconds);
         std::memcpy(&record.microseconds, buffer + offset + 4, sizeof record.microseconds);

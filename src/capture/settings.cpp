@@ -23,8 +23,9 @@ void WriteErrorLine(const std::string& line) {
         error = GetStdHandle(STD_ERROR_HANDLE);
     }
     DWORD written = 0;
-    if (error != nullptr && error != INVALID_HANDLE_VALUE)
+    if (error != nullptr && error != INVALID_HANDLE_VALUE) {
         (void)WriteFile(error, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    }
 }
 
 } // namespace
@@ -38,24 +39,28 @@ CSettings::CSettings(const char* iniPath) : CIniFile(iniPath) {
 }
 
 CSettings::~CSettings() {
-    if (Save())
+    if (Save()) {
         return;
+    }
     std::string problem = SaveProblem();
-    if (problem.empty())
+    if (problem.empty()) {
         problem = "writing \"" + std::string(m_path) + "\" failed";
+    }
     WriteErrorLine("The settings could not be saved: " + problem + ".\r\n");
 }
 
 std::string CSettings::SaveProblem() const {
-    if (IsReadOnly(m_path))
+    if (IsReadOnly(m_path)) {
         return "\"" + std::string(m_path) + "\" is read-only";
+    }
     // Opening the file for writing asks the folder and the file; a file made only for asking goes again.
     const bool exists = GetFileAttributesA(m_path) != INVALID_FILE_ATTRIBUTES;
     const platform::FileHandle file(CreateFileA(
         m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
         exists ? OPEN_EXISTING : CREATE_NEW, exists ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-    if (file.IsValid())
+    if (file.IsValid()) {
         return {};
+    }
     return "\"" + std::string(m_path) + "\" cannot be written (error " + std::to_string(GetLastError()) + ")";
 }
 

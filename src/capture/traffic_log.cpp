@@ -13,12 +13,14 @@ constexpr std::size_t kStreamBuffer = 64 * 1024;
 
 int64_t EndOfFile(std::FILE* file) {
 #ifdef _WIN32
-    if (_fseeki64(file, 0, SEEK_END) != 0)
+    if (_fseeki64(file, 0, SEEK_END) != 0) {
         return 0;
+    }
     const int64_t end = _ftelli64(file);
 #else
-    if (fseeko(file, 0, SEEK_END) != 0)
+    if (fseeko(file, 0, SEEK_END) != 0) {
         return 0;
+    }
     const int64_t end = ftello(file);
 #endif
     return end < 0 ? 0 : end;
@@ -33,8 +35,9 @@ StdioLogSink::~StdioLogSink() {
 bool StdioLogSink::Open(const char* path, bool emptyFirst) {
     Close();
     m_file = std::fopen(path, emptyFirst ? "wb" : "ab");
-    if (m_file == nullptr)
+    if (m_file == nullptr) {
         return false;
+    }
     (void)std::setvbuf(m_file, nullptr, _IOFBF, kStreamBuffer);
     // Where an append stream reports its position before the first write differs between C libraries;
     // the size rule needs the file's real size.
@@ -51,8 +54,9 @@ void StdioLogSink::Close() {
 }
 
 void StdioLogSink::Write(const char* data, std::size_t size) {
-    if (m_file == nullptr || size == 0)
+    if (m_file == nullptr || size == 0) {
         return;
+    }
     (void)std::fwrite(data, 1, size, m_file);
     m_position += static_cast<int64_t>(size);
 }
@@ -68,14 +72,16 @@ TrafficLog::TrafficLog(std::unique_ptr<LogSink> sink, LocalTimeSource now, LogWa
     : m_sink(std::move(sink)), m_now(std::move(now)), m_warn(std::move(warn)) {}
 
 void TrafficLog::OpenLogFile(SettingsValues& settings, const char* mode) {
-    if (settings.uselogfile == 0)
+    if (settings.uselogfile == 0) {
         return;
+    }
     // The path field is fixed-size; never trust it to be terminated.
     const std::string path(settings.logfile, strnlen(settings.logfile, sizeof settings.logfile));
     const bool emptyFirst = std::strcmp(mode, "w+") == 0;
     if (!m_sink->Open(path.c_str(), emptyFirst)) {
-        if (m_warn)
+        if (m_warn) {
             m_warn(LogOpenWarningText(path.c_str()));
+        }
         // The host's window reads the switch while the capture thread may clear it here.
         std::atomic_ref<int32_t>(settings.uselogfile).store(0, std::memory_order_relaxed);
     }
@@ -95,8 +101,9 @@ void TrafficLog::CheckLogSize(SettingsValues& settings, int32_t sizeLimit) {
 void TrafficLog::WriteLogRecord(SettingsValues& settings, int32_t sizeLimit, const uint8_t* datagram, uint32_t length,
                                 uint32_t captured, uint32_t headerSize) {
     CheckLogSize(settings, sizeLimit);
-    if (!m_sink->IsOpen())
+    if (!m_sink->IsOpen()) {
         return;
+    }
     m_text.clear();
     AppendLogRecord(m_text, Now(), settings.logtype, datagram, length, captured, headerSize);
     WriteText();

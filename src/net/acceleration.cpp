@@ -10,8 +10,9 @@
 void CHollowmereDlg::OnAccelerate() {
     if (net::accelerationRunning != 0) {
         // The run's socket is closed under its watcher's pending receive, so the watcher ends now.
-        if (m_accelerationRun)
+        if (m_accelerationRun) {
             m_accelerationRun->Stop();
+        }
         ShowAccelerationStopped();
         return;
     }
@@ -47,8 +48,9 @@ void CHollowmereDlg::ShowAccelerationStopped() {
 LRESULT CHollowmereDlg::OnAccelerationFailed(WPARAM error, LPARAM serial) {
     // A late report from a run that was stopped or replaced since changes nothing.
     if (net::accelerationRunning == 0 || !m_accelerationRun ||
-        m_accelerationRun->Serial() != static_cast<uint32_t>(serial))
+        m_accelerationRun->Serial() != static_cast<uint32_t>(serial)) {
         return 0;
+    }
     m_accelerationRun->Stop();
     ShowAccelerationStopped();
     ShowAccelerationNote(net::RawSocketNote(net::RawSocketStep::Receive, static_cast<int>(error), {}));
@@ -61,18 +63,22 @@ void CHollowmereDlg::OpenRawSocket() {
     net::rawSocket = opening.socket;
     ShowAccelerationNote(net::RawSocketNote(opening.step, opening.error, opening.address));
     m_accelerationRun.reset();
-    if (opening.source)
+    if (opening.source) {
         m_accelerationRun = std::make_shared<net::AccelerationRun>(std::move(opening.source), m_hWnd, ++m_nRunSerial);
+    }
 }
 
 void CHollowmereDlg::ShowAccelerationNote(const std::string& note) {
     CWnd* footer = GetDlgItem(IDC_FOOTER);
-    if (footer == nullptr)
+    if (footer == nullptr) {
         return;
-    if (note.empty() && !m_bFooterNoted)
+    }
+    if (note.empty() && !m_bFooterNoted) {
         return;
-    if (!m_bFooterNoted)
+    }
+    if (!m_bFooterNoted) {
         m_strNormalFooter = footer->GetWindowText();
+    }
     m_bFooterNoted = !note.empty();
     SetSeeThroughText(*footer, m_bFooterNoted ? note : m_strNormalFooter);
 }

@@ -54,17 +54,20 @@ RawSocketOpening OpenRawSocket(const LocalAddress* table, int count) {
 
 ReceiveOutcome SocketSource::Receive(unsigned char* buffer, size_t size) {
     const SOCKET socket = socket_.load();
-    if (socket == INVALID_SOCKET)
+    if (socket == INVALID_SOCKET) {
         return ReceiveOutcome::Failed;
+    }
     sockaddr_in sender{};
     int senderLength = sizeof sender;
     const int received = recvfrom(socket, reinterpret_cast<char*>(buffer), static_cast<int>(size), 0,
                                   reinterpret_cast<sockaddr*>(&sender), &senderLength);
-    if (received != SOCKET_ERROR)
+    if (received != SOCKET_ERROR) {
         return ReceiveOutcome::Datagram;
+    }
     const int error = WSAGetLastError();
-    if (error == WSAEMSGSIZE)
+    if (error == WSAEMSGSIZE) {
         return ReceiveOutcome::Truncated;
+    }
     lastError_.store(error);
     return ReceiveOutcome::Failed;
 }
@@ -72,19 +75,22 @@ ReceiveOutcome SocketSource::Receive(unsigned char* buffer, size_t size) {
 void SocketSource::Close() {
     // Exchanged first, so that a stop and the watcher's own close never close the socket twice.
     const SOCKET socket = socket_.exchange(INVALID_SOCKET);
-    if (socket != INVALID_SOCKET)
+    if (socket != INVALID_SOCKET) {
         SocketTraits::Close(socket);
+    }
 }
 
 UINT WatcherThreadProc(LPVOID param) {
     std::unique_ptr<std::shared_ptr<AccelerationRun>> handed(static_cast<std::shared_ptr<AccelerationRun>*>(param));
-    if (!handed || !*handed)
+    if (!handed || !*handed) {
         return kWatcherReceiveFailed;
+    }
     AccelerationRun& run = **handed;
     const unsigned exitCode = DrainUntilStopped(run.Source(), run.running);
-    if (exitCode == kWatcherReceiveFailed)
+    if (exitCode == kWatcherReceiveFailed) {
         (void)PostMessageA(run.Notify(), kAccelerationFailedMessage, static_cast<WPARAM>(run.Source().LastError()),
                            static_cast<LPARAM>(run.Serial()));
+    }
     return exitCode;
 }
 

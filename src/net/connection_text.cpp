@@ -9,14 +9,18 @@ std::string ConnectionStatusText(bool connected) {
 
 std::string ConnectionKindText(uint32_t flags) {
     std::string text;
-    if (flags & kConnectionLan)
+    if (flags & kConnectionLan) {
         text += " LAN ";
-    if (flags & kConnectionModem)
+    }
+    if (flags & kConnectionModem) {
         text += " Modem ";
-    if (flags & kConnectionOffline)
+    }
+    if (flags & kConnectionOffline) {
         text += " Offline ";
-    if (flags & kConnectionProxy)
+    }
+    if (flags & kConnectionProxy) {
         text += " Proxy ";
+    }
     return text;
 }
 

@@ -15,8 +15,9 @@ bool ResolveIfTableApi(const platform::Library& library, IfTableApi& api) {
     IfTableApi found;
     found.getIfTable = library.Entry<GetIfTableFn>("GetIfTable");
     found.getNumberOfInterfaces = library.Entry<GetNumberOfInterfacesFn>("GetNumberOfInterfaces");
-    if (found.getIfTable == nullptr || found.getNumberOfInterfaces == nullptr)
+    if (found.getIfTable == nullptr || found.getNumberOfInterfaces == nullptr) {
         return false;
+    }
     api = found;
     return true;
 }

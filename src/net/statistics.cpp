@@ -25,8 +25,9 @@ static_assert(offsetof(MIB_IFTABLE, table) + sizeof(MIB_IFROW) == 864); // a one
 
 // Rows of the table that lie inside its buffer, however many it claims.
 DWORD RowsInBuffer(const MIB_IFTABLE* table, size_t capacity) {
-    if (table == nullptr || capacity < sizeof(DWORD))
+    if (table == nullptr || capacity < sizeof(DWORD)) {
         return 0;
+    }
     const size_t fit = (capacity - sizeof(DWORD)) / sizeof(MIB_IFROW);
     return table->dwNumEntries < fit ? table->dwNumEntries : static_cast<DWORD>(fit);
 }
@@ -59,28 +60,34 @@ void CHollowmereDlg::LoadInterfaceList() {
                     const MIB_IFROW& row = m_pIfTable->table[i];
                     m_strInterfaceInfo = net::FormatInterfaceInfo(row.bDescr, sizeof row.bDescr, row.dwSpeed);
                     // The map has room for a fixed number of items; rows past it are not listed.
-                    if (!net::IsListedInterface(m_strInterfaceInfo) || m_listedInterfaces == net::kMaxListedInterfaces)
+                    if (!net::IsListedInterface(m_strInterfaceInfo) ||
+                        m_listedInterfaces == net::kMaxListedInterfaces) {
                         continue;
+                    }
                     (void)m_comboNetwork.AddString(m_strInterfaceInfo);
                     m_nRowOfItem[m_listedInterfaces++] = static_cast<int32_t>(i);
                 }
             }
         }
-        if (!m_bNetworkStored)
+        if (!m_bNetworkStored) {
             m_nNetwork = DefaultInterfaceItem();
+        }
     }
     (void)m_comboNetwork.SetCurSel(m_nNetwork);
 }
 
 bool CHollowmereDlg::GrowIfTable(size_t bytes) {
-    if (bytes <= m_ifTableCapacity)
+    if (bytes <= m_ifTableCapacity) {
         return true;
+    }
     std::unique_ptr<unsigned char[]> grown(new (std::nothrow) unsigned char[bytes]());
-    if (!grown)
+    if (!grown) {
         return false;
+    }
     // The rows of the last refresh stay until the next one succeeds.
-    if (m_ifTableStorage)
+    if (m_ifTableStorage) {
         std::memcpy(grown.get(), m_ifTableStorage.get(), m_ifTableCapacity);
+    }
     m_ifTableStorage = std::move(grown);
     m_ifTableCapacity = bytes;
     m_pIfTable = reinterpret_cast<MIB_IFTABLE*>(m_ifTableStorage.get());
@@ -89,8 +96,9 @@ bool CHollowmereDlg::GrowIfTable(size_t bytes) {
 
 void CHollowmereDlg::RefreshIfTable() {
     const net::IfTableApi* api = net::IfTableEntries();
-    if (api == nullptr || m_pIfTable == nullptr)
+    if (api == nullptr || m_pIfTable == nullptr) {
         return;
+    }
     // The buffer is as large as the platform last asked for. When interfaces have come since, the call
     // reports the size it needs now, and the buffer grows to it.
     m_dwIfTableSize = static_cast<DWORD>(m_ifTableCapacity);
@@ -106,8 +114,9 @@ int32_t CHollowmereDlg::DefaultInterfaceItem() const {
     std::vector<net::ListedInterface> listed;
     for (size_t item = 0; item < m_listedInterfaces; ++item) {
         const auto row = static_cast<DWORD>(m_nRowOfItem[item]);
-        if (row >= rows)
+        if (row >= rows) {
             break;
+        }
         const MIB_IFROW& r = m_pIfTable->table[row];
         listed.push_back({r.dwIndex, r.dwType == IF_TYPE_SOFTWARE_LOOPBACK, uint64_t{r.dwInOctets} + r.dwOutOctets});
     }
@@ -121,8 +130,9 @@ void CHollowmereDlg::ShowSelectedCounters() {
     // No table, no such item, or a row that has left the table: the counters keep their text.
     const auto row =
         net::RowOfItem(m_nRowOfItem, m_listedInterfaces, m_nNetwork, RowsInBuffer(m_pIfTable, m_ifTableCapacity));
-    if (!row)
+    if (!row) {
         return;
+    }
     const MIB_IFROW& selected = m_pIfTable->table[*row];
     m_strBytesSent = net::FormatOctets(selected.dwOutOctets);
     m_strBytesReceived = net::FormatOctets(selected.dwInOctets);
@@ -158,19 +168,22 @@ void CHollowmereDlg::TickAccelerationClock() {
     AdvanceClock(m_nAccelHours, m_nAccelMinutes, m_nAccelSeconds, m_strAccelDuration);
     // Only the clock: pushing every field would overwrite what a person is typing into the two settings
     // since the last statistics tick read them.
-    if (CWnd* clock = GetDlgItem(IDC_ACCEL_DURATION))
+    if (CWnd* clock = GetDlgItem(IDC_ACCEL_DURATION)) {
         SetSeeThroughText(*clock, m_strAccelDuration);
+    }
 }
 
 void CHollowmereDlg::OnSelChangeNetwork() {
     const int selected = m_comboNetwork.GetCurSel();
-    if (selected == m_nNetwork)
+    if (selected == m_nNetwork) {
         return;
+    }
     m_nNetwork = selected;
     RefreshIfTable();
     ShowSelectedCounters();
     platform::RegistryKey key;
-    if (key.Create(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    if (key.Create(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
         return;
+    }
     (void)key.WriteDword("Network", static_cast<uint32_t>(m_nNetwork));
 }

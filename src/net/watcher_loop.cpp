@@ -9,8 +9,9 @@ unsigned DrainUntilStopped(DatagramSource& source, const std::atomic<bool>& runn
     while (running.load(std::memory_order_acquire)) {
         if (source.Receive(buffer, sizeof buffer) == ReceiveOutcome::Failed) {
             // A stop closes the source to end the pending receive: that failure is the stop itself.
-            if (running.load(std::memory_order_acquire))
+            if (running.load(std::memory_order_acquire)) {
                 exitCode = kWatcherReceiveFailed;
+            }
             break;
         }
     }

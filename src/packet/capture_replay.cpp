@@ -31,8 +31,9 @@ std::uint32_t WriteDriverRecord(std::uint8_t* destination, std::uint32_t seconds
     destination[17] = 0;
     destination[18] = 0;
     destination[19] = 0;
-    if (capturedLength != 0)
+    if (capturedLength != 0) {
         std::memcpy(destination + kDriverHeaderBytes, data, capturedLength);
+    }
     std::memset(destination + kDriverHeaderBytes + capturedLength, 0, size - kDriverHeaderBytes - capturedLength);
     return size;
 }
@@ -40,12 +41,14 @@ std::uint32_t WriteDriverRecord(std::uint8_t* destination, std::uint32_t seconds
 CaptureReplay::CaptureReplay(std::unique_ptr<PcapReader> reader) : m_reader(std::move(reader)) {}
 
 bool CaptureReplay::Peek() {
-    if (m_hasPending)
+    if (m_hasPending) {
         return true;
+    }
     const PcapStatus status = m_reader->Next(m_pending);
     m_waiting = status == PcapStatus::Waiting;
-    if (status != PcapStatus::Ok)
+    if (status != PcapStatus::Ok) {
         return false;
+    }
     if (!m_haveFirstTime) {
         m_firstTime = MicrosecondsOf(m_pending);
         m_haveFirstTime = true;
@@ -55,8 +58,9 @@ bool CaptureReplay::Peek() {
 }
 
 bool CaptureReplay::NextRecordOffset(std::uint64_t& offsetMicroseconds) {
-    if (!Peek())
+    if (!Peek()) {
         return false;
+    }
     const std::int64_t offset = MicrosecondsOf(m_pending) - m_firstTime;
     offsetMicroseconds = offset > 0 ? static_cast<std::uint64_t>(offset) : 0;
     return true;
@@ -73,8 +77,9 @@ ReplayFill CaptureReplay::Fill(std::uint8_t* buffer, std::uint32_t capacity, std
         std::uint32_t captured = m_pending.capturedLength;
         const std::uint32_t room = capacity - fill.bytes;
         if (DriverRecordSize(captured) > room) {
-            if (fill.bytes != 0 || room < DriverRecordSize(0))
+            if (fill.bytes != 0 || room < DriverRecordSize(0)) {
                 break;
+            }
             captured = (room - kDriverHeaderBytes) & ~3u;
         }
         fill.bytes += WriteDriverRecord(buffer + fill.bytes, m_pending.seconds, m_pending.microseconds, captured,

@@ -37,8 +37,9 @@ constexpr LinkTypeEntry kLinkTypes[] = {
 
 std::uint32_t NdisMediumForLinkType(std::uint32_t linkType) {
     for (const LinkTypeEntry& entry : kLinkTypes) {
-        if (entry.linkType == linkType)
+        if (entry.linkType == linkType) {
             return static_cast<std::uint32_t>(entry.medium);
+        }
     }
     return 0;
 }
@@ -74,8 +75,9 @@ std::uint32_t LinkTypeForNdisMedium(std::uint32_t medium) {
 
 const char* LinkTypeName(std::uint32_t linkType, char* buffer, unsigned bufferSize) {
     for (const LinkTypeEntry& entry : kLinkTypes) {
-        if (entry.linkType == linkType)
+        if (entry.linkType == linkType) {
             return entry.name;
+        }
     }
     std::snprintf(buffer, bufferSize, "link type %u", static_cast<unsigned>(linkType));
     return buffer;

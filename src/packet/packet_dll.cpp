@@ -46,8 +46,9 @@ public:
         while (total < size) {
             const DWORD piece = static_cast<DWORD>(std::min<std::size_t>(size - total, 1u << 30));
             DWORD got = 0;
-            if (!ReadFile(m_file, destination + total, piece, &got, nullptr) || got == 0)
+            if (!ReadFile(m_file, destination + total, piece, &got, nullptr) || got == 0) {
                 break;
+            }
             total += got;
         }
         return total;
@@ -92,14 +93,16 @@ class Notes {
 public:
     void Add(const std::string& text) {
         std::lock_guard lock(m_mutex);
-        if (m_pending.size() == kKept)
+        if (m_pending.size() == kKept) {
             m_pending.pop_front();
+        }
         m_pending.push_back(text);
     }
     bool Take(std::string& text) {
         std::lock_guard lock(m_mutex);
-        if (m_pending.empty())
+        if (m_pending.empty()) {
             return false;
+        }
         text = std::move(m_pending.front());
         m_pending.pop_front();
         return true;
@@ -126,8 +129,9 @@ void Report(const std::string& text) {
 }
 
 void ReportReaderNotes(ReplayState& state) {
-    for (const std::string& note : state.replay->TakeNotes())
+    for (const std::string& note : state.replay->TakeNotes()) {
         Report(state.path + ": " + note);
+    }
 }
 
 bool PacedReplayRequested() {
@@ -154,13 +158,15 @@ std::uint64_t MicrosecondsSince(LONGLONG start) {
 }
 
 void ReportEndOnce(ReplayState& state) {
-    if (state.endReported)
+    if (state.endReported) {
         return;
+    }
     state.endReported = true;
-    if (!state.replay->ErrorText().empty())
+    if (!state.replay->ErrorText().empty()) {
         Report(state.path + ": " + state.replay->ErrorText() + "; replay ends there");
-    else if (state.stream != nullptr && !state.stream->Failure().empty())
+    } else if (state.stream != nullptr && !state.stream->Failure().empty()) {
         Report(state.path + ": " + state.stream->Failure() + "; capture ends there");
+    }
 }
 
 // Hands out the records that have arrived; waits for the first at most until the read time-out.
@@ -168,13 +174,15 @@ packet::ReplayFill ReceiveFromStream(ReplayState& state, std::uint8_t* buffer, s
     const DWORD start = GetTickCount();
     for (;;) {
         const packet::ReplayFill fill = state.replay->Fill(buffer, capacity, packet::CaptureReplay::kAllDue);
-        if (fill.bytes != 0 || state.readTimeoutMs < 0 || state.replay->Exhausted())
+        if (fill.bytes != 0 || state.readTimeoutMs < 0 || state.replay->Exhausted()) {
             return fill;
+        }
         int remaining = 0; // without limit
         if (state.readTimeoutMs > 0) {
             const DWORD waited = GetTickCount() - start;
-            if (waited >= static_cast<DWORD>(state.readTimeoutMs))
+            if (waited >= static_cast<DWORD>(state.readTimeoutMs)) {
                 return fill;
+            }
             remaining = state.readTimeoutMs - static_cast<int>(waited);
         }
         state.stream->Wait(remaining);
@@ -194,18 +202,23 @@ packet::ReplayFill ReceivePaced(ReplayState& state, std::uint8_t* buffer, std::u
     for (;;) {
         const std::uint64_t now = MicrosecondsSince(state.startCounter);
         packet::ReplayFill fill = state.replay->Fill(buffer, capacity, now);
-        if (fill.bytes != 0 || state.readTimeoutMs < 0)
+        if (fill.bytes != 0 || state.readTimeoutMs < 0) {
             return fill;
+        }
         std::uint64_t nextOffset = 0;
-        if (!state.replay->NextRecordOffset(nextOffset))
-            return fill;       // the end
-        if (nextOffset <= now) // due, but the buffer is too small for any record
+        if (!state.replay->NextRecordOffset(nextOffset)) {
+            return fill; // the end
+        }
+        if (nextOffset <= now) { // due, but the buffer is too small for any record
             return fill;
-        if (!unlimited && now >= deadline)
+        }
+        if (!unlimited && now >= deadline) {
             return fill;
+        }
         std::uint64_t wait = nextOffset - now;
-        if (!unlimited)
+        if (!unlimited) {
             wait = std::min(wait, deadline - now);
+        }
         Sleep(static_cast<DWORD>(std::min<std::uint64_t>((wait + 999) / 1000, 0x7fffffff)));
     }
 }
@@ -215,11 +228,13 @@ std::vector<std::string> CaptureFilesIn(const std::string& folder) {
     std::vector<std::string> files;
     WIN32_FIND_DATAA found;
     const platform::FindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (!search.IsValid())
+    if (!search.IsValid()) {
         return files;
+    }
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && packet::HasCaptureExtension(found.cFileName))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && packet::HasCaptureExtension(found.cFileName)) {
             files.push_back(folder + "\\" + found.cFileName);
+        }
     } while (FindNextFileA(search.Get(), &found));
     std::sort(files.begin(), files.end());
     return files;
@@ -238,20 +253,23 @@ std::vector<packet::AdapterEntry> OfferedAdapters() {
     } else {
         static const char inThisModule = 0;
         const std::string folder = platform::ModuleFolder(platform::ModuleContaining(&inThisModule));
-        if (!folder.empty())
+        if (!folder.empty()) {
             items.push_back(folder + "\\captures");
+        }
     }
     std::vector<packet::AdapterEntry> entries;
     for (const std::string& item : items) {
         const DWORD attributes = GetFileAttributesA(item.c_str());
-        if (attributes == INVALID_FILE_ATTRIBUTES)
+        if (attributes == INVALID_FILE_ATTRIBUTES) {
             continue;
+        }
         const std::vector<std::string> files =
             (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? CaptureFilesIn(item) : std::vector<std::string>{item};
         for (const std::string& file : files) {
             std::string description = packet::DescribeCaptureFile(file);
-            if (!description.empty())
+            if (!description.empty()) {
                 entries.push_back({file, std::move(description)});
+            }
         }
     }
     return entries;
@@ -260,36 +278,44 @@ std::vector<packet::AdapterEntry> OfferedAdapters() {
 // A single-byte path too long for the plain calls (MAX_PATH characters or more), as the full path with the
 // "\\?\" prefix that lets the wide calls open it; empty for any other name.
 std::wstring LongPathForm(const char* adapterName) {
-    if (adapterName[1] == '\0' || std::strlen(adapterName) < MAX_PATH)
+    if (adapterName[1] == '\0' || std::strlen(adapterName) < MAX_PATH) {
         return {};
+    }
     const int size = MultiByteToWideChar(CP_ACP, 0, adapterName, -1, nullptr, 0);
-    if (size <= 0)
+    if (size <= 0) {
         return {};
+    }
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     (void)MultiByteToWideChar(CP_ACP, 0, adapterName, -1, wide.data(), size);
-    if (wide.rfind(L"\\\\?\\", 0) == 0)
+    if (wide.rfind(L"\\\\?\\", 0) == 0) {
         return wide;
+    }
     const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    if (needed == 0)
+    if (needed == 0) {
         return {};
+    }
     std::wstring full(needed, L'\0');
     const DWORD length = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
-    if (length == 0 || length >= needed)
+    if (length == 0 || length >= needed) {
         return {};
+    }
     full.resize(length);
-    if (full.rfind(L"\\\\", 0) == 0) // \\server\share\... becomes \\?\UNC\server\share\...
+    if (full.rfind(L"\\\\", 0) == 0) { // \\server\share\... becomes \\?\UNC\server\share\...
         return L"\\\\?\\UNC\\" + full.substr(2);
+    }
     return L"\\\\?\\" + full;
 }
 
 HANDLE OpenForReading(const char* adapterName, DWORD flags) {
     constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-    if (adapterName[1] == '\0') // a name whose second byte is 0 is UTF-16 text
+    if (adapterName[1] == '\0') { // a name whose second byte is 0 is UTF-16 text
         return CreateFileW(reinterpret_cast<const wchar_t*>(adapterName), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                            flags, nullptr);
+    }
     const std::wstring longPath = LongPathForm(adapterName);
-    if (!longPath.empty())
+    if (!longPath.empty()) {
         return CreateFileW(longPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    }
     return CreateFileA(adapterName, GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
@@ -299,23 +325,27 @@ std::string OpenFailure(const char* adapterName, DWORD code) {
     const DWORD attributes = adapterName[1] == '\0' ? GetFileAttributesW(reinterpret_cast<const wchar_t*>(adapterName))
                              : !longPath.empty()    ? GetFileAttributesW(longPath.c_str())
                                                     : GetFileAttributesA(adapterName);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return "a folder, not a capture file";
+    }
     char text[256] = {};
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
                                   sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' '))
+    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ')) {
         text[--length] = '\0';
+    }
     return "cannot be opened: " + std::string(length > 0 ? text : "error") + " (error " + std::to_string(code) + ")";
 }
 
 std::string NameText(const char* adapterName) {
-    if (adapterName[1] != '\0')
+    if (adapterName[1] != '\0') {
         return adapterName;
+    }
     const auto* wide = reinterpret_cast<const wchar_t*>(adapterName);
     const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
+    if (size <= 0) {
         return {};
+    }
     std::string text(static_cast<std::size_t>(size), '\0');
     (void)WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
     text.resize(static_cast<std::size_t>(size) - 1);
@@ -327,11 +357,13 @@ std::string NameText(const char* adapterName) {
 platform::FileHandle OpenAdapterHandle(const char* adapterName, bool& isPipe) {
     platform::FileHandle handle(OpenForReading(adapterName, FILE_FLAG_OVERLAPPED));
     if (!handle.IsValid() && GetLastError() == ERROR_PIPE_BUSY &&
-        WaitNamedPipeA(NameText(adapterName).c_str(), kPipeOpenWaitMs))
+        WaitNamedPipeA(NameText(adapterName).c_str(), kPipeOpenWaitMs)) {
         handle.Reset(OpenForReading(adapterName, FILE_FLAG_OVERLAPPED));
+    }
     isPipe = handle.IsValid() && GetFileType(handle.Get()) != FILE_TYPE_DISK;
-    if (!handle.IsValid() || isPipe)
+    if (!handle.IsValid() || isPipe) {
         return handle;
+    }
     handle.Reset(); // closed before the file is opened again, the plain way
     handle.Reset(OpenForReading(adapterName, FILE_FLAG_SEQUENTIAL_SCAN));
     return handle;
@@ -410,8 +442,9 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
 }
 
 void __cdecl PacketCloseAdapter(Adapter* adapter) {
-    if (adapter == nullptr)
+    if (adapter == nullptr) {
         return;
+    }
     auto* standIn = reinterpret_cast<StandInAdapter*>(adapter);
     delete standIn->state;
     delete standIn;
@@ -419,37 +452,42 @@ void __cdecl PacketCloseAdapter(Adapter* adapter) {
 
 Boolean __cdecl PacketSetHwFilter(Adapter* adapter, ULONG filter) {
     ReplayState* state = StateOf(adapter);
-    if (state == nullptr)
+    if (state == nullptr) {
         return kFalse;
+    }
     state->hardwareFilter = filter;
     return kTrue;
 }
 
 Boolean __cdecl PacketSetBuff(Adapter* adapter, int bytes) {
     ReplayState* state = StateOf(adapter);
-    if (state == nullptr || bytes < 0)
+    if (state == nullptr || bytes < 0) {
         return kFalse;
+    }
     state->driverBufferBytes = bytes;
     return kTrue;
 }
 
 Boolean __cdecl PacketSetReadTimeout(Adapter* adapter, int milliseconds) {
     ReplayState* state = StateOf(adapter);
-    if (state != nullptr)
+    if (state != nullptr) {
         state->readTimeoutMs = milliseconds;
+    }
     return kTrue;
 }
 
 Packet* __cdecl PacketAllocatePacket() {
     auto* packet = static_cast<Packet*>(std::calloc(1, sizeof(Packet)));
-    if (packet == nullptr)
+    if (packet == nullptr) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
     return packet;
 }
 
 void __cdecl PacketInitPacket(Packet* packet, void* buffer, UINT length) {
-    if (packet == nullptr)
+    if (packet == nullptr) {
         return;
+    }
     ZeroMemory(packet, sizeof(Packet));
     packet->Buffer = buffer;
     packet->Length = length;
@@ -461,8 +499,9 @@ void __cdecl PacketFreePacket(Packet* packet) {
 
 Boolean __cdecl PacketGetNetType(Adapter* adapter, NetTypeRecord* type) {
     ReplayState* state = StateOf(adapter);
-    if (state == nullptr || type == nullptr)
+    if (state == nullptr || type == nullptr) {
         return kFalse;
+    }
     type->LinkType = packet::NdisMediumForLinkType(state->replay->Header().linkType);
     type->LinkSpeed = kLinkSpeed;
     return kTrue;
@@ -525,8 +564,9 @@ Boolean __cdecl PacketGetAdapterNames(char* buffer, ULONG* bufferSize) {
 // or 0 when there is none.
 ULONG __cdecl StandInTakeNote(char* buffer, ULONG size) {
     std::string note;
-    if (!PendingNotes().Take(note))
+    if (!PendingNotes().Take(note)) {
         return 0;
+    }
     if (buffer != nullptr && size != 0) {
         const std::size_t copied = std::min<std::size_t>(note.size(), size - 1);
         CopyMemory(buffer, note.data(), copied);

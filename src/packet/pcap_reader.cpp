@@ -32,8 +32,9 @@ FileByteSource::~FileByteSource() {
 
 std::unique_ptr<FileByteSource> FileByteSource::Open(const char* path) {
     std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr)
+    if (file == nullptr) {
         return nullptr;
+    }
     // Our own reads are large; a second buffer inside the C library would only copy twice.
     (void)std::setvbuf(file, nullptr, _IONBF, 0);
     return std::unique_ptr<FileByteSource>(new FileByteSource(file));
@@ -45,8 +46,9 @@ std::size_t FileByteSource::Read(std::uint8_t* destination, std::size_t size) {
 
 std::size_t MemoryByteSource::Read(std::uint8_t* destination, std::size_t size) {
     const std::size_t count = size < m_size - m_offset ? size : m_size - m_offset;
-    if (count != 0)
+    if (count != 0) {
         std::memcpy(destination, m_data + m_offset, count);
+    }
     m_offset += count;
     return count;
 }
@@ -77,8 +79,9 @@ PcapReader::PcapReader(std::unique_ptr<ByteSource> source)
     : m_source(std::move(source)), m_buffer(kChunkBytes + kMaxRecordBytes + kRecordHeaderBytes) {}
 
 bool PcapReader::Fill(std::size_t count) {
-    if (m_end - m_begin >= count)
+    if (m_end - m_begin >= count) {
         return true;
+    }
     if (m_begin != 0) {
         std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
         m_end -= m_begin;
@@ -112,8 +115,9 @@ std::uint16_t PcapReader::Field16(const std::uint8_t* bytes) const {
 }
 
 PcapStatus PcapReader::Open() {
-    if (!Fill(kFileHeaderBytes))
+    if (!Fill(kFileHeaderBytes)) {
         return m_sourceEnded ? Fail(PcapStatus::ShortHeader, "") : PcapStatus::Waiting;
+    }
     const std::uint8_t* bytes = m_buffer.data() + m_begin;
     const std::uint32_t magic = LittleEndian32(bytes);
     if (magic == kMagicMicro || magic == kMagicNano) {
@@ -126,13 +130,15 @@ PcapStatus PcapReader::Open() {
     m_header.nanosecond = (m_header.swapped ? Swap32(magic) : magic) == kMagicNano;
     m_header.versionMajor = Field16(bytes + 4);
     m_header.versionMinor = Field16(bytes + 6);
-    if (m_header.versionMajor != 2)
+    if (m_header.versionMajor != 2) {
         return Fail(PcapStatus::BadVersion, " (version " + std::to_string(m_header.versionMajor) + ")");
+    }
     m_header.snapLength = Field32(bytes + 16);
     // Records are read as stored whatever the header says, so a strange snap length only needs saying.
-    if (m_header.snapLength == 0 || m_header.snapLength > kMaxRecordBytes)
+    if (m_header.snapLength == 0 || m_header.snapLength > kMaxRecordBytes) {
         m_notes.push_back("the file header gives a snap length of " + std::to_string(m_header.snapLength) +
                           " (expected 1 to " + std::to_string(kMaxRecordBytes) + "); records are read as stored");
+    }
     // The upper bits of the field carry frame-check-sequence flags, not the link type.
     m_header.linkType = Field32(bytes + 20) & 0xffffu;
     m_begin += kFileHeaderBytes;
@@ -141,11 +147,13 @@ PcapStatus PcapReader::Open() {
 }
 
 PcapStatus PcapReader::Next(PcapRecord& record) {
-    if (m_state != PcapStatus::Ok)
+    if (m_state != PcapStatus::Ok) {
         return m_state;
+    }
     if (!Fill(kRecordHeaderBytes)) {
-        if (!m_sourceEnded)
+        if (!m_sourceEnded) {
             return PcapStatus::Waiting;
+        }
         if (m_end == m_begin) {
             m_state = PcapStatus::End;
             return m_state;
@@ -155,12 +163,14 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
     }
     const std::uint8_t* head = m_buffer.data() + m_begin;
     const std::uint32_t captured = Field32(head + 8);
-    if (captured > kMaxRecordBytes)
+    if (captured > kMaxRecordBytes) {
         return Fail(PcapStatus::RecordTooLong,
                     ": record " + std::to_string(m_recordsRead + 1) + " claims " + std::to_string(captured) + " bytes");
+    }
     if (!Fill(kRecordHeaderBytes + captured)) {
-        if (!m_sourceEnded)
+        if (!m_sourceEnded) {
             return PcapStatus::Waiting;
+        }
         return Fail(PcapStatus::TruncatedRecord, ": record " + std::to_string(m_recordsRead + 1) + " needs " +
                                                      std::to_string(captured) + " bytes, " +
                                                      std::to_string(m_end - m_begin - kRecordHeaderBytes) + " remain");
@@ -175,10 +185,11 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
     // The record keeps them all and is given a frame as long as they are, so that no reader further on
     // meets a record longer than its frame.
     if (record.wireLength < captured) {
-        if (!m_longerThanFrameNoted)
+        if (!m_longerThanFrameNoted) {
             m_notes.push_back("record " + std::to_string(m_recordsRead + 1) + " holds " + std::to_string(captured) +
                               " bytes of a frame of " + std::to_string(record.wireLength) +
                               "; such records are read whole, as frames of their own length");
+        }
         m_longerThanFrameNoted = true;
         record.wireLength = captured;
     }

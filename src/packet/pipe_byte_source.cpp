@@ -15,8 +15,9 @@ constexpr DWORD kChunkBytes = 256 * 1024;
 
 PipeByteSource::PipeByteSource(HANDLE pipe)
     : m_pipe(pipe), m_event(CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_chunk(kChunkBytes) {
-    if (!m_event.IsValid())
+    if (!m_event.IsValid()) {
         End(GetLastError());
+    }
 }
 
 PipeByteSource::~PipeByteSource() {
@@ -32,13 +33,15 @@ void PipeByteSource::End(DWORD error) {
     m_ended = true;
     // The writer closing its end shows as a broken pipe (or the end of the data); anything else is a failure.
     if (error != ERROR_BROKEN_PIPE && error != ERROR_HANDLE_EOF && error != ERROR_PIPE_NOT_CONNECTED &&
-        error != ERROR_SUCCESS)
+        error != ERROR_SUCCESS) {
         m_failure = "reading the pipe failed with error " + std::to_string(error);
+    }
 }
 
 bool PipeByteSource::Collect() {
-    if (m_ended)
+    if (m_ended) {
         return false;
+    }
     if (!m_pending) {
         m_overlapped = OVERLAPPED{};
         m_overlapped.hEvent = m_event.Get();
@@ -54,8 +57,9 @@ bool PipeByteSource::Collect() {
     DWORD got = 0;
     if (!GetOverlappedResult(m_pipe, &m_overlapped, &got, FALSE)) {
         const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE)
+        if (error == ERROR_IO_INCOMPLETE) {
             return false;
+        }
         m_pending = false;
         if (error != ERROR_MORE_DATA) { // a message longer than the chunk: the rest comes with the next read
             End(error);
@@ -73,8 +77,9 @@ bool PipeByteSource::Collect() {
 }
 
 std::size_t PipeByteSource::Read(std::uint8_t* destination, std::size_t size) {
-    if (m_begin == m_end && !Collect())
+    if (m_begin == m_end && !Collect()) {
         return 0;
+    }
     const std::size_t count = std::min(size, m_end - m_begin);
     std::memcpy(destination, m_chunk.data() + m_begin, count);
     m_begin += count;
@@ -82,8 +87,9 @@ std::size_t PipeByteSource::Read(std::uint8_t* destination, std::size_t size) {
 }
 
 void PipeByteSource::Wait(int timeoutMs) {
-    if (timeoutMs < 0 || m_begin != m_end || Collect() || m_ended)
+    if (timeoutMs < 0 || m_begin != m_end || Collect() || m_ended) {
         return;
+    }
     (void)WaitForSingleObject(m_event.Get(), timeoutMs == 0 ? INFINITE : static_cast<DWORD>(timeoutMs));
 }
 

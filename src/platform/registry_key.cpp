@@ -40,8 +40,9 @@ void RegistryKey::Close() {
 }
 
 LONG RegistryKey::ReadBytes(const char* name, unsigned char* data, DWORD& size) const {
-    if (key_ == nullptr)
+    if (key_ == nullptr) {
         return ERROR_INVALID_HANDLE;
+    }
     // Read into a scratch buffer first, so that a failed read can't leave part of its data behind.
     std::vector<unsigned char> scratch(size);
     DWORD got = size;
@@ -58,16 +59,19 @@ bool RegistryKey::HasValue(const char* name) const {
 }
 
 LONG RegistryKey::ReadText(const char* name, char* buffer, DWORD size) const {
-    if (key_ == nullptr || buffer == nullptr || size == 0)
+    if (key_ == nullptr || buffer == nullptr || size == 0) {
         return ERROR_INVALID_HANDLE;
+    }
     std::memset(buffer, 0, size);
     DWORD length = size;
     LONG status = RegQueryValueExA(key_, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
     // A text that fills the whole buffer without its terminating zero does not fit either.
-    if (status == ERROR_SUCCESS && length >= size && buffer[size - 1] != '\0')
+    if (status == ERROR_SUCCESS && length >= size && buffer[size - 1] != '\0') {
         status = ERROR_MORE_DATA;
-    if (status != ERROR_SUCCESS)
+    }
+    if (status != ERROR_SUCCESS) {
         std::memset(buffer, 0, size);
+    }
     return status;
 }
 

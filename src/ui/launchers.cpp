@@ -25,14 +25,16 @@ void CHollowmereDlg::RunClient() {
         return;
     }
     char location[256] = {};
-    if (key.ReadText(ui::kClientInstallLocation, location, sizeof location) != ERROR_SUCCESS)
+    if (key.ReadText(ui::kClientInstallLocation, location, sizeof location) != ERROR_SUCCESS) {
         return;
+    }
     key.Close();
     // The stored folder is used as it is: a trailing backslash gives a doubled one.
     const std::string path = std::string(location) + "\\Quillfin.exe";
     const HINSTANCE result = ::ShellExecuteA(nullptr, nullptr, path.c_str(), nullptr, nullptr, SW_SHOW);
-    if (reinterpret_cast<INT_PTR>(result) > 32)
+    if (reinterpret_cast<INT_PTR>(result) > 32) {
         return;
+    }
     (void)AfxMessageBox("THERE IS NO Quillfin installed IN\n[" + path + "].", MB_ICONERROR | MB_OK);
 }
 

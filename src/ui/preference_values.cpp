@@ -22,8 +22,9 @@ bool IsBlank(char c) {
 
 uint32_t DecimalToDword(std::string_view text) noexcept {
     size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && IsBlank(text[i])) {
         ++i;
+    }
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -35,12 +36,14 @@ uint32_t DecimalToDword(std::string_view text) noexcept {
     int64_t magnitude = 0;
     for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
         magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > limit)
+        if (magnitude > limit) {
             magnitude = limit;
+        }
     }
     int64_t value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<int32_t>::max())
+    if (value > std::numeric_limits<int32_t>::max()) {
         value = std::numeric_limits<int32_t>::max();
+    }
     return static_cast<uint32_t>(static_cast<int32_t>(value));
 }
 
@@ -53,8 +56,9 @@ std::string DwordToDecimal(uint32_t value) {
 uint32_t OverlayValueBytes(uint32_t fallback, const unsigned char* data, size_t size) noexcept {
     unsigned char bytes[4] = {static_cast<unsigned char>(fallback), static_cast<unsigned char>(fallback >> 8),
                               static_cast<unsigned char>(fallback >> 16), static_cast<unsigned char>(fallback >> 24)};
-    for (size_t i = 0; i < size && i < sizeof bytes && data != nullptr; ++i)
+    for (size_t i = 0; i < size && i < sizeof bytes && data != nullptr; ++i) {
         bytes[i] = data[i];
+    }
     return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
 }
 

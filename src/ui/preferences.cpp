@@ -34,8 +34,9 @@ platform::RegistryKey CreateProductKey() {
 uint32_t ReadNumber(const platform::RegistryKey& key, const char* name, uint32_t fallback) {
     unsigned char data[4] = {};
     DWORD size = sizeof data;
-    if (key.ReadBytes(name, data, size) != ERROR_SUCCESS)
+    if (key.ReadBytes(name, data, size) != ERROR_SUCCESS) {
         return fallback;
+    }
     return ui::OverlayValueBytes(fallback, data, size);
 }
 
@@ -65,8 +66,9 @@ void CHollowmereDlg::LoadWindowSettings() {
 void CHollowmereDlg::SaveWindowSettings() {
     (void)UpdateData(true);
     const platform::RegistryKey key = CreateProductKey();
-    if (!key.IsOpen())
+    if (!key.IsOpen()) {
         return;
+    }
     (void)key.WriteDword(kCheckPeriodNum, ui::DecimalToDword(m_strCheckPeriod));
     // No selection is -1, stored with all 32 bits set.
     (void)key.WriteDword(kCheckPeriodCombo, static_cast<uint32_t>(m_comboCheckPeriodUnit.GetCurSel()));
@@ -76,8 +78,9 @@ void CHollowmereDlg::SaveWindowSettings() {
 void CHollowmereDlg::OnAutoResumeDownloads() {
     m_bAutoResumeDownloads = !m_bAutoResumeDownloads;
     const platform::RegistryKey key = CreateProductKey();
-    if (!key.IsOpen())
+    if (!key.IsOpen()) {
         return;
+    }
     (void)key.WriteDword(kAutoResumeDownloads, m_bAutoResumeDownloads ? 1 : 0);
 }
 
@@ -88,12 +91,14 @@ void CHollowmereDlg::OnUpdateAutoResumeDownloads(CCmdUI* cmdUI) {
 void CHollowmereDlg::OnRunAtStartup() {
     m_bRunAtStartup = !m_bRunAtStartup;
     platform::RegistryKey key;
-    if (key.Open(HKEY_CURRENT_USER, ui::kRunKeyPath, KEY_ALL_ACCESS) != ERROR_SUCCESS)
+    if (key.Open(HKEY_CURRENT_USER, ui::kRunKeyPath, KEY_ALL_ACCESS) != ERROR_SUCCESS) {
         return;
+    }
     if (m_bRunAtStartup) {
         const std::string path = platform::ModulePath();
-        if (!path.empty())
+        if (!path.empty()) {
             (void)key.WriteText(kRunValue, ui::StartCommand(path));
+        }
     } else {
         (void)key.DeleteValue(kRunValue);
     }

@@ -10,10 +10,11 @@ ProbeResult ProbeTrayChildRect(std::string_view className, const TrayRect& child
     }
     if (className == "TrayClockWClass") {
         // A clock above the icons (a vertical bar) leaves the part below it; a clock beside them the part left of it.
-        if (child.bottom < area.bottom - 5)
+        if (child.bottom < area.bottom - 5) {
             area.top = child.bottom;
-        else
+        } else {
             area.right = child.left;
+        }
         return ProbeResult::Stop;
     }
     return ProbeResult::Continue;

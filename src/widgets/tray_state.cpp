@@ -11,46 +11,54 @@ bool TrayState::Enable(unsigned majorVersion) {
 bool TrayState::FinishInstall(bool startHidden, TrayShell& shell) {
     m_bHidden = startHidden;
     m_nCreationFlags = kTrayCreationFlags;
-    if (startHidden)
+    if (startHidden) {
         return true; // removed stays set, so a later ShowInTray adds the icon
+    }
     const bool added = shell.Notify(TrayShellOp::Add, kTrayCreationFlags);
     m_bHidden = m_bRemoved = m_bAddPending = !added;
     return added;
 }
 
 bool TrayState::AddToTray(TrayShell& shell) {
-    if (!m_bRemoved)
+    if (!m_bRemoved) {
         (void)RemoveFromTray(shell);
+    }
     if (m_bEnabled) {
-        if (shell.Notify(TrayShellOp::Add, kTrayCreationFlags))
+        if (shell.Notify(TrayShellOp::Add, kTrayCreationFlags)) {
             m_bHidden = m_bRemoved = false;
-        else
+        } else {
             m_bAddPending = true;
+        }
     }
     return !m_bRemoved;
 }
 
 bool TrayState::RemoveFromTray(TrayShell& shell) {
     m_bAddPending = false;
-    if (!m_bEnabled || m_bRemoved)
+    if (!m_bEnabled || m_bRemoved) {
         return true;
-    if (shell.Notify(TrayShellOp::Delete, 0))
+    }
+    if (shell.Notify(TrayShellOp::Delete, 0)) {
         m_bHidden = m_bRemoved = true;
+    }
     return m_bRemoved;
 }
 
 bool TrayState::HideFromTray(TrayShell& shell) {
-    if (!m_bEnabled || m_bRemoved || m_bHidden)
+    if (!m_bEnabled || m_bRemoved || m_bHidden) {
         return true;
+    }
     (void)RemoveFromTray(shell);
     return m_bHidden;
 }
 
 bool TrayState::ShowInTray(TrayShell& shell) {
-    if (m_bRemoved)
+    if (m_bRemoved) {
         return AddToTray(shell);
-    if (!m_bHidden)
+    }
+    if (!m_bHidden) {
         return true;
+    }
     return AddToTray(shell);
 }
 
@@ -60,10 +68,12 @@ bool TrayState::ReAddAtEnd(TrayShell& shell) {
 }
 
 bool TrayState::CommitChange(unsigned flags, TrayShell& shell) {
-    if (!m_bEnabled)
+    if (!m_bEnabled) {
         return false;
-    if (m_bHidden)
+    }
+    if (m_bHidden) {
         return true;
+    }
     return shell.Notify(TrayShellOp::Modify, flags);
 }
 
@@ -78,14 +88,16 @@ void TrayState::OnWorkAreaChanged(TrayShell& shell) {
 }
 
 void TrayState::RetryPendingAdd(TrayShell& shell) {
-    if (!m_bAddPending || m_bHidden)
+    if (!m_bAddPending || m_bHidden) {
         return;
+    }
     bool shown = shell.Notify(TrayShellOp::Add, m_nCreationFlags);
     // The shell refuses to add an icon it already shows, which is the usual answer after a work-area change.
     // Counting that icon as hidden would keep every later change and shell restart from reaching it, so an
     // icon we believe present is asked for with a modification that changes nothing.
-    if (!shown && !m_bRemoved)
+    if (!shown && !m_bRemoved) {
         shown = shell.Notify(TrayShellOp::Modify, 0);
+    }
     m_bHidden = !shown;
     m_bAddPending = m_bHidden;
 }

@@ -57,16 +57,18 @@ Bytes CaptureBytes() {
 }
 
 Bytes WithField32(Bytes bytes, size_t at, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 4; ++i) {
         bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    }
     return bytes;
 }
 
 Bytes RandomBytes(size_t count, unsigned seed) {
     std::mt19937 random(seed);
     Bytes bytes(count);
-    for (uint8_t& byte : bytes)
+    for (uint8_t& byte : bytes) {
         byte = static_cast<uint8_t>(random());
+    }
     return bytes;
 }
 
@@ -144,14 +146,16 @@ void DriveMainWindow() {
 
 ConsoleRun RunCase(const Case& c, const HostFolder& folder, const std::string& arguments) {
     const std::string exe = c.program == Program::MainWindow ? folder.File("Brisklane.exe") : folder.Exe();
-    if (c.program == Program::Console)
+    if (c.program == Program::Console) {
         return e2e::RunConsole(exe, folder.Path(), arguments, kRunTimeoutMs);
+    }
     ConsoleRun run;
     std::thread program([&] { run = e2e::RunConsole(exe, folder.Path(), arguments, kRunTimeoutMs); });
-    if (c.program == Program::CaptureWindow)
+    if (c.program == Program::CaptureWindow) {
         DriveCaptureWindow(c);
-    else
+    } else {
         DriveMainWindow();
+    }
     program.join();
     return run;
 }
@@ -195,11 +199,13 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
     // Brisklane.exe beside the host, with its skin and a Brisklane.ini of the given text.
     const auto mainWindow = [](const std::string& iniText, bool readOnlyFile, const std::string& arguments) {
         return [=](const HostFolder& folder) {
-            for (const char* file : {"Brisklane.exe", "skin.smf"})
+            for (const char* file : {"Brisklane.exe", "skin.smf"}) {
                 CopyFileA((testsupport::BinDir() + "\\" + file).c_str(), folder.File(file).c_str(), FALSE);
+            }
             std::ofstream(folder.File("Brisklane.ini"), std::ios::binary) << iniText;
-            if (readOnlyFile)
+            if (readOnlyFile) {
                 MakeReadOnly(folder.File("Brisklane.ini"));
+            }
             return arguments;
         };
     };
@@ -343,16 +349,19 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
         EXPECT_TRUE(run.finished) << "the program did not end";
         EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
         EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), c.outTail.size())), c.outTail) << run.out;
-        for (const std::string& piece : c.errHas)
+        for (const std::string& piece : c.errHas) {
             EXPECT_NE(run.err.find(piece), std::string::npos) << piece << " is not in:\n" << run.err;
+        }
         if (!c.iniAfterHas.empty()) {
             EXPECT_NE(folder.Ini().find(c.iniAfterHas), std::string::npos) << folder.Ini();
         }
-        if (c.check)
+        if (c.check) {
             c.check(folder);
+        }
         // Leaves the folder to its clean-up, which removes files only.
-        for (const char* name : {"BrisklaneCapture.ini", "Brisklane.ini"})
+        for (const char* name : {"BrisklaneCapture.ini", "Brisklane.ini"}) {
             (void)SetFileAttributesA(folder.File(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
         (void)RemoveDirectoryA(folder.File("folder.pcap").c_str());
     }
 }

@@ -34,8 +34,9 @@ HWND FindHostWindow(const e2e::Program& program) {
     const HWND found =
         e2e::WaitForWindow(program.Pid(), "", kWindowCaption, 30000, {}, [&] { return !program.Running(); });
     DWORD exitCode = 0;
-    if (found == nullptr && program.WaitForExit(0, &exitCode))
+    if (found == nullptr && program.WaitForExit(0, &exitCode)) {
         std::fprintf(stderr, "the capture host ended before its window showed, with exit code 0x%lx\n", exitCode);
+    }
     return found;
 }
 
@@ -51,8 +52,9 @@ int ListRows(HWND window) {
 std::vector<std::string> ListColumn(HWND list, int column) {
     std::vector<std::string> cells;
     const int rows = lookout::ListViewRows(list);
-    for (int row = 0; row < rows; ++row)
+    for (int row = 0; row < rows; ++row) {
         cells.push_back(lookout::ListViewCell(list, row, column));
+    }
     return cells;
 }
 
@@ -63,8 +65,9 @@ HWND HeaderOf(HWND list) {
 // Presses and releases the left button over the middle of a column's header, as a click does.
 void ClickHeader(HWND list, int column) {
     int x = 0;
-    for (int i = 0; i < column; ++i)
+    for (int i = 0; i < column; ++i) {
         x += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, i, 0));
+    }
     x += static_cast<int>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)) / 2;
     const LPARAM at = MAKELPARAM(x, 5);
     PostMessageA(HeaderOf(list), WM_LBUTTONDOWN, MK_LBUTTON, at);
@@ -85,8 +88,9 @@ bool SortBy(HWND list, int column, int arrow) {
 
 std::vector<uint64_t> Numbers(const std::vector<std::string>& cells) {
     std::vector<uint64_t> numbers;
-    for (const std::string& cell : cells)
+    for (const std::string& cell : cells) {
         numbers.push_back(cell.empty() ? 0 : std::stoull(cell));
+    }
     return numbers;
 }
 
@@ -98,8 +102,9 @@ uint32_t StatusPackets(HWND window) {
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
+    for (std::string line; std::getline(in, line);) {
         lines.push_back(line);
+    }
     return lines;
 }
 
@@ -115,12 +120,14 @@ std::string StatusWithout(const std::string& name, int protocol) {
     for (const std::string& line : capture_bytes::ReadFlows(name)) {
         std::vector<std::string> fields;
         size_t start = 0;
-        for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+        for (size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1) {
             fields.push_back(line.substr(start, comma - start));
+        }
         fields.push_back(line.substr(start));
         const int flowProtocol = std::stoi(fields[4]);
-        if (flowProtocol == protocol)
+        if (flowProtocol == protocol) {
             continue;
+        }
         const uint64_t flowPackets = std::stoull(fields[5]);
         const uint64_t header = flowProtocol == 6                           ? 40
                                 : (flowProtocol == 17 || flowProtocol == 2) ? 28
@@ -228,8 +235,9 @@ TEST(CaptureWindow, HeaderClicksSortTheListAndExportWritesItInThatOrder) {
         SCOPED_TRACE(click.name);
         ASSERT_TRUE(SortBy(list, click.column, click.arrow)) << SortArrow(list, click.column);
         std::vector<uint64_t> column = Numbers(ListColumn(list, click.column));
-        if (click.arrow == HDF_SORTDOWN)
+        if (click.arrow == HDF_SORTDOWN) {
             std::reverse(column.begin(), column.end());
+        }
         EXPECT_TRUE(std::is_sorted(column.begin(), column.end())) << "numbers sort as numbers";
         EXPECT_NE(column.front(), column.back());
     }

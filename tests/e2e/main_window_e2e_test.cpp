@@ -32,15 +32,18 @@ public:
             dialog_ = CreateDialogIndirectParamA(
                 GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), nullptr,
                 [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-            if (dialog_ != nullptr)
+            if (dialog_ != nullptr) {
                 ShowWindow(dialog_, SW_HIDE);
+            }
         }
     }
     ~UnitConverter() {
-        if (dialog_ != nullptr)
+        if (dialog_ != nullptr) {
             DestroyWindow(dialog_);
-        if (module_ != nullptr)
+        }
+        if (module_ != nullptr) {
             FreeLibrary(module_);
+        }
     }
     bool Ready() const { return dialog_ != nullptr; }
     // The dialog manager converts the position and the size separately, as this does.

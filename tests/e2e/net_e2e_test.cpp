@@ -53,8 +53,9 @@ std::vector<std::string> ExpectedItems() {
     std::vector<unsigned char> buffer(size + 8 * sizeof(MIB_IFROW));
     size = static_cast<ULONG>(buffer.size());
     std::vector<std::string> items;
-    if (GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, TRUE) != NO_ERROR)
+    if (GetIfTable(reinterpret_cast<MIB_IFTABLE*>(buffer.data()), &size, TRUE) != NO_ERROR) {
         return items;
+    }
     const auto* table = reinterpret_cast<const MIB_IFTABLE*>(buffer.data());
     for (DWORD i = 0; i < table->dwNumEntries; ++i) {
         const MIB_IFROW& row = table->table[i];
@@ -78,16 +79,19 @@ LoopbackCounters ReadLoopback() {
     std::string line;
     while (std::getline(in, line)) {
         const size_t colon = line.find(':');
-        if (colon == std::string::npos)
+        if (colon == std::string::npos) {
             continue;
+        }
         std::string name = line.substr(0, colon);
         name.erase(0, name.find_first_not_of(' '));
-        if (name != "lo")
+        if (name != "lo") {
             continue;
+        }
         std::istringstream fields(line.substr(colon + 1));
         uint64_t value[9] = {};
-        for (uint64_t& v : value)
+        for (uint64_t& v : value) {
             fields >> v;
+        }
         counters.received = value[0];
         counters.sent = value[8];
         counters.found = true;
@@ -98,8 +102,9 @@ LoopbackCounters ReadLoopback() {
 // The position of the item that shows interface `name`, or -1.
 int ItemNaming(const std::vector<std::string>& items, const std::string& name) {
     for (size_t i = 0; i < items.size(); ++i) {
-        if (items[i].rfind(" " + name + " ", 0) == 0)
+        if (items[i].rfind(" " + name + " ", 0) == 0) {
             return static_cast<int>(i);
+        }
     }
     return -1;
 }
@@ -107,8 +112,9 @@ int ItemNaming(const std::vector<std::string>& items, const std::string& name) {
 // The counter a label shows: " %u ".
 bool ShownCounter(HWND dialog, int id, uint32_t& value) {
     const std::string text = e2e::Text(dialog, id);
-    if (text.size() < 3 || text.front() != ' ' || text.back() != ' ')
+    if (text.size() < 3 || text.front() != ' ' || text.back() != ' ') {
         return false;
+    }
     value = static_cast<uint32_t>(std::stoull(text.substr(1, text.size() - 2)));
     return " " + std::to_string(value) + " " == text;
 }
@@ -159,8 +165,9 @@ TEST_F(Statistics, TheCountersFollowTheLoopbackInterface) {
     LoopbackCounters now;
     EXPECT_TRUE(e2e::WaitUntil(
         [&] {
-            if (!ShownCounter(dialog, IDC_BYTES_SENT, sent) || !ShownCounter(dialog, IDC_BYTES_RECEIVED, received))
+            if (!ShownCounter(dialog, IDC_BYTES_SENT, sent) || !ShownCounter(dialog, IDC_BYTES_RECEIVED, received)) {
                 return false;
+            }
             now = ReadLoopback();
             const uint32_t base = static_cast<uint32_t>(after.sent);
             return static_cast<uint32_t>(sent - base) <= static_cast<uint32_t>(now.sent - after.sent) &&
@@ -177,8 +184,9 @@ TEST_F(Statistics, ANewInterfaceIsStoredOnceAndTheSameOneWritesNothing) {
     HWND dialog = program.MainWindow();
     ASSERT_NE(dialog, nullptr);
     HWND combo = GetDlgItem(dialog, IDC_NETWORK);
-    if (SendMessageA(combo, CB_GETCOUNT, 0, 0) < 3)
+    if (SendMessageA(combo, CB_GETCOUNT, 0, 0) < 3) {
         GTEST_SKIP() << "fewer than three interfaces listed";
+    }
     // What the list does when a person picks an item: select it and tell the window.
     auto pick = [&](int item) {
         SendMessageA(combo, CB_SETCURSEL, item, 0);
@@ -244,8 +252,9 @@ TEST_F(Acceleration, ARefusedRawSocketLeavesTheSwitchStoppedAndEachPressTriesAga
     const std::string refused = "Acceleration needs administrator rights: raw socket refused (error 10043)";
     const std::string stillClock = " 0 hrs :  0 mins :  0 secs";
     for (int press = 0; press < 3; ++press) {
-        if (press > 0)
+        if (press > 0) {
             e2e::Click(dialog, IDC_ACCELERATE);
+        }
         EXPECT_EQ(e2e::Text(dialog, IDC_ACCELERATE), kStopped) << press;
         EXPECT_EQ(CheckState(dialog), UINT{BST_UNCHECKED}) << press;
         EXPECT_EQ(e2e::Text(dialog, IDC_FOOTER), refused) << press;

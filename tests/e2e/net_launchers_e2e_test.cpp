@@ -35,8 +35,9 @@ public:
         std::vector<std::string> records;
         std::istringstream in(capture_bytes::ReadText(file_));
         std::string line;
-        while (std::getline(in, line))
+        while (std::getline(in, line)) {
             records.push_back(line);
+        }
         return records;
     }
     bool WaitForRecords(size_t count, DWORD timeoutMs = 10000) const {

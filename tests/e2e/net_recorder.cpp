@@ -6,24 +6,29 @@
 
 int main() {
     char file[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("BRISKLANE_RECORD_FILE", file, sizeof file) == 0)
+    if (GetEnvironmentVariableA("BRISKLANE_RECORD_FILE", file, sizeof file) == 0) {
         return 2;
+    }
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, sizeof self);
     // The arguments: the command line after the program's own name (quoted or not) and the blanks after it.
     const char* line = GetCommandLineA();
     if (*line == '"') {
         ++line;
-        while (*line != '\0' && *line != '"')
+        while (*line != '\0' && *line != '"') {
             ++line;
-        if (*line == '"')
+        }
+        if (*line == '"') {
             ++line;
+        }
     } else {
-        while (*line != '\0' && *line != ' ' && *line != '\t')
+        while (*line != '\0' && *line != ' ' && *line != '\t') {
             ++line;
+        }
     }
-    while (*line == ' ' || *line == '\t')
+    while (*line == ' ' || *line == '\t') {
         ++line;
+    }
     const std::string record = std::string(self) + "|" + line + "\n";
     // Several starts may record at once: retry while another one has the file open.
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -42,8 +42,9 @@ protected:
     TrafficFlowTable()
         : names([this](uint32_t address, std::string& name) {
               const auto found = hostNames.find(address);
-              if (found == hostNames.end())
+              if (found == hostNames.end()) {
                   return false;
+              }
               name = found->second;
               return true;
           }),
@@ -70,8 +71,9 @@ protected:
     // One column of the whole list, top to bottom.
     std::vector<std::string> Column(int32_t column) const {
         std::vector<std::string> cells;
-        for (size_t row = 0; row < view.rows; ++row)
+        for (size_t row = 0; row < view.rows; ++row) {
             cells.push_back(Cell(row, column));
+        }
         return cells;
     }
 
@@ -142,8 +144,9 @@ TEST_F(TrafficFlowTable, RowShowsHostsPortsAndAccumulatesItsFlow) {
     table.Flush();
     ASSERT_EQ(view.rows, 2u);
     const std::vector<std::string> first = {"10.0.0.1", "80", "10.0.0.2", "1025", "TCP", "3000", "", ""};
-    for (int32_t column = 0; column < capture::kTrafficColumnCount; ++column)
+    for (int32_t column = 0; column < capture::kTrafficColumnCount; ++column) {
         EXPECT_EQ(Cell(0, column), first[column]) << column;
+    }
     EXPECT_EQ(Cell(1, 5), "100");
     EXPECT_EQ(table.RowPackets(0), 2u);
     EXPECT_EQ(table.RowRecord(0).bytes, 3000u);
@@ -199,14 +202,16 @@ TEST_F(TrafficFlowTable, ProtocolFiltersDropTheirProtocolEntirely) {
         table.Clear();
         ResetCounters();
         log.entries.clear();
-        for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{1}})
+        for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{1}}) {
             Packet(Datagram(protocol, 100, kA, kB, 1, 2));
+        }
         table.Flush();
         EXPECT_EQ(packetCount, 2u);
         EXPECT_EQ(log.entries.size(), 2u);
         ASSERT_EQ(view.rows, 2u);
-        for (size_t row = 0; row < table.RowCount(); ++row)
+        for (size_t row = 0; row < table.RowCount(); ++row) {
             EXPECT_NE(table.RowRecord(row).key.protocol, c.dropped);
+        }
     }
 }
 
@@ -253,8 +258,9 @@ TEST_F(TrafficFlowTable, RowsLeftAfterABurstWentIdleKeepCounting) {
     capture::CountingTrafficView counting;
     table.SetView(&counting);
     settings.idleseconds = 10000;
-    for (uint16_t port = 1; port <= 10000; ++port)
+    for (uint16_t port = 1; port <= 10000; ++port) {
         Packet(Datagram(17, 100, kA, kB, port, port));
+    }
     table.Flush();
     now = 5000;
     Packet(Datagram(17, 100, kB, kA, 7, 7));
@@ -413,8 +419,9 @@ TEST_F(TrafficFlowTable, SortHoldsWhileRowsUpdateAndTheSelectionFollowsItsFlow) 
 }
 
 TEST_F(TrafficFlowTable, RemoveProtocolDeletesOnlyThatProtocolsRows) {
-    for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{6}, uint8_t{1}, uint8_t{6}})
+    for (uint8_t protocol : {uint8_t{6}, uint8_t{17}, uint8_t{6}, uint8_t{1}, uint8_t{6}}) {
         Packet(Datagram(protocol, 100, kA, kB, protocol, static_cast<uint16_t>(table.RowCount())));
+    }
     table.RemoveProtocol(6);
     ASSERT_EQ(view.rows, 2u);
     EXPECT_EQ(Cell(0, 4), "UDP");

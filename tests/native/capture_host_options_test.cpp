@@ -34,8 +34,9 @@ TEST(CaptureHostOptions, TimingAppliesToTheConsoleAndToAWindowThatStartsAtOnce) 
     };
     for (const OptionsCase& c : cases) {
         std::string line;
-        for (const std::string& argument : c.arguments)
+        for (const std::string& argument : c.arguments) {
             line += argument + " ";
+        }
         SCOPED_TRACE(line);
         const capture::HostOptions options = capture::ParseHostOptions(c.arguments);
         EXPECT_EQ(options.error, c.error);

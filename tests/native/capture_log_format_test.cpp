@@ -19,8 +19,9 @@ const std::string kTimeLine = "\r\n[09:05:03.007 - 02.01.2024]\r\n";
 // An IPv4 datagram with a 20-byte header; the bytes after the header count up from 0.
 Bytes Datagram(uint8_t protocol, uint16_t totalLength, uint16_t sourcePort = 1025, uint16_t destinationPort = 80) {
     Bytes d(totalLength);
-    for (std::size_t i = 20; i < d.size(); ++i)
+    for (std::size_t i = 20; i < d.size(); ++i) {
         d[i] = static_cast<uint8_t>(i - 20);
+    }
     d[0] = 0x45;
     d[2] = static_cast<uint8_t>(totalLength >> 8);
     d[3] = static_cast<uint8_t>(totalLength);
@@ -93,12 +94,15 @@ TEST(ProtocolNames, FixedEntriesAndTheUnknownNumbers) {
         {200, "unknown (200)"},
         {255, "unknown (255)"},
     };
-    for (const auto& [number, name] : names)
+    for (const auto& [number, name] : names) {
         EXPECT_STREQ(protocolNames[number], name) << number;
-    for (int number = 101; number < 256; ++number)
+    }
+    for (int number = 101; number < 256; ++number) {
         EXPECT_EQ(protocolNames[number], "unknown (" + std::to_string(number) + ")");
-    for (const auto& entry : protocolNames)
+    }
+    for (const auto& entry : protocolNames) {
         EXPECT_LT(strnlen(entry, kProtocolNameSize), static_cast<std::size_t>(kProtocolNameSize));
+    }
     EXPECT_NE(Head(Datagram(200, 24)).find("Proto: unknown (200) len: 24 "), std::string::npos);
 }
 

@@ -22,10 +22,12 @@ bool HaveTcpdump() {
 }
 
 int HexValue(char c) {
-    if (c >= '0' && c <= '9')
+    if (c >= '0' && c <= '9') {
         return c - '0';
-    if (c >= 'a' && c <= 'f')
+    }
+    if (c >= 'a' && c <= 'f') {
         return c - 'a' + 10;
+    }
     return -1;
 }
 
@@ -33,13 +35,15 @@ int HexValue(char c) {
 void ReadHexTokens(std::istringstream& tokens, Bytes& bytes) {
     std::string token;
     while (tokens >> token) {
-        if (token.size() % 2 != 0)
+        if (token.size() % 2 != 0) {
             return;
+        }
         for (std::size_t i = 0; i < token.size(); i += 2) {
             const int high = HexValue(token[i]);
             const int low = HexValue(token[i + 1]);
-            if (high < 0 || low < 0)
+            if (high < 0 || low < 0) {
                 return;
+            }
             bytes.push_back(static_cast<uint8_t>(high << 4 | low));
         }
     }
@@ -50,8 +54,9 @@ std::vector<Bytes> TcpdumpFrames(const std::string& capture) {
     std::vector<Bytes> frames;
     const std::string command = "tcpdump -nn -x -r '" + capture + "' 2>/dev/null";
     std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr)
+    if (pipe == nullptr) {
         return frames;
+    }
     char line[512];
     while (std::fgets(line, sizeof line, pipe) != nullptr) {
         const std::string text = line;
@@ -81,8 +86,9 @@ Bytes DumpedBytes(const std::string& dump) {
 class LogAgainstTcpdump : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(LogAgainstTcpdump, EveryDumpedDatagramHasTcpdumpsBytes) {
-    if (!HaveTcpdump())
+    if (!HaveTcpdump()) {
         GTEST_SKIP() << "tcpdump is not installed: the comparison with an independent reader is skipped";
+    }
     const std::string capture = std::string(BRISKLANE_DATA_DIR) + "/pcap/" + GetParam();
     const std::vector<Bytes> expected = TcpdumpFrames(capture);
 

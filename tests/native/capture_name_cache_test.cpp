@@ -25,8 +25,9 @@ struct ScriptedResolver {
         return [this](uint32_t address, std::string& hostName) {
             ++asked[address];
             const auto found = names.find(address);
-            if (found == names.end())
+            if (found == names.end()) {
                 return false;
+            }
             hostName = found->second;
             return true;
         };
@@ -71,8 +72,9 @@ TEST(NameCache, NamesStayInPlaceAsTheCacheGrows) {
     (void)cache.SetEnabled(1);
     const char* gateway = cache.Resolve(Address(10, 0, 0, 1));
     EXPECT_STREQ(gateway, "gateway.example");
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < 5000; ++i) {
         (void)cache.Resolve(Address(172, 16, static_cast<uint8_t>(i >> 8), static_cast<uint8_t>(i)));
+    }
     EXPECT_EQ(cache.Find(Address(10, 0, 0, 1)), gateway);
     EXPECT_STREQ(gateway, "gateway.example");
     EXPECT_STREQ(cache.Find(Address(172, 16, 19, 135)), "172.16.19.135");

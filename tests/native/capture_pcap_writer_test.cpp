@@ -32,8 +32,9 @@ Bytes DriverRecords(const std::vector<Record>& records) {
 std::string TempPath() {
     char path[] = "/tmp/brisklane_pcap_writer_XXXXXX";
     const int fd = mkstemp(path);
-    if (fd >= 0)
+    if (fd >= 0) {
         close(fd);
+    }
     return path;
 }
 

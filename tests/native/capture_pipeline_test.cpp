@@ -39,8 +39,9 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
     Bytes buffer(bufferBytes);
     for (;;) {
         const packet::ReplayFill fill = replay.Fill(buffer.data(), bufferBytes, packet::CaptureReplay::kAllDue);
-        if (fill.bytes == 0)
+        if (fill.bytes == 0) {
             break;
+        }
         (void)capture::PassReceivedRecords(buffer.data(), fill.bytes, linkHeader, table);
         now += 7;
         table.FlushIfDue(false);
@@ -51,8 +52,9 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
     // The list shows what the table holds, in arrival order until it is sorted; sorted, it holds the same
     // flows.
     EXPECT_EQ(view.rows, table.RowCount());
-    for (size_t row = 0; row < view.rows; ++row)
+    for (size_t row = 0; row < view.rows; ++row) {
         EXPECT_EQ(view.Cell(table, row, capture::kColumnBytes), std::to_string(table.RowRecord(row).bytes));
+    }
     const std::string csv = capture::FormatFlowCsv(capture::FlowLinesOf(table));
     table.SortBy({capture::kColumnBytes, true});
     (void)table.Reorder();

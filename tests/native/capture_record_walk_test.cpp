@@ -27,8 +27,9 @@ Seen Walk(const Bytes& buffer, uint32_t received, uint32_t linkHeaderLength, cap
             seen.totalLengths.push_back(static_cast<uint16_t>(ip[2] << 8 | ip[3]));
             seen.captured.push_back(bytes);
         });
-    if (walk != nullptr)
+    if (walk != nullptr) {
         *walk = result;
+    }
     return seen;
 }
 

@@ -19,8 +19,9 @@ public:
         m_path = mkdtemp(pattern);
     }
     ~TempFolder() {
-        for (const std::string& file : m_files)
+        for (const std::string& file : m_files) {
             std::remove(file.c_str());
+        }
         rmdir(m_path.c_str());
     }
     std::string Write(const std::string& name, const std::string& bytes) {
@@ -185,9 +186,10 @@ TEST(ServicesFile, ZeroBytesAndTabSeparatedFilesAddNothingAndStopNothing) {
 TEST(ServicesFile, AHugeFileKeepsOneNamePerPortAndProtocolTheLastOne) {
     // 200,000 lines over 1,000 ports and two protocols: the table holds 2,000 names, the last of each.
     std::string text;
-    for (int line = 0; line < 200000; ++line)
+    for (int line = 0; line < 200000; ++line) {
         text += "svc" + std::to_string(line) + " " + std::to_string(1 + line % 1000) +
                 (line % 2000 < 1000 ? "/tcp\n" : "/udp\n");
+    }
     TempFolder folder;
     CServicesParser services(folder.Write("services", text).c_str());
     (void)services.SetEnabled(1);

@@ -93,11 +93,13 @@ TEST(UnsignedDecimal, ConvertsLikeThe32BitLibraryConversion) {
 
 TEST(LogSettingsRanges, OutOfRangeValuesFallBackToTheDefaults) {
     const std::pair<int32_t, int32_t> mbdelete[] = {{0, 1}, {1000, 1}, {-5, 1}, {1, 1}, {999, 999}, {500, 500}};
-    for (const auto& [stored, loaded] : mbdelete)
+    for (const auto& [stored, loaded] : mbdelete) {
         EXPECT_EQ(capture::ClampMbDelete(stored), loaded) << stored;
+    }
     const std::pair<int32_t, int32_t> logtype[] = {{7, 0}, {-1, 0}, {6, 6}, {0, 0}, {3, 3}, {INT32_MIN, 0}};
-    for (const auto& [stored, loaded] : logtype)
+    for (const auto& [stored, loaded] : logtype) {
         EXPECT_EQ(capture::ClampLogType(stored), loaded) << stored;
+    }
     EXPECT_EQ(capture::LogSizeLimitFor(1), 1048576);
     EXPECT_EQ(capture::LogSizeLimitFor(999), 1047527424);
 }
@@ -148,8 +150,9 @@ TEST(CaptureSettingsLoad, AnEmptyFileGivesEveryDefaultAndSavesAll25KeysInOrder) 
     capture::SettingsValues values;
     // Nothing may survive from before the load.
     for (const capture::SettingField& field : capture::kSettingFields) {
-        if (field.integer != nullptr)
+        if (field.integer != nullptr) {
             values.*field.integer = 0x5A5A5A5A;
+        }
     }
     values.idleseconds = 12345;
     std::strcpy(values.logfile, "old");
@@ -167,8 +170,9 @@ TEST(CaptureSettingsLoad, AnEmptyFileGivesEveryDefaultAndSavesAll25KeysInOrder) 
     };
     EXPECT_EQ(profile.writes, expected);
     ASSERT_EQ(profile.reads.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i)
+    for (std::size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(profile.reads[i], expected[i].substr(0, expected[i].find('=')));
+    }
 
     EXPECT_EQ(values.idleseconds, 10000u);
     EXPECT_EQ(values.status, -1);
@@ -205,16 +209,18 @@ TEST(CaptureSettingsLoad, ClampsAndTheMillisecondWrapReachTheSavedFile) {
     for (const StoredValues& c : cases) {
         SCOPED_TRACE(c.name);
         MemoryProfile profile;
-        for (const auto& [key, text] : c.stored)
+        for (const auto& [key, text] : c.stored) {
             profile.values[{key == "idleseconds" ? "main" : "log", key}] = text;
+        }
         capture::SettingsValues values;
         EXPECT_EQ(capture::LoadSettingsValues(profile, values), c.sizeLimit);
         EXPECT_EQ(values.idleseconds, c.idleMilliseconds);
         EXPECT_EQ(values.mbdelete, c.mbdelete);
         EXPECT_EQ(values.logtype, c.logtype);
         EXPECT_TRUE(capture::SaveSettingsValues(profile, values));
-        for (const std::string& line : c.saved)
+        for (const std::string& line : c.saved) {
             EXPECT_NE(std::find(profile.writes.begin(), profile.writes.end(), line), profile.writes.end()) << line;
+        }
     }
 }
 

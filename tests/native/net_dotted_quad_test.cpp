@@ -38,8 +38,9 @@ TEST(CheckDottedQuad, FirstFailingRuleDecides) {
         {"255.255.255.254", 0},
         {"4294967296.0.0.1", 5},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(net::CheckDottedQuad(row.text), row.code) << (row.text ? row.text : "(null)");
+    }
 }
 
 // Network byte order: the first part of the text is the lowest byte of the value.
@@ -84,8 +85,9 @@ TEST(ParseAddressText, ReadsTheClassicForms) {
         {"00.1.1.1", Address(0, 1, 1, 1)},
         {" 1.2.3.4", net::kAddressNone},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(net::ParseAddressText(row.text), row.value) << (row.text ? row.text : "(null)");
+    }
 }
 
 } // namespace

@@ -7,8 +7,9 @@ namespace {
 
 net::ElapsedClock TickedFromZero(int ticks) {
     net::ElapsedClock clock;
-    for (int i = 0; i < ticks; ++i)
+    for (int i = 0; i < ticks; ++i) {
         net::TickElapsedClock(clock);
+    }
     return clock;
 }
 

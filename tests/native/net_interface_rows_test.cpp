@@ -59,8 +59,9 @@ TEST(IsListedInterface, ExcludesWanIsatapAndLoopback) {
         {std::string(38, 'x') + "Loopback", true},
         {std::string(30, 'x') + "Loopback", false},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(net::IsListedInterface(Info(row.description, 0)), row.listed) << row.description;
+    }
 }
 
 TEST(FormatOctets, PrintsUnsignedAndWrapsAtFourGibibytes) {
@@ -100,8 +101,9 @@ TEST(ChooseTrafficInterface, PrefersTheDefaultRouteThenTheBusiestThenLoopback) {
         {{{1, true, 5}, {7, true, 9}}, {}, 0}, // only loopback: the first item
         {{}, 3u, 0},                           // nothing listed
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
         EXPECT_EQ(net::ChooseTrafficInterface(c.listed, c.routed), c.item);
+    }
 }
 
 TEST(ConnectionText, NamesTheKindsInTheirFixedOrder) {
@@ -122,8 +124,9 @@ TEST(ConnectionText, NamesTheKindsInTheirFixedOrder) {
         {0x40 | 0x10 | 0x08, ""},               // other bits add nothing
         {0xffffffffu, " LAN  Modem  Offline  Proxy "},
     };
-    for (const auto& row : rows)
+    for (const auto& row : rows) {
         EXPECT_EQ(net::ConnectionKindText(row.flags), row.kinds) << std::hex << row.flags;
+    }
 }
 
 } // namespace

@@ -20,8 +20,9 @@ public:
         EXPECT_FALSE(closed) << "receive after close";
         lastSize = size;
         const size_t index = receives++;
-        if (receives == stopAfter_)
+        if (receives == stopAfter_) {
             running_.store(false);
+        }
         return index < script_.size() ? script_[index] : net::ReceiveOutcome::Datagram;
     }
     void Close() override {

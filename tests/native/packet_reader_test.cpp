@@ -169,8 +169,9 @@ TEST(PacketReader, OddButReadableFilesAreReadWholeAndSaidOnce) {
         ReaderOver over(c.bytes);
         ASSERT_EQ(over.reader.Open(), PcapStatus::Ok);
         PcapRecord record;
-        while (over.reader.Next(record) == PcapStatus::Ok)
+        while (over.reader.Next(record) == PcapStatus::Ok) {
             EXPECT_GE(record.wireLength, record.capturedLength);
+        }
         EXPECT_TRUE(over.reader.ErrorText().empty());
         const std::vector<std::string> notes = over.reader.TakeNotes();
         if (c.note == nullptr) {
@@ -189,8 +190,9 @@ TEST(PacketReader, SourceHandingOutSmallPiecesGivesTheSameRecords) {
     public:
         explicit Trickle(Bytes bytes) : m_bytes(std::move(bytes)) {}
         size_t Read(uint8_t* destination, size_t size) override {
-            if (m_offset == m_bytes.size() || size == 0)
+            if (m_offset == m_bytes.size() || size == 0) {
                 return 0;
+            }
             *destination = m_bytes[m_offset++];
             return 1;
         }
@@ -222,8 +224,9 @@ TEST(PacketReader, ReadsEverySharedCaptureToItsEnd) {
         PcapRecord record;
         uint32_t longest = 0;
         PcapStatus status;
-        while ((status = reader.Next(record)) == PcapStatus::Ok)
+        while ((status = reader.Next(record)) == PcapStatus::Ok) {
             longest = std::max(longest, record.capturedLength);
+        }
         EXPECT_EQ(status, PcapStatus::End) << reader.ErrorText();
         EXPECT_EQ(reader.RecordsRead(), totals.at("frames_total"));
         if (name == "eth-pim-ipv4-ipv6-mix") {

@@ -47,8 +47,9 @@ TEST(PacketReplay, WritesDriverRecordsAlignedToFourWithZeroPadding) {
     EXPECT_EQ(buffer[17], 0);
     EXPECT_EQ(buffer[20], 0xee);
     EXPECT_EQ(buffer[80], 0xee);
-    for (int i = 81; i < 84; ++i)
+    for (int i = 81; i < 84; ++i) {
         EXPECT_EQ(buffer[static_cast<size_t>(i)], 0) << "padding byte " << i;
+    }
     EXPECT_EQ(Read32(&buffer[84 + 8]), 64u);
     EXPECT_TRUE(replay->Exhausted());
 }
@@ -62,8 +63,9 @@ TEST(PacketReplay, FillsOnlyWholeRecordsAndKeepsTheRestForTheNextReceive) {
     int receives = 0;
     for (;;) {
         const packet::ReplayFill fill = replay->Fill(buffer.data(), 359, CaptureReplay::kAllDue);
-        if (fill.bytes == 0)
+        if (fill.bytes == 0) {
             break;
+        }
         EXPECT_EQ(fill.bytes, fill.records * 120u);
         EXPECT_LE(fill.bytes, 359u);
         records += fill.records;
@@ -135,8 +137,9 @@ TEST(PacketReplay, SharedCaptureThroughSmallBuffersKeepsEveryRecordForTheWalk) {
         uint64_t records = 0;
         for (;;) {
             const packet::ReplayFill fill = replay.Fill(buffer.data(), capacity, CaptureReplay::kAllDue);
-            if (fill.bytes == 0)
+            if (fill.bytes == 0) {
                 break;
+            }
             EXPECT_EQ(fill.bytes % 4, 0u);
             const capture::RecordWalk walk =
                 capture::WalkCaptureRecords(buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t) {});
@@ -216,16 +219,18 @@ TEST(PacketLinkTypes, MapsLinkTypesToMediumNumbers) {
         {113, 0},                         // Linux cooked: no medium of its own
         {65000, 0},                       // unknown
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(packet::NdisMediumForLinkType(c.linkType), c.medium) << "link type " << c.linkType;
+    }
     // And back, as saved files carry it: one link type per medium; media without one of their own are 802.3.
     const struct {
         int32_t medium;
         uint32_t linkType;
     } back[] = {{0, 1},  {1, 6},    {2, 10},  {3, 1},    {6, 7},    {8, 11},   {19, 101},
                 {-1, 0}, {-2, 104}, {-3, 50}, {-4, 105}, {-5, 127}, {-6, 192}, {99, 1}};
-    for (const auto& c : back)
+    for (const auto& c : back) {
         EXPECT_EQ(packet::LinkTypeForNdisMedium(static_cast<uint32_t>(c.medium)), c.linkType) << "medium " << c.medium;
+    }
     char buffer[32];
     EXPECT_STREQ(packet::LinkTypeName(1, buffer, sizeof buffer), "Ethernet");
     EXPECT_STREQ(packet::LinkTypeName(113, buffer, sizeof buffer), "link type 113");

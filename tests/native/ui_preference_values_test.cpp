@@ -36,8 +36,9 @@ TEST(DecimalToDword, ConvertsLikeTheEditTextRule) {
         {"-2147483649", 0x80000000u},
         {"-99999999999999999999999", 0x80000000u},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(ui::DecimalToDword(row.text), row.stored) << '"' << row.text << '"';
+    }
 }
 
 TEST(DwordToDecimal, ShowsStoredNumbersAsSigned) {

@@ -46,8 +46,9 @@ TEST(TrayArea, ClockAboveTheIconsOnAVerticalBar) {
 
 TEST(TrayArea, ClassNamesMatchExactly) {
     TrayRect area{1, 2, 3, 4};
-    for (const char* name : {"traynotifywnd", "TrayNotifyWnd ", "TrayClock", ""})
+    for (const char* name : {"traynotifywnd", "TrayNotifyWnd ", "TrayClock", ""}) {
         EXPECT_EQ(widgets::ProbeTrayChildRect(name, {9, 9, 9, 9}, area), widgets::ProbeResult::Continue);
+    }
     EXPECT_EQ(area, (TrayRect{1, 2, 3, 4}));
 }
 
@@ -104,9 +105,10 @@ TEST(IconCycle, ElapsedSecondsAcrossCalendarBoundaries) {
         {{2024, 5, 17, 10, 0, 5}, {2024, 5, 17, 10, 0, 0}, -5},
         {{2024, 5, 17, 0, 0, 0}, {2024, 5, 18, 23, 59, 59}, 86400 + 86399},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(widgets::ElapsedCycleSeconds(row.start, row.now), row.expected)
             << row.now.year << '-' << row.now.month << '-' << row.now.day;
+    }
 }
 
 TEST(IconCycle, ExactOverManySeconds) {
@@ -128,8 +130,9 @@ TEST(IconCycle, StopsOnlyAfterMoreThanTheDuration) {
         {0, 0, false}, {1000000, 0, false}, {5, 5, false},
         {6, 5, true},  {-3, 5, false},      {4294967296LL, 4294967295u, true},
     };
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         EXPECT_EQ(widgets::CycleExpired(row.elapsed, row.duration), row.expired) << row.elapsed << '/' << row.duration;
+    }
 }
 
 TEST(IconCycle, PositionWraps) {
@@ -167,8 +170,9 @@ TEST(TipText, CutsToTheFieldAndAlwaysEndsInZero) {
         std::memset(field, 'Z', sizeof field);
         EXPECT_EQ(widgets::CopyTipText(field, sizeof field, row.text.c_str(), row.lead), row.expected);
         EXPECT_EQ(std::string(field), row.text.substr(0, row.expected));
-        for (size_t i = row.expected; i < sizeof field; ++i)
+        for (size_t i = row.expected; i < sizeof field; ++i) {
             ASSERT_EQ(field[i], '\0') << "byte " << i;
+        }
     }
 }
 

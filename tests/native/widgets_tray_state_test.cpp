@@ -22,8 +22,9 @@ class ScriptedShell : public widgets::TrayShell {
 public:
     bool Notify(TrayShellOp op, unsigned flags) override {
         calls.push_back({op, flags});
-        if (answers.empty())
+        if (answers.empty()) {
             return fallback;
+        }
         const bool answer = answers.front();
         answers.pop_front();
         return answer;

@@ -56,8 +56,9 @@ inline Bytes Datagram(uint8_t protocol, uint16_t totalLength, uint32_t source, u
     }
     Put16(bytes, 20, word1);
     Put16(bytes, 22, word2);
-    if (present != 0)
+    if (present != 0) {
         bytes.resize(present);
+    }
     return bytes;
 }
 
@@ -83,8 +84,9 @@ inline Bytes DriverBuffer(const std::vector<Bytes>& frames) {
         Append16(buffer, 20);
         Append16(buffer, 0);
         buffer.insert(buffer.end(), frame.begin(), frame.end());
-        while (buffer.size() % 4 != 0)
+        while (buffer.size() % 4 != 0) {
             buffer.push_back(0);
+        }
     }
     return buffer;
 }
@@ -171,8 +173,9 @@ inline std::map<std::string, uint64_t> ReadTotals(const std::string& captureName
     std::string line;
     while (std::getline(in, line)) {
         const size_t equals = line.find('=');
-        if (equals != std::string::npos)
+        if (equals != std::string::npos) {
             totals[line.substr(0, equals)] = std::stoull(line.substr(equals + 1));
+        }
     }
     return totals;
 }
@@ -184,8 +187,9 @@ inline std::vector<std::string> ReadFlows(const std::string& captureName) {
     std::string line;
     std::getline(in, line); // header
     while (std::getline(in, line)) {
-        if (!line.empty())
+        if (!line.empty()) {
             rows.push_back(line.substr(0, line.rfind(',')));
+        }
     }
     return rows;
 }
@@ -204,8 +208,9 @@ inline std::string ReferenceStatusLine(const std::string& captureName) {
 // The reference flows with the CSV header, as the flows of a capture are printed.
 inline std::string ReferenceFlowCsv(const std::string& captureName) {
     std::string csv = "src,dst,sport,dport,proto,packets,bytes\n";
-    for (const std::string& line : ReadFlows(captureName))
+    for (const std::string& line : ReadFlows(captureName)) {
         csv += line + "\n";
+    }
     return csv;
 }
 
@@ -217,8 +222,9 @@ inline std::vector<std::string> SharedCaptures() {
     while (std::getline(in, line)) {
         const size_t dot = line.rfind(".pcap");
         const size_t space = line.find_last_of(" *");
-        if (dot != std::string::npos && space != std::string::npos && space < dot)
+        if (dot != std::string::npos && space != std::string::npos && space < dot) {
             names.push_back(line.substr(space + 1, dot - space - 1));
+        }
     }
     return names;
 }

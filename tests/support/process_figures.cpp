@@ -41,8 +41,9 @@ unsigned long HandlesOfThisProcess() {
     ULONG length = 0;
     NTSTATUS status = kInfoLengthMismatch;
     while (query != nullptr && (status = query(kSystemHandleInformation, buffer.data(),
-                                               static_cast<ULONG>(buffer.size()), &length)) == kInfoLengthMismatch)
+                                               static_cast<ULONG>(buffer.size()), &length)) == kInfoLengthMismatch) {
         buffer.resize(buffer.size() * 2);
+    }
     if (status != 0) {
         DWORD count = 0;
         (void)GetProcessHandleCount(GetCurrentProcess(), &count);
@@ -50,8 +51,9 @@ unsigned long HandlesOfThisProcess() {
     }
     const auto* table = reinterpret_cast<const SystemHandleTable*>(buffer.data());
     unsigned long mine = 0;
-    for (ULONG i = 0; i < table->count; ++i)
+    for (ULONG i = 0; i < table->count; ++i) {
         mine += table->entries[i].ownerPid == GetCurrentProcessId() ? 1 : 0;
+    }
     return mine;
 }
 
@@ -60,8 +62,9 @@ unsigned long ThreadsOfThisProcess() {
     const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
         threads += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    }
     (void)CloseHandle(snapshot);
     return threads;
 }
@@ -91,16 +94,19 @@ bool CountGdiTable(unsigned long& count) {
     const platform::Library ntdll("ntdll.dll");
     const auto query = ntdll.Entry<QueryFn>("NtQueryInformationProcess");
     PROCESS_BASIC_INFORMATION basic{};
-    if (query == nullptr || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+    if (query == nullptr || query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0) {
         return false;
+    }
     const auto* peb = reinterpret_cast<const unsigned char*>(basic.PebBaseAddress);
     const auto* table = *reinterpret_cast<const GdiTableEntry* const*>(peb + kTableOffset);
-    if (table == nullptr)
+    if (table == nullptr) {
         return false;
+    }
     const auto me = static_cast<unsigned short>(GetCurrentProcessId());
     count = 0;
-    for (std::size_t i = 0; i < kGdiTableEntries; ++i)
+    for (std::size_t i = 0; i < kGdiTableEntries; ++i) {
         count += table[i].type != 0 && (table[i].ownerPid == me || table[i].ownerPid == 0) ? 1 : 0;
+    }
     return true;
 }
 
@@ -117,8 +123,9 @@ void CountWindowAndChildren(HWND window, unsigned long& count) {
 BOOL CALLBACK CountTopLevel(HWND window, LPARAM count) {
     DWORD pid = 0;
     (void)GetWindowThreadProcessId(window, &pid);
-    if (pid == GetCurrentProcessId())
+    if (pid == GetCurrentProcessId()) {
         CountWindowAndChildren(window, *reinterpret_cast<unsigned long*>(count));
+    }
     return TRUE;
 }
 
@@ -130,8 +137,9 @@ unsigned long WindowsOfThisProcess() {
          window = FindWindowExA(HWND_MESSAGE, window, nullptr, nullptr)) {
         DWORD pid = 0;
         (void)GetWindowThreadProcessId(window, &pid);
-        if (pid == GetCurrentProcessId())
+        if (pid == GetCurrentProcessId()) {
             CountWindowAndChildren(window, count);
+        }
     }
     return count;
 }
@@ -146,8 +154,9 @@ ProcessFigures FiguresOfThisProcess() {
     // Wine answers 0 to GetGuiResources; then the GDI table and the windows are what can be counted.
     figures.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     figures.gdiSource = "GetGuiResources";
-    if (figures.gdiObjects == 0)
+    if (figures.gdiObjects == 0) {
         figures.gdiSource = CountGdiTable(figures.gdiObjects) ? "GDI handle table" : "not counted";
+    }
     figures.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     figures.userSource = "GetGuiResources";
     if (figures.userObjects == 0) {

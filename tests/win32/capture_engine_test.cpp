@@ -134,9 +134,10 @@ protected:
         std::string csv;
         EXPECT_TRUE(StopCapture([&] {
             EXPECT_EQ(windows.RowCount(), static_cast<int>(theTrafficList.RowCount()));
-            for (int row = 0; row < windows.RowCount(); ++row)
+            for (int row = 0; row < windows.RowCount(); ++row) {
                 EXPECT_EQ(windows.Cell(row, capture::kColumnBytes),
                           std::to_string(theTrafficList.RowRecord(row).bytes));
+            }
             csv = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList));
         }));
         return csv;
@@ -219,8 +220,9 @@ TEST_F(Engine, LogHoldsARecordForEveryCountedDatagramFromTheFirst) {
     (void)ReplayToEnd(DataPath("pcap/eth-icmp-echo.pcap"));
     const std::string text = capture_bytes::ReadText(log);
     size_t heads = 0;
-    for (size_t at = text.find("Proto: "); at != std::string::npos; at = text.find("Proto: ", at + 1))
+    for (size_t at = text.find("Proto: "); at != std::string::npos; at = text.find("Proto: ", at + 1)) {
         ++heads;
+    }
     EXPECT_EQ(heads, 8u);
     EXPECT_TRUE(boxes.Boxes().empty());
 }
@@ -262,8 +264,9 @@ TEST_F(Engine, SlowNameLookupsNeverHoldUpTheCapture) {
     EXPECT_LE(names.Answered(), 2u) << "every datagram was counted while the lookups were still on their way";
     const auto named = [&] {
         for (int row = 0; row < windows.RowCount(); ++row) {
-            if (windows.Cell(row, capture::kColumnSourceHost) == "slow.example")
+            if (windows.Cell(row, capture::kColumnSourceHost) == "slow.example") {
                 return true;
+            }
         }
         return false;
     };
@@ -276,8 +279,9 @@ TEST_F(Engine, HeaderClicksSortTheListAndItsSelectionFollowsTheFlow) {
     ASSERT_TRUE(PumpUntil([&] { return WaitForCaptureEnd(0); }, 60000));
     const auto bytesColumn = [&] {
         std::vector<uint64_t> bytes;
-        for (int row = 0; row < windows.RowCount(); ++row)
+        for (int row = 0; row < windows.RowCount(); ++row) {
             bytes.push_back(std::stoull(windows.Cell(row, capture::kColumnBytes)));
+        }
         return bytes;
     };
     // Selects the bottom row, the way a click would.
@@ -358,8 +362,9 @@ packet::Adapter* __cdecl FakeOpen(const char*) {
         return nullptr;
     }
     fakeAdapter.hFile = script->invalidHandle ? INVALID_HANDLE_VALUE : reinterpret_cast<HANDLE>(1);
-    if (script->invalidHandle)
+    if (script->invalidHandle) {
         SetLastError(ERROR_GEN_FAILURE);
+    }
     return &fakeAdapter;
 }
 void __cdecl FakeClose(packet::Adapter*) {
@@ -391,16 +396,18 @@ void __cdecl FakeFree(packet::Packet*) {
     script->Count("free");
 }
 packet::Boolean __cdecl FakeNetType(packet::Adapter*, packet::NetTypeRecord* type) {
-    if (script->netTypeFails)
+    if (script->netTypeFails) {
         return 0;
+    }
     type->LinkType = script->medium;
     type->LinkSpeed = 100000000; // the second half of the 16-byte record
     return 1;
 }
 packet::Boolean __cdecl FakeReceive(packet::Adapter*, packet::Packet* packet, packet::Boolean) {
     script->Count("receive");
-    if (script->receiveFails)
+    if (script->receiveFails) {
         return 0;
+    }
     if (script->buffer.empty()) {
         Sleep(20); // an idle adapter: the driver's read waits for its time-out
         packet->ulBytesReceived = 0;

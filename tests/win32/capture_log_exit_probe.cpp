@@ -12,11 +12,13 @@
 CSettings theSettings;
 
 int main(int argc, char** argv) {
-    if (argc < 2)
+    if (argc < 2) {
         return 2;
+    }
     std::FILE* report = std::fopen(argv[1], "wb");
-    if (report == nullptr)
+    if (report == nullptr) {
         return 3;
+    }
     fw::SetMessageBoxHook(
         [report](HWND owner, const std::string& text, const std::string& caption, unsigned int style) {
             std::fprintf(report, "box: %s %u %s%s\n", caption.c_str(), style, text.c_str(),

@@ -24,8 +24,9 @@ using testsupport::WriteFile;
 class MessageBoxes : public ::testing::Test {
 protected:
     void TearDown() override {
-        for (const std::string& file : files)
+        for (const std::string& file : files) {
             DeleteFileA(file.c_str());
+        }
     }
     std::string Temp(const std::string& name) {
         files.push_back(TempFile(name));

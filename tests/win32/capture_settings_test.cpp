@@ -33,10 +33,12 @@ std::vector<std::string> Lines(const std::string& text) {
     std::istringstream in(text);
     std::string line;
     while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
+        if (!line.empty() && line.back() == '\r') {
             line.pop_back();
-        if (!line.empty())
+        }
+        if (!line.empty()) {
             lines.push_back(line);
+        }
     }
     return lines;
 }

@@ -34,8 +34,9 @@ TEST(OpenRawSocket, ARefusedRawSocketSaysSoWithTheError) {
     net::SetAddressField(table[0].address, "127.0.0.1");
     net::SetAddressField(table[1].address, "127.0.0.1");
     net::RawSocketOpening opening = net::OpenRawSocket(table, 2);
-    if (opening.step == net::RawSocketStep::Ready)
+    if (opening.step == net::RawSocketStep::Ready) {
         GTEST_SKIP() << "raw sockets are permitted here";
+    }
     // Without administrator rights (and always under Wine) the platform refuses the socket itself.
     EXPECT_EQ(opening.step, net::RawSocketStep::Create);
     EXPECT_TRUE(opening.error == WSAEPROTONOSUPPORT || opening.error == WSAEACCES) << opening.error;
@@ -67,8 +68,9 @@ class WatcherThreadTest : public ::testing::Test {
 protected:
     void SetUp() override {
         fw::SetThreadHooks(nullptr, [this](AFX_THREADPROC proc, void*, unsigned code) {
-            if (proc == net::WatcherThreadProc)
+            if (proc == net::WatcherThreadProc) {
                 ended_.set_value(code);
+            }
         });
         window_ = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
         ASSERT_NE(window_, nullptr);
@@ -87,15 +89,17 @@ protected:
     // The watcher's exit code, or -1 when it has not ended within the time.
     int ExitCode() {
         auto future = ended_.get_future();
-        if (future.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+        if (future.wait_for(std::chrono::seconds(10)) != std::future_status::ready) {
             return -1;
+        }
         return static_cast<int>(future.get());
     }
     // The failure the watcher posted to its window: {error, serial}, or {-1, -1} when there is none.
     std::pair<long long, long long> PostedFailure() {
         MSG msg{};
-        if (!PeekMessageA(&msg, window_, net::kAccelerationFailedMessage, net::kAccelerationFailedMessage, PM_REMOVE))
+        if (!PeekMessageA(&msg, window_, net::kAccelerationFailedMessage, net::kAccelerationFailedMessage, PM_REMOVE)) {
             return {-1, -1};
+        }
         return {static_cast<long long>(msg.wParam), static_cast<long long>(msg.lParam)};
     }
 

@@ -189,8 +189,9 @@ TEST_F(AccelerationTest, TheSocketBindsToTheFirstAddressThatIsNeitherLoopbackNor
         in_addr address{};
         address.s_addr = table->table[i].dwAddr;
         const std::string text = inet_ntoa(address);
-        if (text != "127.0.0.1" && text != "0.0.0.0")
+        if (text != "127.0.0.1" && text != "0.0.0.0") {
             expected = text;
+        }
     }
     if (expected.empty()) {
         in_addr first{};

@@ -94,8 +94,9 @@ TEST(FindAddressContext, AgreesWithThePlatformAdapterList) {
     EXPECT_EQ(net::FindAddressContext(nullptr), 0u);
     EXPECT_EQ(net::FindAddressContext("1234567890123456"), 0u);
     ULONG size = 0;
-    if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW)
+    if (GetAdaptersInfo(nullptr, &size) != ERROR_BUFFER_OVERFLOW) {
         GTEST_SKIP() << "no adapters";
+    }
     std::vector<unsigned char> buffer(size);
     ASSERT_EQ(GetAdaptersInfo(reinterpret_cast<IP_ADAPTER_INFO*>(buffer.data()), &size), DWORD{NO_ERROR});
     const auto* first = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
@@ -116,14 +117,16 @@ TEST(LoadInterfaceIndexes, CopiesThePlatformListUpToTwenty) {
     ASSERT_EQ(GetInterfaceInfo(reinterpret_cast<IP_INTERFACE_INFO*>(buffer.data()), &size), DWORD{NO_ERROR});
     const auto* info = reinterpret_cast<const IP_INTERFACE_INFO*>(buffer.data());
     ASSERT_TRUE(net::LoadInterfaceIndexes());
-    for (LONG i = 0; i < info->NumAdapters && i < net::kMaxInterfaceIndexes; ++i)
+    for (LONG i = 0; i < info->NumAdapters && i < net::kMaxInterfaceIndexes; ++i) {
         EXPECT_EQ(net::interfaceIndexes[i], info->Adapter[i].Index) << i;
+    }
 }
 
 TEST(HangUpFirstDialUp, WithoutAConnectionGivesThePlatformsAnswerForNoConnection) {
     HMODULE ras = LoadLibraryA("rasapi32.dll");
-    if (ras == nullptr)
+    if (ras == nullptr) {
         GTEST_SKIP() << "no remote-access library";
+    }
     using HangUpFn = DWORD(WINAPI*)(HRASCONN);
     const auto hangUp = reinterpret_cast<HangUpFn>(reinterpret_cast<void (*)()>(GetProcAddress(ras, "RasHangUpA")));
     ASSERT_NE(hangUp, nullptr);
@@ -172,9 +175,11 @@ TEST(ParseAddressText, AgreesWithInetAddr) {
     std::vector<std::string> level = {""};
     for (int length = 1; length <= 6; ++length) {
         std::vector<std::string> next;
-        for (const std::string& prefix : level)
-            for (char c : alphabet)
+        for (const std::string& prefix : level) {
+            for (char c : alphabet) {
                 next.push_back(prefix + c);
+            }
+        }
         texts.insert(texts.end(), next.begin(), next.end());
         level = std::move(next);
     }
@@ -182,8 +187,9 @@ TEST(ParseAddressText, AgreesWithInetAddr) {
     for (const std::string& text : texts) {
         const uint32_t platform = inet_addr(text.c_str());
         const uint32_t ours = net::ParseAddressText(text.c_str());
-        if (platform != ours && ++mismatches <= 20)
+        if (platform != ours && ++mismatches <= 20) {
             ADD_FAILURE() << '"' << text << "\": inet_addr " << std::hex << platform << ", ours " << ours;
+        }
     }
     EXPECT_EQ(mismatches, 0) << "of " << texts.size() << " texts";
 }

@@ -28,8 +28,9 @@ std::vector<MIB_IFROW> PlatformRows() {
 
 std::vector<std::string> Items(CComboBox& combo) {
     std::vector<std::string> items;
-    for (int i = 0; i < combo.GetCount(); ++i)
+    for (int i = 0; i < combo.GetCount(); ++i) {
         items.push_back(combo.GetLBText(i));
+    }
     return items;
 }
 
@@ -57,8 +58,9 @@ TEST_F(StatisticsTest, TheListHoldsTheTableRowsButWanIsatapAndLoopback) {
     });
     EXPECT_EQ(items, expected);
     ASSERT_EQ(dialog.m_listedInterfaces, expectedRows.size());
-    for (size_t k = 0; k < expectedRows.size(); ++k)
+    for (size_t k = 0; k < expectedRows.size(); ++k) {
         EXPECT_EQ(dialog.m_nRowOfItem[k], expectedRows[k]) << k;
+    }
     // Nothing stored: the interface of the default route is selected, else the busiest one.
     DWORD routed = 0;
     if (GetBestInterface(INADDR_ANY, &routed) == NO_ERROR) {
@@ -169,8 +171,9 @@ TEST_F(StatisticsTest, AnIndexWithoutARowLeavesTheCountersAlone) {
 TEST_F(StatisticsTest, ANewSelectionIsStoredOnceAndTheSameSelectionWritesNothing) {
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        if (dialog.m_comboNetwork.GetCount() < 2)
+        if (dialog.m_comboNetwork.GetCount() < 2) {
             GTEST_SKIP() << "fewer than two interfaces listed";
+        }
         (void)dialog.KillTimer(kStatisticsTimer);
         const MIB_IFROW row = PlatformRows()[static_cast<size_t>(dialog.m_nRowOfItem[1])];
         (void)dialog.m_comboNetwork.SetCurSel(1);
@@ -234,8 +237,9 @@ TEST_F(StatisticsTest, TypedSettingsSurviveBothTimers) {
 TEST_F(StatisticsTest, TheAccelerationClockAdvancesOnlyWhenTicked) {
     CHollowmereDlg dialog;
     RunModal(dialog, [&] {
-        if (net::accelerationRunning != 0)
+        if (net::accelerationRunning != 0) {
             dialog.OnAccelerate(); // stop, so that timer 2 does not tick meanwhile
+        }
         dialog.m_nAccelHours = 0;
         dialog.m_nAccelMinutes = 59;
         dialog.m_nAccelSeconds = 59;

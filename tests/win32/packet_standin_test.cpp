@@ -47,8 +47,9 @@ protected:
     std::unique_ptr<Opened> Open(const std::string& path, int timeoutMs) {
         packet::Adapter* adapter = f->PacketOpenAdapter(path.c_str());
         EXPECT_NE(adapter, nullptr) << path << " error " << GetLastError();
-        if (adapter == nullptr)
+        if (adapter == nullptr) {
             return nullptr;
+        }
         EXPECT_EQ(f->PacketSetBuff(adapter, 2097152), 1);
         EXPECT_EQ(f->PacketSetReadTimeout(adapter, timeoutMs), 1);
         packet::Packet* packet = f->PacketAllocatePacket();
@@ -101,8 +102,9 @@ TEST_F(StandIn, InitPacketZeroesThePacketAndBindsTheBuffer) {
     packet::Packet* packet = f->PacketAllocatePacket();
     ASSERT_NE(packet, nullptr);
     const auto* bytes = reinterpret_cast<const unsigned char*>(packet);
-    for (size_t i = 0; i < sizeof(packet::Packet); ++i)
+    for (size_t i = 0; i < sizeof(packet::Packet); ++i) {
         ASSERT_EQ(bytes[i], 0) << "allocated zero-filled, byte " << i;
+    }
     packet->ulBytesReceived = 77;
     packet->bIoComplete = 1;
     f->PacketInitPacket(packet, buffer.data(), 1000);
@@ -189,8 +191,9 @@ TEST_F(StandIn, ListsTheCaptureFilesItIsPointedAt) {
     // The engine's own library is this same stand-in, beside the test program.
     ASSERT_EQ(adapters.size(), capture_bytes::SharedCaptures().size());
     EXPECT_EQ(adapters.front().name, DataPath("pcap") + "\\eth-dns-snaplen98-truncated.pcap");
-    for (const auto& adapter : adapters)
+    for (const auto& adapter : adapters) {
         EXPECT_EQ(adapter.description.rfind("Capture file ", 0), 0u) << adapter.description;
+    }
     EXPECT_EQ(adapters.back().description, "Capture file sll-tcp-resp-benchmark.pcap (link type 113)");
     EXPECT_EQ(std::string(names.data()), adapters.front().name);
 
@@ -245,8 +248,9 @@ public:
           m_pipe(CreateNamedPipeA(m_name.c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 1 << 20, 1 << 20,
                                   0, nullptr)) {}
     ~PipeWriter() {
-        if (m_connect.joinable())
+        if (m_connect.joinable()) {
             m_connect.join();
+        }
         Close();
     }
     const std::string& Name() const { return m_name; }
@@ -256,20 +260,23 @@ public:
         m_connect = std::thread([this, first, thenClose] {
             (void)ConnectNamedPipe(m_pipe, nullptr);
             Write(first);
-            if (thenClose)
+            if (thenClose) {
                 Close();
+            }
         });
     }
     void Write(const Bytes& bytes) {
-        if (m_connect.joinable() && m_connect.get_id() != std::this_thread::get_id())
+        if (m_connect.joinable() && m_connect.get_id() != std::this_thread::get_id()) {
             m_connect.join();
+        }
         DWORD written = 0;
         EXPECT_TRUE(bytes.empty() ||
                     WriteFile(m_pipe, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     }
     void Close() {
-        if (m_pipe != INVALID_HANDLE_VALUE)
+        if (m_pipe != INVALID_HANDLE_VALUE) {
             CloseHandle(m_pipe);
+        }
         m_pipe = INVALID_HANDLE_VALUE;
     }
 
@@ -303,8 +310,9 @@ TEST_F(StandIn, PipeHandsOutRecordsAsTheyArriveWaitsThroughPausesAndEndsWhenClos
     writer.Write(Slice(file, 24 + record + 30, file.size()));
     DWORD received = 0;
     while (received < capture_bytes::DriverBuffer({frame, frame}).size() &&
-           f->PacketReceivePacket(opened->adapter, opened->packet, 1) == 1)
+           f->PacketReceivePacket(opened->adapter, opened->packet, 1) == 1) {
         received += opened->packet->ulBytesReceived;
+    }
     EXPECT_EQ(received, capture_bytes::DriverBuffer({frame, frame}).size());
 
     writer.Close();

@@ -74,8 +74,9 @@ TEST_F(Soak, CaptureStartedAndStoppedAHundredTimesInTheHostWindow) {
     round();
     const ProcessFigures before = FiguresOfThisProcess();
     constexpr int kRounds = 100;
-    for (int i = 0; i < kRounds && !HasFatalFailure(); ++i)
+    for (int i = 0; i < kRounds && !HasFatalFailure(); ++i) {
         round();
+    }
     ExpectNoGrowth("100 capture start and stop cycles in the capture host's window", before);
     EXPECT_TRUE(boxes_.Boxes().empty()) << boxes_.Boxes().front().text;
     (void)window.DestroyWindow();
@@ -113,8 +114,9 @@ void Tick(CHollowmereDlg& dialog, int ticks, const char* run) {
     tick();
     const int32_t secondsBefore = DurationSeconds(dialog);
     const ProcessFigures before = FiguresOfThisProcess();
-    for (int i = 0; i < ticks; ++i)
+    for (int i = 0; i < ticks; ++i) {
         tick();
+    }
     // The real timer may tick meanwhile too.
     EXPECT_GE(DurationSeconds(dialog) - secondsBefore, ticks);
     ExpectNoGrowth(run, before);

@@ -27,8 +27,9 @@ RECT ButtonTextArea(HWND button) {
 
 // Describes how `text` does not fit into `control` (empty when it fits), drawn as the control draws it.
 std::string CutOf(HWND control, const std::string& text) {
-    if (text.empty())
+    if (text.empty()) {
         return {};
+    }
     char className[32] = {};
     (void)GetClassNameA(control, className, sizeof className);
     const LONG style = GetWindowLongA(control, GWL_STYLE);
@@ -64,8 +65,9 @@ std::string CutOf(HWND control, const std::string& text) {
 
     const int neededWidth = needed.right - needed.left;
     const int neededHeight = needed.bottom - needed.top;
-    if (neededWidth <= width && neededHeight <= height)
+    if (neededWidth <= width && neededHeight <= height) {
         return {};
+    }
     return "'" + text + "' (control " + std::to_string(GetDlgCtrlID(control)) + ") needs " +
            std::to_string(neededWidth) + "x" + std::to_string(neededHeight) + " pixels, has " + std::to_string(width) +
            "x" + std::to_string(height) + " (" + std::to_string(oneLine.right) + " on one line)";
@@ -76,8 +78,9 @@ void ExpectEveryTextWhole(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
         char className[32] = {};
         (void)GetClassNameA(child, className, sizeof className);
-        if (lstrcmpiA(className, "Static") != 0 && lstrcmpiA(className, "Button") != 0)
+        if (lstrcmpiA(className, "Static") != 0 && lstrcmpiA(className, "Button") != 0) {
             continue;
+        }
         char text[512] = {};
         (void)GetWindowTextA(child, text, sizeof text);
         const std::string cut = CutOf(child, text);
@@ -118,8 +121,9 @@ TEST_F(LookTest, ChangedValuesLeaveNoTraceOfTheirOldText) {
                               IDC_STATUS,   IDC_TYPE,           IDC_ACCEL_DURATION};
         auto texts = [&] {
             std::vector<std::string> shown;
-            for (const int id : values)
+            for (const int id : values) {
                 shown.push_back(dialog.GetDlgItem(id)->GetWindowText());
+            }
             return shown;
         };
         // A tick between the two looks would change a text: then look again.
@@ -127,17 +131,21 @@ TEST_F(LookTest, ChangedValuesLeaveNoTraceOfTheirOldText) {
             (void)UpdateWindow(dialog.m_hWnd);
             const std::vector<std::string> before = texts();
             std::vector<lookout::Picture> incremental;
-            for (const int id : values)
+            for (const int id : values) {
                 incremental.push_back(lookout::GrabClient(dialog.GetDlgItem(id)->m_hWnd));
+            }
             (void)RedrawWindow(dialog.m_hWnd, nullptr, nullptr,
                                RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
             std::vector<lookout::Picture> fresh;
-            for (const int id : values)
+            for (const int id : values) {
                 fresh.push_back(lookout::GrabClient(dialog.GetDlgItem(id)->m_hWnd));
-            if (texts() != before)
+            }
+            if (texts() != before) {
                 continue;
-            for (size_t i = 0; i < std::size(values); ++i)
+            }
+            for (size_t i = 0; i < std::size(values); ++i) {
                 EXPECT_TRUE(incremental[i] == fresh[i]) << "control " << values[i] << " '" << before[i] << "'";
+            }
             return;
         }
         FAIL() << "the values kept changing between two looks";

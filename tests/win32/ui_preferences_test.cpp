@@ -239,8 +239,9 @@ TEST_F(PreferencesTest, RunAtStartupFromALongInstallFolder) {
     EXPECT_EQ(stored, "\"" + copy + "\" -tray" + std::string(1, '\0'));
 
     (void)DeleteFileA(copy.c_str());
-    for (auto it = created.rbegin(); it != created.rend(); ++it)
+    for (auto it = created.rbegin(); it != created.rend(); ++it) {
         (void)RemoveDirectoryA(it->c_str());
+    }
 }
 
 } // namespace

@@ -38,14 +38,17 @@ BOOL CALLBACK CollectTopLevel(HWND hwnd, LPARAM param) noexcept {
     auto* query = reinterpret_cast<TopLevelQuery*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(hwnd, &owner);
-    if (query->processId != 0 && owner != query->processId)
+    if (query->processId != 0 && owner != query->processId) {
         return TRUE;
+    }
     // Nothing may unwind through the system's enumeration: out of memory ends it with what was found.
     try {
-        if (!query->className->empty() && ClassName(hwnd) != *query->className)
+        if (!query->className->empty() && ClassName(hwnd) != *query->className) {
             return TRUE;
-        if (!query->caption->empty() && WindowText(hwnd) != *query->caption)
+        }
+        if (!query->caption->empty() && WindowText(hwnd) != *query->caption) {
             return TRUE;
+        }
         query->found.push_back(hwnd);
     } catch (...) {
         return FALSE;
@@ -84,9 +87,11 @@ std::string DescribeDialog(HWND dialog) {
     char line[1400];
     for (const ControlInfo& c : Controls(dialog)) {
         std::string text = c.text;
-        for (char& ch : text)
-            if (ch == '\n' || ch == '\r')
+        for (char& ch : text) {
+            if (ch == '\n' || ch == '\r') {
                 ch = '|';
+            }
+        }
         std::snprintf(line, sizeof line, "%5d %-10s '%s' %ld,%ld %ldx%ld%s\n", c.id == 0xFFFF ? -1 : c.id,
                       c.className.c_str(), text.c_str(), c.rect.left, c.rect.top, c.rect.right - c.rect.left,
                       c.rect.bottom - c.rect.top, c.visible ? "" : " [hidden]");
@@ -104,12 +109,14 @@ public:
         DWORD processId = 0;
         GetWindowThreadProcessId(window, &processId);
         m_process.Reset(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
-        if (m_process.IsValid())
+        if (m_process.IsValid()) {
             m_address = VirtualAllocEx(m_process.Get(), nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        }
     }
     ~RemoteBuffer() {
-        if (m_address != nullptr)
+        if (m_address != nullptr) {
             VirtualFreeEx(m_process.Get(), m_address, 0, MEM_RELEASE);
+        }
     }
     RemoteBuffer(const RemoteBuffer&) = delete;
     RemoteBuffer& operator=(const RemoteBuffer&) = delete;
@@ -130,8 +137,9 @@ private:
 
 LRESULT SendWithin(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result))
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 5000, &result)) {
         return -1;
+    }
     return static_cast<LRESULT>(result);
 }
 
@@ -144,8 +152,9 @@ int ListViewRows(HWND list) {
 std::string ListViewCell(HWND list, int row, int column) {
     constexpr int kTextBytes = 512;
     RemoteBuffer buffer(list, sizeof(LVITEMA) + kTextBytes);
-    if (!buffer.Ready())
+    if (!buffer.Ready()) {
         return "";
+    }
     LVITEMA item{};
     item.iSubItem = column;
     item.pszText = buffer.Address(sizeof item);
@@ -153,23 +162,26 @@ std::string ListViewCell(HWND list, int row, int column) {
     char text[kTextBytes] = {};
     if (!buffer.Write(&item, sizeof item) ||
         SendWithin(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(buffer.Address())) < 0 ||
-        !buffer.Read(text, sizeof text, sizeof item))
+        !buffer.Read(text, sizeof text, sizeof item)) {
         return "";
+    }
     text[kTextBytes - 1] = '\0';
     return text;
 }
 
 std::string StatusBarPart(HWND statusBar, int part) {
     const LRESULT answer = SendWithin(statusBar, SB_GETTEXTLENGTHA, static_cast<WPARAM>(part), 0);
-    if (answer < 0)
+    if (answer < 0) {
         return "";
+    }
     const SIZE_T length = LOWORD(answer);
     RemoteBuffer buffer(statusBar, length + 1u);
     std::string text(length + 1u, '\0');
     if (!buffer.Ready() ||
         SendWithin(statusBar, SB_GETTEXTA, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(buffer.Address())) < 0 ||
-        !buffer.Read(text.data(), text.size()))
+        !buffer.Read(text.data(), text.size())) {
         return "";
+    }
     text.resize(std::strlen(text.c_str()));
     return text;
 }
@@ -180,8 +192,9 @@ int HeaderItemFormat(HWND header, int item) {
     format.mask = HDI_FORMAT;
     if (!buffer.Ready() || !buffer.Write(&format, sizeof format) ||
         SendWithin(header, HDM_GETITEMA, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(buffer.Address())) <= 0 ||
-        !buffer.Read(&format, sizeof format))
+        !buffer.Read(&format, sizeof format)) {
         return -1;
+    }
     return format.fmt;
 }
 

@@ -20,8 +20,9 @@ int main(int argc, char** argv) {
                         rect.right - rect.left, rect.bottom - rect.top,
                         IsWindowVisible(window) ? "visible" : "hidden (in the tray)");
             std::fputs(lookout::DescribeDialog(window).c_str(), stdout);
-            if (!screenshot.empty() && IsWindowVisible(window) && lookout::SaveWindowScreenshot(window, screenshot))
+            if (!screenshot.empty() && IsWindowVisible(window) && lookout::SaveWindowScreenshot(window, screenshot)) {
                 std::printf("screenshot saved: %s\n", shownName.c_str());
+            }
         }
         std::fflush(stdout);
         Sleep(1000);

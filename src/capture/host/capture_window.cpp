@@ -91,8 +91,9 @@ LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lPa
         LRESULT result = 0;
         // A sort that runs out of memory leaves the order as it was; nothing unwinds into the list view.
         try {
-            if (header.idFrom == kTrafficList && capture::AnswerListNotify(theTrafficList, header, result))
+            if (header.idFrom == kTrafficList && capture::AnswerListNotify(theTrafficList, header, result)) {
                 return result;
+            }
         } catch (...) {
             return 0;
         }
@@ -117,8 +118,9 @@ int32_t LoadShared(const int32_t& setting) {
 } // namespace
 
 CCaptureWindow::~CCaptureWindow() {
-    if (m_capturing)
+    if (m_capturing) {
         (void)StopCapture();
+    }
     theTrafficList.UseNames(nullptr);
 }
 
@@ -159,8 +161,9 @@ bool CCaptureWindow::Create(bool visible) {
     const int width = placed ? theSettings.right - theSettings.left : 960;
     const int height = placed ? theSettings.bottom - theSettings.top : 600;
     if (!CreateEx(theSettings.alwaysontop != 0 ? WS_EX_TOPMOST : 0, windowClass.c_str(), kWindowCaption,
-                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr))
+                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr)) {
         return false;
+    }
     CreateControls();
     CreateColumns();
     ShowSettings();
@@ -168,8 +171,9 @@ bool CCaptureWindow::Create(bool visible) {
     LayOut();
     // Told now rather than at exit, when the window is gone and changes made in it are lost.
     const std::string problem = theSettings.SaveProblem();
-    if (!problem.empty())
+    if (!problem.empty()) {
         m_settingsNote = "The settings will not be saved: " + problem;
+    }
     ShowNote(m_settingsNote);
     if (visible) {
         const int show = theSettings.status == SW_SHOWMAXIMIZED ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
@@ -195,8 +199,9 @@ void CCaptureWindow::CreateControls() {
     x += 58;
     m_adapterBox = AddControl(WC_COMBOBOXA, "", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, kAdapterBox,
                               x, row1, 520, 200);
-    for (const capture::AdapterName& adapter : capture::ListPacketAdapters())
+    for (const capture::AdapterName& adapter : capture::ListPacketAdapters()) {
         (void)::SendMessageA(m_adapterBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(adapter.name.c_str()));
+    }
     x += 526;
     (void)AddControl(WC_BUTTONA, "Browse...", BS_PUSHBUTTON | WS_TABSTOP, kBrowseButton, x, row1, 80, 23);
     x += 86;
@@ -226,8 +231,9 @@ void CCaptureWindow::CreateControls() {
     x += 426;
     m_logTypeBox =
         AddControl(WC_COMBOBOXA, "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, kLogTypeBox, x, row3, 220, 200);
-    for (const char* type : kLogTypes)
+    for (const char* type : kLogTypes) {
         (void)::SendMessageA(m_logTypeBox, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(type));
+    }
 
     WNDCLASSA paneClass{};
     paneClass.lpfnWndProc = ListPaneProc;
@@ -261,8 +267,9 @@ void CCaptureWindow::CreateColumns() {
 }
 
 void CCaptureWindow::ShowSettings() {
-    for (const CheckSetting& check : kChecks)
+    for (const CheckSetting& check : kChecks) {
         CheckDlgButton(check.id, theSettings.*check.value != 0 ? BST_CHECKED : BST_UNCHECKED);
+    }
     ShowLogSwitch();
     (void)::SetWindowTextA(m_logFileEdit, theSettings.logfile);
     (void)::SendMessageA(m_logTypeBox, CB_SETCURSEL, static_cast<WPARAM>(theSettings.logtype), 0);
@@ -276,8 +283,9 @@ void CCaptureWindow::ShowLogSwitch() {
 void CCaptureWindow::EnableForState() {
     const BOOL idle = m_capturing ? FALSE : TRUE;
     for (int id : {kAdapterBox, kBrowseButton, kStartButton, kHostNames, kPortNames, kUseLogFile, kLogFileEdit,
-                   kLogTypeBox, kSavePacketsButton, kSavePacketsEdit})
+                   kLogTypeBox, kSavePacketsButton, kSavePacketsEdit}) {
         (void)::EnableWindow(::GetDlgItem(m_hWnd, id), idle);
+    }
     (void)::EnableWindow(::GetDlgItem(m_hWnd, kStopButton), m_capturing ? TRUE : FALSE);
 }
 
@@ -299,8 +307,9 @@ void CCaptureWindow::ShowNote(const std::string& note) {
 
 void CCaptureWindow::ShowLibraryNotes() {
     const std::vector<std::string> notes = capture::TakePacketLibraryNotes();
-    if (!notes.empty())
+    if (!notes.empty()) {
         ShowNote(notes.back()); // the latest; the debugger's output has them all
+    }
 }
 
 void CCaptureWindow::SetAdapter(const std::string& adapter) {
@@ -308,8 +317,9 @@ void CCaptureWindow::SetAdapter(const std::string& adapter) {
 }
 
 bool CCaptureWindow::StartCapturing() {
-    if (m_capturing)
+    if (m_capturing) {
         return true;
+    }
     char adapter[1024] = {};
     (void)::GetWindowTextA(m_adapterBox, adapter, sizeof adapter);
     // The settings the capture runs with: what the controls show now.
@@ -348,8 +358,9 @@ bool CCaptureWindow::StartCapturing() {
 }
 
 void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
-    if (!m_capturing)
+    if (!m_capturing) {
         return;
+    }
     (void)KillTimer(kUpdateTimer);
     (void)StopCapture(lastLook); // packets that could not all be saved have been reported
     m_capturing = false;
@@ -375,8 +386,9 @@ bool CCaptureWindow::ReadFlows(std::string& csv, std::string& status) const {
 bool CCaptureWindow::ExportFlows(const std::string& path) const {
     const std::string csv = capture::FormatFlowCsvInOrder(capture::FlowLinesInListOrder(theTrafficList));
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr)
+    if (file == nullptr) {
         return false;
+    }
     const bool written = std::fwrite(csv.data(), 1, csv.size(), file) == csv.size();
     return std::fclose(file) == 0 && written;
 }
@@ -394,11 +406,13 @@ void CCaptureWindow::SaveWindowSettings() {
     int index = 0;
     for (const ColumnLayout& layout : kColumns) {
         const auto width = static_cast<int32_t>(::SendMessageA(m_listView, LVM_GETCOLUMNWIDTH, index++, 0));
-        if (width > 0)
+        if (width > 0) {
             theSettings.*layout.width = width;
+        }
     }
-    for (const CheckSetting& check : kChecks)
+    for (const CheckSetting& check : kChecks) {
         theSettings.*check.value = IsDlgButtonChecked(check.id) == BST_CHECKED ? 1 : 0;
+    }
     theSettings.uselogfile = IsDlgButtonChecked(kUseLogFile) == BST_CHECKED ? 1 : 0;
     (void)::GetWindowTextA(m_logFileEdit, theSettings.logfile, sizeof theSettings.logfile);
     const LRESULT logType = ::SendMessageA(m_logTypeBox, CB_GETCURSEL, 0, 0);
@@ -444,26 +458,30 @@ constexpr char kCaptureFilter[] = "Capture files (*.pcap)\0*.pcap\0All files (*.
 
 void CCaptureWindow::OnBrowse() {
     char path[MAX_PATH] = {};
-    if (AskForFile(m_hWnd, {"Choose a capture file", kCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path))
+    if (AskForFile(m_hWnd, {"Choose a capture file", kCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path)) {
         SetAdapter(path);
+    }
 }
 
 void CCaptureWindow::OnExport() {
     char path[MAX_PATH] = "flows.csv";
     const FileQuestion question{"Export the list", "CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0", "csv",
                                 OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, true};
-    if (!AskForFile(m_hWnd, question, path))
+    if (!AskForFile(m_hWnd, question, path)) {
         return;
-    if (!ExportFlows(path))
+    }
+    if (!ExportFlows(path)) {
         (void)fw::ShowMessageBox(m_hWnd, (std::string("Cannot write \"") + path + "\".").c_str(), kWindowCaption,
                                  MB_OK | MB_ICONERROR);
+    }
 }
 
 void CCaptureWindow::OnSavePackets() {
     char path[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, path, sizeof path);
-    if (AskForFile(m_hWnd, {"Save the received packets to", kCaptureFilter, "pcap", OFN_OVERWRITEPROMPT, true}, path))
+    if (AskForFile(m_hWnd, {"Save the received packets to", kCaptureFilter, "pcap", OFN_OVERWRITEPROMPT, true}, path)) {
         (void)::SetWindowTextA(m_savePacketsEdit, path);
+    }
 }
 
 void CCaptureWindow::OnFilter() {
@@ -497,8 +515,9 @@ void CCaptureWindow::OnClose() {
 }
 
 void CCaptureWindow::OnDestroy() {
-    if (m_quitOnDestroy)
+    if (m_quitOnDestroy) {
         ::PostQuitMessage(0);
+    }
 }
 
 void CCaptureWindow::PostNcDestroy() {

@@ -48,8 +48,9 @@ double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& s
             lastCount = count;
             (void)QueryPerformanceCounter(&lastChange);
         }
-        if (ended || (limit != INFINITE && GetTickCount() - startTick >= limit))
+        if (ended || (limit != INFINITE && GetTickCount() - startTick >= limit)) {
             return SecondsBetween(start, lastChange);
+        }
     }
 }
 
@@ -70,15 +71,17 @@ void ReportMessageBoxesOnStandardError() {
 
 void WriteOutput(const char* text, bool error) {
     HANDLE handle = StandardHandle(error);
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE)
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return;
+    }
     const std::string bytes(text);
     DWORD written = 0;
     std::size_t at = 0;
     while (at < bytes.size() &&
            WriteFile(handle, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) &&
-           written != 0)
+           written != 0) {
         at += written;
+    }
 }
 
 int RunConsoleCapture(const capture::HostOptions& options) {

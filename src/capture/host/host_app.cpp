@@ -19,14 +19,16 @@ CSocketsSession::CSocketsSession() {
 }
 
 CSocketsSession::~CSocketsSession() {
-    if (m_started)
+    if (m_started) {
         (void)WSACleanup();
+    }
 }
 
 BOOL CCaptureHostApp::InitInstance() {
     std::vector<std::string> arguments;
-    for (int i = 1; i < __argc; ++i)
+    for (int i = 1; i < __argc; ++i) {
         arguments.emplace_back(__argv[i]);
+    }
     const capture::HostOptions options = capture::ParseHostOptions(arguments);
     if (!options.error.empty()) {
         capture_host::WriteOutput((options.error + "\n" + capture::HostUsage()).c_str(), true);
@@ -48,14 +50,16 @@ BOOL CCaptureHostApp::InitInstance() {
         m_nExitCode = 1;
         return FALSE;
     }
-    if (!options.adapter.empty())
+    if (!options.adapter.empty()) {
         m_window->SetAdapter(options.adapter);
+    }
     m_pMainWnd = m_window.get();
     if (options.start && options.timing) {
         m_nExitCode = capture_host::TimeWindowCapture(*m_window); // the window has closed again
         return FALSE;
     }
-    if (options.start)
+    if (options.start) {
         (void)m_window->StartCapturing(); // a refusal has been shown; the window stays for another try
+    }
     return TRUE;
 }

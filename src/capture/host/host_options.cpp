@@ -53,16 +53,17 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             return options;
         }
     }
-    if (options.console && options.adapter.empty())
+    if (options.console && options.adapter.empty()) {
         options.error = "--console needs an adapter";
-    else if (haveSeconds && !options.console)
+    } else if (haveSeconds && !options.console) {
         options.error = "--seconds applies to --console only";
-    else if (options.timing && !options.console && !options.start)
+    } else if (options.timing && !options.console && !options.start) {
         options.error = "--timing applies to --console, or to the window with --start";
-    else if (!options.packetsOut.empty() && !options.console)
+    } else if (!options.packetsOut.empty() && !options.console) {
         options.error = "--pcap-out applies to --console only";
-    else if (options.start && (options.console || options.adapter.empty()))
+    } else if (options.start && (options.console || options.adapter.empty())) {
         options.error = "--start applies to the window with an adapter only";
+    }
     return options;
 }
 

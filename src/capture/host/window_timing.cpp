@@ -47,10 +47,11 @@ int TimeWindowCapture(CCaptureWindow& window) {
         std::string status;
         char totals[300];
         capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
-        if (!window.ReadFlows(csv, status))
+        if (!window.ReadFlows(csv, status)) {
             problem = csv;
-        else if (status != totals)
+        } else if (status != totals) {
             problem = "the status line says \"" + status + "\", the totals are \"" + totals + "\"";
+        }
     });
     (void)window.SendMessage(WM_CLOSE);
     if (!problem.empty()) {

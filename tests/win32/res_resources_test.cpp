@@ -1,6 +1,7 @@
 // The program's resources as linked into a module: both dialog templates byte for byte, the main dialog as
 // the system creates it, the tray menu, the About string, the icon images, the version and the manifest.
 #include "main_dialog_layout.h"
+#include "platform/module_path.h"
 #include "res/resource.h"
 #include "res_template_reader.h"
 
@@ -299,13 +300,13 @@ TEST(ResourceIcon, NineImagesOfThreeSizesAndDepths) {
 }
 
 TEST(ResourceVersion, ProductAndVersion) {
-    char path[MAX_PATH] = {};
-    ASSERT_GT(GetModuleFileNameA(nullptr, path, MAX_PATH), 0u);
+    const std::string path = platform::ModulePath();
+    ASSERT_FALSE(path.empty());
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     ASSERT_GT(size, 0u);
     std::vector<char> block(size);
-    ASSERT_TRUE(GetFileVersionInfoA(path, 0, size, block.data()));
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, block.data()));
 
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
@@ -342,8 +343,7 @@ TEST(ResourceManifest, CommonControlsSixAndDpiAware) {
     InitCommonControls();
     const HMODULE controls = GetModuleHandleA("comctl32.dll");
     ASSERT_NE(controls, nullptr);
-    char path[MAX_PATH] = {};
-    ASSERT_GT(GetModuleFileNameA(controls, path, MAX_PATH), 0u);
+    const std::string path = platform::ModulePath(controls);
     std::string lower(path);
     std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
     EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6."), std::string::npos) << path;

@@ -42,11 +42,6 @@ void CopyCell(const char* text, char* cell, std::size_t size) {
     cell[length] = '\0';
 }
 
-// A setting that the host's window may change while the capture thread reads it.
-int32_t LoadShared(const int32_t& setting) {
-    return std::atomic_ref<int32_t>(const_cast<int32_t&>(setting)).load(std::memory_order_relaxed);
-}
-
 // Adds to a shared counter that only this thread writes.
 void Add(std::atomic<uint32_t>& counter, uint32_t amount) {
     counter.store(counter.load(std::memory_order_relaxed) + amount, std::memory_order_relaxed);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 
 namespace capture {
@@ -35,6 +36,16 @@ struct SettingsValues {
     int32_t logtype = 0;
     char logfile[260] = {};
 };
+
+// A setting that one thread changes while another reads it: the host's window sets the filters while the
+// capture thread reads them, and the capture thread clears the log switch that the window shows. Each
+// load and store is whole.
+inline int32_t LoadShared(const int32_t& setting) {
+    return std::atomic_ref<int32_t>(const_cast<int32_t&>(setting)).load(std::memory_order_relaxed);
+}
+inline void StoreShared(int32_t& setting, int32_t value) {
+    std::atomic_ref<int32_t>(setting).store(value, std::memory_order_relaxed);
+}
 
 enum class SettingKind {
     Integer,      // signed decimal text

@@ -1,7 +1,6 @@
 // The capture log's file handling: open and empty it, and write formatted records in one call each.
 #include "capture/traffic_log.h"
 
-#include <atomic>
 #include <cstring>
 #include <utility>
 
@@ -82,8 +81,7 @@ void TrafficLog::OpenLogFile(SettingsValues& settings, const char* mode) {
         if (m_warn) {
             m_warn(LogOpenWarningText(path.c_str()));
         }
-        // The host's window reads the switch while the capture thread may clear it here.
-        std::atomic_ref<int32_t>(settings.uselogfile).store(0, std::memory_order_relaxed);
+        StoreShared(settings.uselogfile, 0); // the host's window shows the switch
     }
 }
 

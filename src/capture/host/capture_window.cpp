@@ -4,7 +4,6 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
-#include <atomic>
 #include <cstdio>
 #include <vector>
 
@@ -103,16 +102,6 @@ LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lPa
         break;
     }
     return ::DefWindowProcA(pane, message, wParam, lParam);
-}
-
-// The capture thread reads the filters while it runs; the stores must be whole.
-void StoreShared(int32_t& setting, int32_t value) {
-    std::atomic_ref<int32_t>(setting).store(value, std::memory_order_relaxed);
-}
-
-// The log switch as the capture thread may have left it: cleared when the log could not be opened.
-int32_t LoadShared(const int32_t& setting) {
-    return std::atomic_ref<int32_t>(const_cast<int32_t&>(setting)).load(std::memory_order_relaxed);
 }
 
 } // namespace
@@ -276,7 +265,7 @@ void CCaptureWindow::ShowSettings() {
 }
 
 void CCaptureWindow::ShowLogSwitch() {
-    CheckDlgButton(kUseLogFile, LoadShared(theSettings.uselogfile) != 0 ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(kUseLogFile, capture::LoadShared(theSettings.uselogfile) != 0 ? BST_CHECKED : BST_UNCHECKED);
 }
 
 // Name lookups and the log are set up when capture starts; while it runs their controls rest.
@@ -485,9 +474,9 @@ void CCaptureWindow::OnSavePackets() {
 }
 
 void CCaptureWindow::OnFilter() {
-    StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
-    StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
-    StoreShared(theSettings.filtericmp, IsDlgButtonChecked(kFilterIcmp) == BST_CHECKED ? 1 : 0);
+    capture::StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
+    capture::StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
+    capture::StoreShared(theSettings.filtericmp, IsDlgButtonChecked(kFilterIcmp) == BST_CHECKED ? 1 : 0);
 }
 
 void CCaptureWindow::OnAlwaysOnTop() {

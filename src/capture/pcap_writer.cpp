@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "capture/record_walk.h"
+#include "packet/little_endian.h"
+#include "packet/pcap_reader.h"
 
 namespace capture {
 
@@ -12,15 +14,6 @@ namespace {
 
 // Big enough that a busy capture costs few system calls.
 constexpr std::size_t kStreamBufferBytes = 1 << 20;
-// The largest record the stand-in hands out; real adapters stay below it.
-constexpr uint32_t kSnapLength = 262144;
-
-void Store32(uint8_t* destination, uint32_t value) {
-    destination[0] = static_cast<uint8_t>(value);
-    destination[1] = static_cast<uint8_t>(value >> 8);
-    destination[2] = static_cast<uint8_t>(value >> 16);
-    destination[3] = static_cast<uint8_t>(value >> 24);
-}
 
 std::string Reason(int error) {
     return error != 0 ? std::strerror(error) : "unknown error";
@@ -46,14 +39,15 @@ bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& e
     (void)std::setvbuf(m_file, nullptr, _IOFBF, kStreamBufferBytes);
     m_path = path;
     m_firstError = 0;
-    // Magic (microsecond time stamps; written little-endian like every field), version 2.4,
-    // time zone 0, accuracy 0, snap length, link type.
+    // Magic (microsecond time stamps; written little-endian like every field), version 2.4, time zone 0,
+    // accuracy 0, snap length (the largest record a reader of ours takes; real adapters stay below it),
+    // link type.
     uint8_t header[24] = {};
-    Store32(header, 0xa1b2c3d4);
+    packet::StoreLittleEndian32(header, packet::kMagicMicro);
     header[4] = 2;
     header[6] = 4;
-    Store32(header + 16, kSnapLength);
-    Store32(header + 20, linkType);
+    packet::StoreLittleEndian32(header + 16, packet::kMaxRecordBytes);
+    packet::StoreLittleEndian32(header + 20, linkType);
     Write(header, sizeof header);
     return true;
 }
@@ -70,10 +64,10 @@ void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
     }
     (void)ForEachCaptureRecord(buffer, received, [this](const CaptureRecord& record) {
         uint8_t head[16];
-        Store32(head, record.seconds);
-        Store32(head + 4, record.microseconds);
-        Store32(head + 8, record.capturedLength);
-        Store32(head + 12, record.wireLength);
+        packet::StoreLittleEndian32(head, record.seconds);
+        packet::StoreLittleEndian32(head + 4, record.microseconds);
+        packet::StoreLittleEndian32(head + 8, record.capturedLength);
+        packet::StoreLittleEndian32(head + 12, record.wireLength);
         Write(head, sizeof head);
         Write(record.frame, record.capturedLength);
     });

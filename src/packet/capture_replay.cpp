@@ -3,16 +3,11 @@
 
 #include <cstring>
 
+#include "packet/little_endian.h"
+
 namespace packet {
 
 namespace {
-
-void Store32(std::uint8_t* destination, std::uint32_t value) {
-    destination[0] = static_cast<std::uint8_t>(value);
-    destination[1] = static_cast<std::uint8_t>(value >> 8);
-    destination[2] = static_cast<std::uint8_t>(value >> 16);
-    destination[3] = static_cast<std::uint8_t>(value >> 24);
-}
 
 std::int64_t MicrosecondsOf(const PcapRecord& record) {
     return static_cast<std::int64_t>(record.seconds) * 1000000 + record.microseconds;
@@ -23,10 +18,10 @@ std::int64_t MicrosecondsOf(const PcapRecord& record) {
 std::uint32_t WriteDriverRecord(std::uint8_t* destination, std::uint32_t seconds, std::uint32_t microseconds,
                                 std::uint32_t capturedLength, std::uint32_t wireLength, const std::uint8_t* data) {
     const std::uint32_t size = DriverRecordSize(capturedLength);
-    Store32(destination, seconds);
-    Store32(destination + 4, microseconds);
-    Store32(destination + 8, capturedLength);
-    Store32(destination + 12, wireLength);
+    StoreLittleEndian32(destination, seconds);
+    StoreLittleEndian32(destination + 4, microseconds);
+    StoreLittleEndian32(destination + 8, capturedLength);
+    StoreLittleEndian32(destination + 12, wireLength);
     destination[16] = static_cast<std::uint8_t>(kDriverHeaderBytes);
     destination[17] = 0;
     destination[18] = 0;

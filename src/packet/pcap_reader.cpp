@@ -3,6 +3,8 @@
 
 #include <cstring>
 
+#include "packet/little_endian.h"
+
 namespace packet {
 
 namespace {
@@ -12,16 +14,8 @@ constexpr std::size_t kRecordHeaderBytes = 16;
 // Reads go to the source in large pieces; the buffer always holds the biggest record allowed as well.
 constexpr std::size_t kChunkBytes = 1024 * 1024;
 
-constexpr std::uint32_t kMagicMicro = 0xa1b2c3d4;
-constexpr std::uint32_t kMagicNano = 0xa1b23c4d;
-
 std::uint32_t Swap32(std::uint32_t value) {
     return (value >> 24) | ((value >> 8) & 0xff00u) | ((value << 8) & 0xff0000u) | (value << 24);
-}
-
-std::uint32_t LittleEndian32(const std::uint8_t* bytes) {
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
 }
 
 } // namespace
@@ -105,7 +99,7 @@ PcapStatus PcapReader::Fail(PcapStatus status, const std::string& detail) {
 }
 
 std::uint32_t PcapReader::Field32(const std::uint8_t* bytes) const {
-    const std::uint32_t value = LittleEndian32(bytes);
+    const std::uint32_t value = LoadLittleEndian32(bytes);
     return m_header.swapped ? Swap32(value) : value;
 }
 
@@ -119,7 +113,7 @@ PcapStatus PcapReader::Open() {
         return m_sourceEnded ? Fail(PcapStatus::ShortHeader, "") : PcapStatus::Waiting;
     }
     const std::uint8_t* bytes = m_buffer.data() + m_begin;
-    const std::uint32_t magic = LittleEndian32(bytes);
+    const std::uint32_t magic = LoadLittleEndian32(bytes);
     if (magic == kMagicMicro || magic == kMagicNano) {
         m_header.swapped = false;
     } else if (Swap32(magic) == kMagicMicro || Swap32(magic) == kMagicNano) {

@@ -54,6 +54,11 @@ private:
 // the only limit is this sanity bound; anything longer is taken as a damaged file.
 inline constexpr std::uint32_t kMaxRecordBytes = 256 * 1024;
 
+// The magic numbers of a classic capture file, as its writer's machine stored them: microsecond and
+// nanosecond time stamps.
+inline constexpr std::uint32_t kMagicMicro = 0xa1b2c3d4;
+inline constexpr std::uint32_t kMagicNano = 0xa1b23c4d;
+
 struct PcapFileHeader {
     bool swapped = false;    // the file was written with the other byte order
     bool nanosecond = false; // time stamps carry nanoseconds instead of microseconds

@@ -276,9 +276,9 @@ std::vector<packet::AdapterEntry> OfferedAdapters() {
 }
 
 // A single-byte path too long for the plain calls (MAX_PATH characters or more), as the full path with the
-// "\\?\" prefix that lets the wide calls open it; empty for any other name.
+// "\\?\" prefix that lets the wide calls open it; empty for any other path.
 std::wstring LongPathForm(const char* adapterName) {
-    if (adapterName[1] == '\0' || std::strlen(adapterName) < MAX_PATH) {
+    if (std::strlen(adapterName) < MAX_PATH) {
         return {};
     }
     const int size = MultiByteToWideChar(CP_ACP, 0, adapterName, -1, nullptr, 0);
@@ -306,25 +306,32 @@ std::wstring LongPathForm(const char* adapterName) {
     return L"\\\\?\\" + full;
 }
 
-HANDLE OpenForReading(const char* adapterName, DWORD flags) {
-    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+// The adapter's name as the system's calls take it: the wide form when there is one (the UTF-16 text given,
+// or the long form of a long single-byte path), else the single-byte path.
+struct SystemName {
+    std::wstring wide;
+    const char* narrow = nullptr;
+};
+
+SystemName SystemNameOf(const char* adapterName) {
     if (adapterName[1] == '\0') { // a name whose second byte is 0 is UTF-16 text
-        return CreateFileW(reinterpret_cast<const wchar_t*>(adapterName), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                           flags, nullptr);
+        return {reinterpret_cast<const wchar_t*>(adapterName), adapterName};
     }
-    const std::wstring longPath = LongPathForm(adapterName);
-    if (!longPath.empty()) {
-        return CreateFileW(longPath.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    return {LongPathForm(adapterName), adapterName};
+}
+
+HANDLE OpenForReading(const SystemName& name, DWORD flags) {
+    constexpr DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    if (!name.wide.empty()) {
+        return CreateFileW(name.wide.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
     }
-    return CreateFileA(adapterName, GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
+    return CreateFileA(name.narrow, GENERIC_READ, share, nullptr, OPEN_EXISTING, flags, nullptr);
 }
 
 // Why a name could not be opened, in words: a folder is named as such, anything else by the system's text.
-std::string OpenFailure(const char* adapterName, DWORD code) {
-    const std::wstring longPath = LongPathForm(adapterName);
-    const DWORD attributes = adapterName[1] == '\0' ? GetFileAttributesW(reinterpret_cast<const wchar_t*>(adapterName))
-                             : !longPath.empty()    ? GetFileAttributesW(longPath.c_str())
-                                                    : GetFileAttributesA(adapterName);
+std::string OpenFailure(const SystemName& name, DWORD code) {
+    const DWORD attributes =
+        !name.wide.empty() ? GetFileAttributesW(name.wide.c_str()) : GetFileAttributesA(name.narrow);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return "a folder, not a capture file";
     }
@@ -337,6 +344,7 @@ std::string OpenFailure(const char* adapterName, DWORD code) {
     return "cannot be opened: " + std::string(length > 0 ? text : "error") + " (error " + std::to_string(code) + ")";
 }
 
+// The adapter's name as single-byte text, for what is said about it.
 std::string NameText(const char* adapterName) {
     if (adapterName[1] != '\0') {
         return adapterName;
@@ -354,18 +362,19 @@ std::string NameText(const char* adapterName) {
 
 // Opens the adapter's file or pipe. A pipe is opened for overlapped reading, so that a receive can wait
 // for it with a time-out; a file is read plainly, in large sequential pieces.
-platform::FileHandle OpenAdapterHandle(const char* adapterName, bool& isPipe) {
-    platform::FileHandle handle(OpenForReading(adapterName, FILE_FLAG_OVERLAPPED));
+platform::FileHandle OpenAdapterHandle(const SystemName& name, bool& isPipe) {
+    platform::FileHandle handle(OpenForReading(name, FILE_FLAG_OVERLAPPED));
     if (!handle.IsValid() && GetLastError() == ERROR_PIPE_BUSY &&
-        WaitNamedPipeA(NameText(adapterName).c_str(), kPipeOpenWaitMs)) {
-        handle.Reset(OpenForReading(adapterName, FILE_FLAG_OVERLAPPED));
+        (!name.wide.empty() ? WaitNamedPipeW(name.wide.c_str(), kPipeOpenWaitMs)
+                            : WaitNamedPipeA(name.narrow, kPipeOpenWaitMs))) {
+        handle.Reset(OpenForReading(name, FILE_FLAG_OVERLAPPED));
     }
     isPipe = handle.IsValid() && GetFileType(handle.Get()) != FILE_TYPE_DISK;
     if (!handle.IsValid() || isPipe) {
         return handle;
     }
     handle.Reset(); // closed before the file is opened again, the plain way
-    handle.Reset(OpenForReading(adapterName, FILE_FLAG_SEQUENTIAL_SCAN));
+    handle.Reset(OpenForReading(name, FILE_FLAG_SEQUENTIAL_SCAN));
     return handle;
 }
 
@@ -392,11 +401,12 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
     }
     auto state = std::make_unique<ReplayState>();
     state->path = NameText(adapterName);
+    const SystemName name = SystemNameOf(adapterName);
     bool isPipe = false;
-    state->file = OpenAdapterHandle(adapterName, isPipe);
+    state->file = OpenAdapterHandle(name, isPipe);
     if (!state->file.IsValid()) {
         const DWORD code = GetLastError();
-        Report(state->path + ": " + OpenFailure(adapterName, code));
+        Report(state->path + ": " + OpenFailure(name, code));
         SetLastError(code); // the reason is CreateFile's
         return nullptr;
     }

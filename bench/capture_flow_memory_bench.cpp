@@ -113,15 +113,10 @@ using SecondSample = std::function<void(uint32_t second, std::size_t rows, doubl
 // and the replay goes on until every row has had the time to go idle. Otherwise as fast as possible.
 ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool paced, const SecondSample& sample) {
     ReplayFigures figures;
-    auto source = packet::FileByteSource::Open(path.c_str());
-    if (source == nullptr) {
+    const std::unique_ptr<packet::CaptureReplay> replay = packet::OpenFileReplay(path.c_str());
+    if (replay == nullptr) {
         return figures;
     }
-    auto reader = std::make_unique<packet::PcapReader>(std::move(source));
-    if (reader->Open() != packet::PcapStatus::Ok) {
-        return figures;
-    }
-    packet::CaptureReplay replay(std::move(reader));
     std::vector<uint8_t> buffer(kReceiveBufferBytes);
 
     capture::CountingTrafficView view;
@@ -136,7 +131,7 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
     for (;;) {
         now += kReceiveMilliseconds;
         const uint64_t due = paced ? uint64_t{now} * 1000 : packet::CaptureReplay::kAllDue;
-        const packet::ReplayFill fill = replay.Fill(buffer.data(), kReceiveBufferBytes, due);
+        const packet::ReplayFill fill = replay->Fill(buffer.data(), kReceiveBufferBytes, due);
         if (fill.bytes != 0) {
             (void)capture::PassReceivedRecords(buffer.data(), fill.bytes, capture::kEthernetHeaderBytes, table);
         }
@@ -148,7 +143,7 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
         }
         table.FlushIfDue(fill.bytes == 0);
         figures.peakTableHeap = std::max(figures.peakTableHeap, HeapInUse() - emptyHeap);
-        if (!replay.Exhausted()) {
+        if (!replay->Exhausted()) {
             continue;
         }
         if (!paced || idleMilliseconds == kNoIdleRemoval) {
@@ -162,7 +157,7 @@ ReplayFigures Replay(const std::string& path, uint32_t idleMilliseconds, bool pa
         }
     }
     table.Flush();
-    figures.ok = replay.ErrorText().empty();
+    figures.ok = replay->ErrorText().empty();
     figures.rows = table.RowCount();
     figures.tableHeap = HeapInUse() - emptyHeap;
     return figures;

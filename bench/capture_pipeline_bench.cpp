@@ -37,17 +37,12 @@ struct PassResult {
 // One capture of the whole file, as the capture thread would run it against the stand-in.
 PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer) {
     PassResult result;
-    auto source = packet::FileByteSource::Open(kCapture.c_str());
-    if (source == nullptr) {
+    const std::unique_ptr<packet::CaptureReplay> replay = packet::OpenFileReplay(kCapture.c_str());
+    if (replay == nullptr) {
         return result;
     }
-    auto reader = std::make_unique<packet::PcapReader>(std::move(source));
-    if (reader->Open() != packet::PcapStatus::Ok) {
-        return result;
-    }
-    packet::CaptureReplay replay(std::move(reader));
     const uint32_t linkHeader =
-        capture::LinkHeaderLengthForMedium(packet::NdisMediumForLinkType(replay.Header().linkType));
+        capture::LinkHeaderLengthForMedium(packet::NdisMediumForLinkType(replay->Header().linkType));
 
     packetCount = 0;
     totalBytes = 0;
@@ -59,7 +54,7 @@ PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer) {
     capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
     for (;;) {
         const packet::ReplayFill fill =
-            replay.Fill(receiveBuffer.data(), kReceiveBufferBytes, packet::CaptureReplay::kAllDue);
+            replay->Fill(receiveBuffer.data(), kReceiveBufferBytes, packet::CaptureReplay::kAllDue);
         if (fill.bytes == 0) {
             break;
         }
@@ -68,7 +63,7 @@ PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer) {
         table.FlushIfDue(false);
     }
     table.FlushIfDue(true);
-    result.ok = replay.ErrorText().empty();
+    result.ok = replay->ErrorText().empty();
     result.datagrams = packetCount;
     result.flows = table.RowCount();
     return result;

@@ -35,6 +35,18 @@ std::uint32_t WriteDriverRecord(std::uint8_t* destination, std::uint32_t seconds
 
 CaptureReplay::CaptureReplay(std::unique_ptr<PcapReader> reader) : m_reader(std::move(reader)) {}
 
+std::unique_ptr<CaptureReplay> OpenFileReplay(const char* path) {
+    std::unique_ptr<FileByteSource> source = FileByteSource::Open(path);
+    if (source == nullptr) {
+        return nullptr;
+    }
+    auto reader = std::make_unique<PcapReader>(std::move(source));
+    if (reader->Open() != PcapStatus::Ok) {
+        return nullptr;
+    }
+    return std::make_unique<CaptureReplay>(std::move(reader));
+}
+
 bool CaptureReplay::Peek() {
     if (m_hasPending) {
         return true;

@@ -63,4 +63,8 @@ private:
     std::int64_t m_firstTime = 0;
 };
 
+// A replay of the capture file at path; null when the file cannot be opened or its header is not a
+// capture file's.
+std::unique_ptr<CaptureReplay> OpenFileReplay(const char* path);
+
 } // namespace packet

@@ -6,10 +6,6 @@ brisklane_win32_test(win32_net
             ${CMAKE_CURRENT_LIST_DIR}/net_statistics_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/net_acceleration_test.cpp
     LIBS brisklane_resources)
-# Each in-process run of the main dialog takes a few seconds under Wine.
-if(TARGET win32_net)
-    set_tests_properties(win32_net PROPERTIES TIMEOUT 600)
-endif()
 
 # The library is looked up once per process, so its absence is tested in a program of its own.
 brisklane_win32_test(win32_net_iphlpapi_missing SOURCES ${CMAKE_CURRENT_LIST_DIR}/net_iphlpapi_missing_test.cpp

@@ -7,6 +7,3 @@ brisklane_win32_test(win32_ui
             ${CMAKE_CURRENT_LIST_DIR}/ui_launchers_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/ui_look_test.cpp
     LIBS brisklane_resources)
-if(TARGET win32_ui)
-    set_tests_properties(win32_ui PROPERTIES TIMEOUT 600)
-endif()

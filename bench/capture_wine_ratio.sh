@@ -10,7 +10,8 @@
 # Defaults: the win64 build beside this bench build, and capture_pipeline_bench beside this script. The
 # data folder and the checkout come from this bench build's CMakeCache.txt. The window needs a display: a
 # virtual one is started when none is set. Between the console's runs and the window's, the Wine server of
-# the prefix (WINEPREFIX, or one of the script's own) is ended.
+# the prefix (WINEPREFIX, or one of the script's own) is ended. In a prefix of its own, the window runs once
+# more in Wine's visual style, which the program's prefixes turn off.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 win_bin=${1:-$here/../../win64/bin}
@@ -130,6 +131,15 @@ if ! tr -d '\r' <"$work/err.txt" | grep -q "^capture: the list showed the last o
     echo "traffic under Wine: the window did not show the $flows flows of $(basename "$large"): $(cat "$work/err.txt")" >&2
     exit 1
 fi
+# The same window in Wine's own visual style, which the program's prefixes turn off (scripts/setup.sh):
+# shown beside, so that what the classic look saves is in the same run. Only in a prefix of the script's own.
+themed_seconds=""
+if [ "$own_prefix" -eq 1 ]; then
+    wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\ThemeManager' /v ThemeActive /d 1 /f >/dev/null 2>&1
+    wineserver -w
+    best_of window "$large" >/dev/null
+    themed_seconds=$(reported "window in Wine's visual style") || exit 1
+fi
 tcpdump_seconds=$(best_of tcpdump -nn -q -r "$large")
 native_seconds=$("$native" --seconds-only) || { echo "traffic under Wine: the native benchmark failed" >&2; exit 1; }
 datagrams=$(sed -n 's/^packetCount=//p' "${large%.pcap}.totals.txt")
@@ -151,3 +161,7 @@ printf '  %-48s %7.3f s\n' "native portable path (benchmark)" "$native_seconds"
 printf '  %-48s %7.2f    (target: at most 3: %s)\n' "ratio, Wine window host / native" \
     "$(calc "$shown_seconds / $native_seconds")" "$(verdict "$shown_seconds" "$(calc "3 * $native_seconds")")"
 printf '  %-48s %7.2f\n' "ratio, Wine console (no list view) / native" "$(calc "$counted_seconds / $native_seconds")"
+if [ -n "$themed_seconds" ]; then
+    row "window in Wine's visual style (not our look)" "$themed_seconds"
+    printf '  %-48s %7.2f\n' "ratio, that window / native" "$(calc "$themed_seconds / $native_seconds")"
+fi

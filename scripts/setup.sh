@@ -62,8 +62,8 @@ brisklane_wine_fonts=/usr/share/wine/fonts
 # a virtual display none does, and a window would have no caption at all). The controls take the classic
 # look: Wine's own visual style asks the Wine server for the display configuration six times for every
 # themed part it draws and twenty for every scroll bar, so a list that fills up for the first time takes
-# three times as long to show its rows as with the classic look. On Windows the system's style applies as
-# ever. The prefix starts out set up for a virtual display, where no window manager runs: see
+# three to five times as long to show its rows as with the classic look. On Windows the system's style
+# applies as ever. The prefix starts out set up for a virtual display, where no window manager runs: see
 # brisklane_prefix_window_manager.
 brisklane_prefix_look() {
     if [ ! -f "$brisklane_wine_fonts/tahoma.ttf" ]; then

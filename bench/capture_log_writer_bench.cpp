@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -136,7 +135,7 @@ int CompareWithTcpdump() {
         return true;
     });
     const std::string command = "tcpdump -nn -X -r '" + kCapture + "' > '" + theirs + "' 2>/dev/null";
-    const double tcpdumpSeconds = bench::BestSecondsOf(3, [&] { return std::system(command.c_str()) == 0; });
+    const double tcpdumpSeconds = bench::BestSecondsOfCommand(3, command);
     std::remove(ours.c_str());
     std::remove(theirs.c_str());
 
@@ -160,11 +159,8 @@ int CompareWithTcpdump() {
 } // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    if (!bench::RunRegisteredBenchmarks(argc, argv)) {
         return 1;
     }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     return CompareWithTcpdump();
 }

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -102,7 +101,7 @@ int CompareWithTcpdump() {
         return 1;
     }
     const std::string command = "tcpdump -nn -q -r '" + kCapture + "' > /dev/null 2>&1";
-    const double tcpdumpSeconds = bench::BestSecondsOf(3, [&] { return std::system(command.c_str()) == 0; });
+    const double tcpdumpSeconds = bench::BestSecondsOfCommand(3, command);
 
     const double datagrams = result.datagrams;
     std::printf("\ncapture path over %s: %u datagrams, %zu flows\n", kCapture.c_str(), result.datagrams, result.flows);
@@ -128,11 +127,8 @@ int main(int argc, char** argv) {
         std::printf("%.6f\n", seconds);
         return seconds < 0 ? 1 : 0;
     }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    if (!bench::RunRegisteredBenchmarks(argc, argv)) {
         return 1;
     }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     return CompareWithTcpdump();
 }

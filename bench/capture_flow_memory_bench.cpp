@@ -20,10 +20,10 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_pass.h"
-#include "capture/counting_traffic_view.h"
-#include "capture/protocol_names.h"
-#include "capture/services_parser.h"
+#include "capture/engine/capture_pass.h"
+#include "capture/flows/counting_traffic_view.h"
+#include "capture/log/protocol_names.h"
+#include "capture/names/services_parser.h"
 #include "packet/capture_replay.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // capture written to a file, beside "tcpdump -nn -X" writing the same capture's hex and text to a file,
 // measured in the same run.
 #include "best_time.h"
-#include "capture/flow_table.h"
-#include "capture/protocol_names.h"
-#include "capture/traffic_log.h"
+#include "capture/flows/flow_table.h"
+#include "capture/log/protocol_names.h"
+#include "capture/log/traffic_log.h"
 #include "packet/pcap_reader.h"
 
 #include <benchmark/benchmark.h>

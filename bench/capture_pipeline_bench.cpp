@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_pass.h"
-#include "capture/memory_traffic_view.h"
-#include "capture/protocol_names.h"
-#include "capture/services_parser.h"
-#include "capture/traffic_counters.h"
+#include "capture/engine/capture_pass.h"
+#include "capture/flows/memory_traffic_view.h"
+#include "capture/log/protocol_names.h"
+#include "capture/names/services_parser.h"
+#include "capture/flows/traffic_counters.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
 

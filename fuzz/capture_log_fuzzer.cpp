@@ -1,9 +1,9 @@
 // Fuzzes the log writer: any captured bytes, total length, header size and log type make one record,
 // which must stay within the captured bytes and keep every text line ended by CR LF.
-#include "capture/log_format.h"
-#include "capture/memory_log_sink.h"
-#include "capture/protocol_names.h"
-#include "capture/traffic_log.h"
+#include "capture/log/log_format.h"
+#include "capture/log/memory_log_sink.h"
+#include "capture/log/protocol_names.h"
+#include "capture/log/traffic_log.h"
 
 #include <cstdint>
 #include <cstdlib>

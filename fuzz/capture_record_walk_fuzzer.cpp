@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "capture/capture_pass.h"
-#include "capture/memory_traffic_view.h"
-#include "capture/services_parser.h"
-#include "capture/traffic_counters.h"
+#include "capture/engine/capture_pass.h"
+#include "capture/flows/memory_traffic_view.h"
+#include "capture/names/services_parser.h"
+#include "capture/flows/traffic_counters.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Fuzzes the services table: any bytes as one line for ParseLine, and as a whole file read line by line.
-#include "capture/services_parser.h"
+#include "capture/names/services_parser.h"
 
 #include <cstdint>
 #include <cstdio>

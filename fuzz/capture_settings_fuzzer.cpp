@@ -1,8 +1,8 @@
 // Fuzzes the settings rules: paths beside the executable, the unsigned conversion, and a load from an INI
 // file whose every value is fuzzer-chosen text.
-#include "capture/decimal.h"
-#include "capture/module_paths.h"
-#include "capture/settings_values.h"
+#include "capture/settings/decimal.h"
+#include "capture/settings/module_paths.h"
+#include "capture/settings/settings_values.h"
 
 #include <cstdint>
 #include <cstdlib>

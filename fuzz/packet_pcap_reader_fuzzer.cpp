@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "capture/record_walk.h"
+#include "capture/engine/record_walk.h"
 #include "packet/capture_replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -17,7 +17,7 @@
 #include <sstream>
 
 #include "capture/host/host_ids.h"
-#include "capture/traffic_view.h"
+#include "capture/flows/traffic_view.h"
 #include "capture_host.h"
 #include "e2e_harness.h"
 #include "lookout.h"

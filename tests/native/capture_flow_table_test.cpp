@@ -1,15 +1,15 @@
 // The flow table: what counts and how much, the rows and their columns, idle removal and rates, the
 // shared counters, the refreshes of the view, and the list's order.
-#include "capture/flow_table.h"
+#include "capture/flows/flow_table.h"
 
 #include <gtest/gtest.h>
 
-#include "capture/counting_traffic_view.h"
-#include "capture/memory_traffic_view.h"
-#include "capture/name_resolver.h"
-#include "capture/protocol_names.h"
-#include "capture/services_parser.h"
-#include "capture/traffic_counters.h"
+#include "capture/flows/counting_traffic_view.h"
+#include "capture/flows/memory_traffic_view.h"
+#include "capture/names/name_resolver.h"
+#include "capture/log/protocol_names.h"
+#include "capture/names/services_parser.h"
+#include "capture/flows/traffic_counters.h"
 #include "capture_bytes.h"
 
 namespace {

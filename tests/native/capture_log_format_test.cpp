@@ -1,7 +1,7 @@
 // The capture log's record layouts: head, hex dump, hex and text dump, raw bytes, and which part of the
 // datagram each log type shows.
-#include "capture/log_format.h"
-#include "capture/protocol_names.h"
+#include "capture/log/log_format.h"
+#include "capture/log/protocol_names.h"
 
 #include <gtest/gtest.h>
 

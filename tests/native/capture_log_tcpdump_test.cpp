@@ -1,6 +1,6 @@
 // The log's hex dumps against an independent reading of the same captures: the bytes that tcpdump prints
 // for every IPv4 datagram must be the bytes the log dumps (the two layouts differ, the bytes may not).
-#include "capture/log_format.h"
+#include "capture/log/log_format.h"
 #include "packet/pcap_reader.h"
 
 #include <gtest/gtest.h>

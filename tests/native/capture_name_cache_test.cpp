@@ -1,5 +1,5 @@
 // The reverse-name cache: dotted quads while off, one lookup per address while on.
-#include "capture/name_cache.h"
+#include "capture/names/name_cache.h"
 
 #include <gtest/gtest.h>
 

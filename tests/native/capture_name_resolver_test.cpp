@@ -1,6 +1,6 @@
 // Host names for the list: requests that never wait on a resolver thread, dotted quads until a name
 // arrives, one lookup per address, nothing while lookups are off.
-#include "capture/name_resolver.h"
+#include "capture/names/name_resolver.h"
 
 #include <gtest/gtest.h>
 

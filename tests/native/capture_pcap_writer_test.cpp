@@ -1,6 +1,6 @@
 // Saving received records as a classic libpcap file: what is written reads back as the same records, and
 // a file that cannot be created or written says so.
-#include "capture/pcap_writer.h"
+#include "capture/engine/pcap_writer.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

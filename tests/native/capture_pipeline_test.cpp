@@ -2,11 +2,11 @@
 // flow table) gives exactly the reference flow table and totals; so does a Token Ring copy of a capture.
 #include <gtest/gtest.h>
 
-#include "capture/capture_pass.h"
-#include "capture/flow_csv.h"
-#include "capture/memory_traffic_view.h"
-#include "capture/services_parser.h"
-#include "capture/traffic_counters.h"
+#include "capture/engine/capture_pass.h"
+#include "capture/flows/flow_csv.h"
+#include "capture/flows/memory_traffic_view.h"
+#include "capture/names/services_parser.h"
+#include "capture/flows/traffic_counters.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
 #include "capture_bytes.h"

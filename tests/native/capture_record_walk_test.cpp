@@ -1,6 +1,6 @@
 // The walk over the driver's receive buffer: link header lengths, the 0x45 test, alignment, and records
 // that are short or run past the bytes received.
-#include "capture/record_walk.h"
+#include "capture/engine/record_walk.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The services table: which lines become entries, which are ignored, and how a file is read.
-#include "capture/services_parser.h"
+#include "capture/names/services_parser.h"
 
 #include <gtest/gtest.h>
 

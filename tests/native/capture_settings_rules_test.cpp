@@ -1,8 +1,8 @@
 // The portable rules of the capture settings: file locations, the unsigned conversion, the clamps, and the
 // load and save order of the 25 values through an in-memory INI accessor.
-#include "capture/decimal.h"
-#include "capture/module_paths.h"
-#include "capture/settings_values.h"
+#include "capture/settings/decimal.h"
+#include "capture/settings/module_paths.h"
+#include "capture/settings/settings_values.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The capture log's file: when it is opened, emptied and left alone, the warning, and the bytes on disk.
-#include "capture/memory_log_sink.h"
-#include "capture/protocol_names.h"
-#include "capture/traffic_log.h"
+#include "capture/log/memory_log_sink.h"
+#include "capture/log/protocol_names.h"
+#include "capture/log/traffic_log.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/record_walk.h"
+#include "capture/engine/record_walk.h"
 #include "capture_bytes.h"
 
 namespace {

@@ -9,13 +9,13 @@
 #include <map>
 #include <mutex>
 
-#include "capture/capture_engine.h"
-#include "capture/flow_csv.h"
-#include "capture/name_resolver.h"
-#include "capture/packet_library.h"
-#include "capture/settings.h"
-#include "capture/traffic_list.h"
-#include "capture/list_view_view.h"
+#include "capture/engine/capture_engine.h"
+#include "capture/flows/flow_csv.h"
+#include "capture/names/name_resolver.h"
+#include "capture/engine/packet_library.h"
+#include "capture/settings/settings.h"
+#include "capture/flows/traffic_list.h"
+#include "capture/flows/list_view_view.h"
 #include "files.h"
 #include "lookout.h"
 #include "framework/message_loop.h"

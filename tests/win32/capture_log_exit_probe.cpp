@@ -1,7 +1,7 @@
 // A program with the process-wide settings and log: opens the log once, writes what it saw to the file
 // named by its argument and ends, so that a test can read the settings its exit saved.
-#include "capture/log_file.h"
-#include "capture/settings.h"
+#include "capture/log/log_file.h"
+#include "capture/settings/settings.h"
 #include "framework/message_box.h"
 
 #include <windows.h>

@@ -7,8 +7,8 @@
 #include <memory>
 #include <thread>
 
-#include "capture/packet_library.h"
-#include "capture/record_walk.h"
+#include "capture/engine/packet_library.h"
+#include "capture/engine/record_walk.h"
 #include "files.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // 10,000 ticks of the main dialog's statistics timer. Each run prints the process's figures before and
 // after, and fails when one has grown beyond its allowance. One round of each runs before the first
 // figures are taken, so that what is made once per process (a loaded library, a cache) does not count.
-#include "capture/capture_engine.h"
+#include "capture/engine/capture_engine.h"
 #include "capture/host/capture_window.h"
 #include "capture/host/host_ids.h"
 #include "dialog_runner.h"

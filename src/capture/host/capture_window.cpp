@@ -7,14 +7,14 @@
 #include <cstdio>
 #include <vector>
 
-#include "capture/capture_engine.h"
-#include "capture/flow_csv.h"
+#include "capture/engine/capture_engine.h"
+#include "capture/flows/flow_csv.h"
 #include "capture/host/host_ids.h"
-#include "capture/list_view_view.h"
-#include "capture/packet_library.h"
-#include "capture/services_parser.h"
-#include "capture/settings.h"
-#include "capture/traffic_list.h"
+#include "capture/flows/list_view_view.h"
+#include "capture/engine/packet_library.h"
+#include "capture/names/services_parser.h"
+#include "capture/settings/settings.h"
+#include "capture/flows/traffic_list.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 

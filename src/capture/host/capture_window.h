@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "capture/name_resolver.h"
+#include "capture/names/name_resolver.h"
 #include "framework/wnd.h"
 
 class CCaptureWindow : public CWnd {
@@ -25,7 +25,7 @@ public:
     void StopCapturing(const std::function<void()>& lastLook = {});
     bool Capturing() const { return m_capturing; }
 
-    // The flows of the list as CSV (see capture/flow_csv.h) and the status line; false when the list
+    // The flows of the list as CSV (see capture/flows/flow_csv.h) and the status line; false when the list
     // and the traffic list's table disagree (which would be a fault), with the reason in csv.
     bool ReadFlows(std::string& csv, std::string& status) const;
 

@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
-#include "capture/capture_engine.h"
-#include "capture/flow_csv.h"
-#include "capture/traffic_counters.h"
-#include "capture/traffic_list.h"
+#include "capture/engine/capture_engine.h"
+#include "capture/flows/flow_csv.h"
+#include "capture/flows/traffic_counters.h"
+#include "capture/flows/traffic_list.h"
 #include "framework/message_box.h"
 
 namespace capture_host {

@@ -2,10 +2,10 @@
 // traffic list, the name cache and the services table, then the settings (loaded from BrisklaneCapture.ini
 // beside the executable, written back at exit, which destroys them in the reverse order).
 #include "capture/host/host_app.h"
-#include "capture/name_cache.h"
-#include "capture/services_parser.h"
-#include "capture/settings.h"
-#include "capture/traffic_list.h"
+#include "capture/names/name_cache.h"
+#include "capture/names/services_parser.h"
+#include "capture/settings/settings.h"
+#include "capture/flows/traffic_list.h"
 
 CTrafficList theTrafficList;
 CNSCashe theNameCache;

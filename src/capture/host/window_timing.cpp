@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <string>
 
-#include "capture/capture_engine.h"
+#include "capture/engine/capture_engine.h"
 #include "capture/host/console_capture.h"
-#include "capture/traffic_counters.h"
-#include "capture/traffic_list.h"
+#include "capture/flows/traffic_counters.h"
+#include "capture/flows/traffic_list.h"
 #include "framework/message_loop.h"
 
 namespace capture_host {

@@ -1,0 +1,20 @@
+// One receive of the capture thread: the records of the receive buffer walked into the flow table.
+#pragma once
+
+#include <cstdint>
+
+#include "capture/flows/flow_table.h"
+#include "capture/engine/record_walk.h"
+
+namespace capture {
+
+// The link header before the IP header for an adapter's NDIS medium: 22 for 802.5 Token Ring (medium 1),
+// 14 for every other medium.
+constexpr uint32_t LinkHeaderLengthForMedium(uint32_t medium) {
+    return medium == 1 ? kTokenRingHeaderBytes : kEthernetHeaderBytes;
+}
+
+// Hands every plain IPv4 datagram of the received records to the table.
+RecordWalk PassReceivedRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength, FlowTable& table);
+
+} // namespace capture

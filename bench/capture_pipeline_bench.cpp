@@ -16,9 +16,9 @@
 
 #include "capture/engine/capture_pass.h"
 #include "capture/flows/memory_traffic_view.h"
+#include "capture/flows/traffic_counters.h"
 #include "capture/log/protocol_names.h"
 #include "capture/names/services_parser.h"
-#include "capture/flows/traffic_counters.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
 

@@ -9,8 +9,8 @@
 
 #include "capture/engine/capture_pass.h"
 #include "capture/flows/memory_traffic_view.h"
-#include "capture/names/services_parser.h"
 #include "capture/flows/traffic_counters.h"
+#include "capture/names/services_parser.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <set>
 #include <sstream>
 
-#include "capture/host/host_ids.h"
 #include "capture/flows/traffic_view.h"
+#include "capture/host/host_ids.h"
 #include "capture_host.h"
 #include "e2e_harness.h"
 #include "lookout.h"

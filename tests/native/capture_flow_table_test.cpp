@@ -6,10 +6,10 @@
 
 #include "capture/flows/counting_traffic_view.h"
 #include "capture/flows/memory_traffic_view.h"
-#include "capture/names/name_resolver.h"
-#include "capture/log/protocol_names.h"
-#include "capture/names/services_parser.h"
 #include "capture/flows/traffic_counters.h"
+#include "capture/log/protocol_names.h"
+#include "capture/names/name_resolver.h"
+#include "capture/names/services_parser.h"
 #include "capture_bytes.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "capture_bytes.h"
 #include "packet/capture_replay.h"
 #include "packet/pcap_reader.h"
-#include "capture_bytes.h"
 
 namespace {
 

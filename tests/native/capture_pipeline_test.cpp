@@ -5,11 +5,11 @@
 #include "capture/engine/capture_pass.h"
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/memory_traffic_view.h"
-#include "capture/names/services_parser.h"
 #include "capture/flows/traffic_counters.h"
+#include "capture/names/services_parser.h"
+#include "capture_bytes.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
-#include "capture_bytes.h"
 
 namespace {
 

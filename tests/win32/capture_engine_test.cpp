@@ -10,16 +10,16 @@
 #include <mutex>
 
 #include "capture/engine/capture_engine.h"
-#include "capture/flows/flow_csv.h"
-#include "capture/names/name_resolver.h"
 #include "capture/engine/packet_library.h"
-#include "capture/settings/settings.h"
-#include "capture/flows/traffic_list.h"
+#include "capture/flows/flow_csv.h"
 #include "capture/flows/list_view_view.h"
+#include "capture/flows/traffic_list.h"
+#include "capture/names/name_resolver.h"
+#include "capture/settings/settings.h"
 #include "files.h"
-#include "lookout.h"
 #include "framework/message_loop.h"
 #include "framework/thread.h"
+#include "lookout.h"
 #include "message_boxes.h"
 
 #include <commctrl.h>

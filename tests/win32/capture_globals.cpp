@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "capture/flows/traffic_list.h"
 #include "capture/names/name_cache.h"
 #include "capture/names/services_parser.h"
 #include "capture/settings/settings.h"
-#include "capture/flows/traffic_list.h"
 #include "files.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // The capture log on the platform (under Wine): the warning box through the program's message-box seam,
 // the bytes on disk, the local clock, and the process-wide log with the settings saved at exit.
 #include "capture/log/log_platform.h"
-#include "capture/settings/settings.h"
 #include "capture/log/traffic_log.h"
+#include "capture/settings/settings.h"
 #include "files.h"
 #include "message_boxes.h"
 

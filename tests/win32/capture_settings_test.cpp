@@ -1,8 +1,8 @@
 // The capture settings, the services file and the name cache on the platform (under Wine): INI files
 // written and read back through the private-profile calls, files found beside the executable.
-#include "capture/settings/ini_file.h"
 #include "capture/names/name_cache.h"
 #include "capture/names/services_parser.h"
+#include "capture/settings/ini_file.h"
 #include "capture/settings/settings.h"
 #include "files.h"
 #include "platform/module_path.h"

@@ -7,9 +7,9 @@
 #include "capture/host/capture_window.h"
 #include "capture/host/host_ids.h"
 #include "dialog_runner.h"
-#include "process_figures.h"
 #include "files.h"
 #include "lookout.h"
+#include "process_figures.h"
 
 #include <wininet.h>
 

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "capture/engine/capture_pass.h"
-#include "capture/log/log_file.h"
 #include "capture/engine/packet_library.h"
 #include "capture/engine/pcap_writer.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/log/log_file.h"
 #include "framework/message_box.h"
 #include "framework/message_loop.h"
 #include "framework/thread.h"

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "capture/flows/flow_table.h"
 #include "capture/engine/record_walk.h"
+#include "capture/flows/flow_table.h"
 
 namespace capture {
 

@@ -7,11 +7,11 @@
 #include <cstdio>
 #include <cstring>
 
-#include "capture/names/name_resolver.h"
-#include "capture/log/protocol_names.h"
 #include "capture/engine/record_walk.h"
-#include "capture/names/services_parser.h"
 #include "capture/flows/traffic_counters.h"
+#include "capture/log/protocol_names.h"
+#include "capture/names/name_resolver.h"
+#include "capture/names/services_parser.h"
 
 namespace capture {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "capture/flows/flow_order.h"
-#include "capture/settings/settings_values.h"
 #include "capture/flows/traffic_view.h"
+#include "capture/settings/settings_values.h"
 
 class CServicesParser;
 

@@ -2,8 +2,8 @@
 #include "capture/flows/traffic_list.h"
 
 #include "capture/log/log_file.h"
-#include "capture/names/name_cache.h"
 #include "capture/log/protocol_names.h"
+#include "capture/names/name_cache.h"
 #include "capture/names/services_parser.h"
 #include "capture/settings/settings.h"
 

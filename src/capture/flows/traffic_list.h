@@ -6,8 +6,8 @@
 
 #include "capture/flows/flow_table.h"
 #include "capture/flows/list_view_view.h"
-#include "capture/names/name_resolver.h"
 #include "capture/flows/traffic_counters.h"
+#include "capture/names/name_resolver.h"
 
 class CTrafficList : public capture::FlowTable {
 public:

@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "capture/engine/capture_engine.h"
-#include "capture/flows/flow_csv.h"
-#include "capture/host/host_ids.h"
-#include "capture/flows/list_view_view.h"
 #include "capture/engine/packet_library.h"
+#include "capture/flows/flow_csv.h"
+#include "capture/flows/list_view_view.h"
+#include "capture/flows/traffic_list.h"
+#include "capture/host/host_ids.h"
 #include "capture/names/services_parser.h"
 #include "capture/settings/settings.h"
-#include "capture/flows/traffic_list.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "capture/engine/capture_engine.h"
-#include "capture/host/console_capture.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/console_capture.h"
 #include "framework/message_loop.h"
 
 namespace capture_host {

@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (fill.bytes > capacity || fill.bytes % 4 != 0) {
             std::abort();
         }
-        const capture::RecordWalk walk =
-            capture::WalkCaptureRecords(buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t) {});
+        const capture::RecordWalk walk = capture::WalkCaptureRecords(
+            buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t, const capture::CaptureRecord&) {});
         if (walk.records != fill.records) {
             std::abort();
         }

@@ -353,6 +353,50 @@ TEST_F(TrafficFlowTable, ClearEmptiesTheListAndFlowsStartAfresh) {
     EXPECT_EQ(table.RowPackets(0), 1u) << "a cleared table starts its flows afresh";
 }
 
+TEST_F(TrafficFlowTable, ListenersHearEveryCountedDatagramAndEveryRowThatLeavesWithItsFinalCounts) {
+    struct Heard final : capture::FlowListener {
+        std::vector<std::string> events;
+        void OnCounted(const capture::FlowRow& row, uint32_t length, uint64_t time) override {
+            events.push_back("counted " + std::to_string(capture::HostOrder16(row.record.key.sourcePort)) + " " +
+                             std::to_string(length) + " at " + std::to_string(time));
+        }
+        void OnFlowEnded(const capture::FlowRow& row, capture::FlowEnd why) override {
+            events.push_back("ended " + std::to_string(capture::HostOrder16(row.record.key.sourcePort)) + " " +
+                             std::to_string(static_cast<int>(why)) + ": " + std::to_string(row.packets) + " " +
+                             std::to_string(row.record.bytes) + " " + std::to_string(row.firstTime) + "-" +
+                             std::to_string(row.lastTime));
+        }
+    } heard;
+    table.AddListener(&heard);
+    settings.idleseconds = 10000;
+    settings.filtertcp = 1;
+    const auto handed = [&](const Bytes& datagram, uint64_t time) {
+        return table.OnPacket(datagram.data(), static_cast<uint32_t>(datagram.size()), time);
+    };
+    EXPECT_EQ(handed(Datagram(17, 100, kA, kB, 1, 9), 5000000), capture::DatagramOutcome::Counted);
+    EXPECT_EQ(handed(Datagram(17, 28, kA, kB, 1, 9), 5000001), capture::DatagramOutcome::HeaderNotBelowLength);
+    EXPECT_EQ(handed(Datagram(6, 100, kA, kB, 1, 9), 5000002), capture::DatagramOutcome::FilteredOut);
+    EXPECT_EQ(table.OnPacket(Datagram(17, 100, kA, kB, 1, 9).data(), 23, 5000003), capture::DatagramOutcome::TooShort);
+    EXPECT_EQ(handed(Datagram(17, 50, kA, kB, 1, 9), 7000000), capture::DatagramOutcome::Counted);
+    now = 2000;
+    EXPECT_EQ(handed(Datagram(1, 84, kA, kB, 2, 9), 8000000), capture::DatagramOutcome::Counted);
+    now = 11001; // the first flow is idle for 10,001 ms, the second for 9,001
+    table.UpdateTraffic();
+    table.RemoveProtocol(17); // nothing left of it
+    table.Clear();
+    table.Clear(); // an empty table has nobody to tell of
+    EXPECT_EQ(heard.events, (std::vector<std::string>{
+                                "counted 1 100 at 5000000",
+                                "counted 1 50 at 7000000",
+                                "counted 2 84 at 8000000",
+                                "ended 1 0: 2 150 5000000-7000000",
+                                "ended 2 2: 1 84 8000000-8000000",
+                            }));
+    table.RemoveListener(&heard);
+    (void)handed(Datagram(17, 100, kA, kB, 1, 9), 9000000);
+    EXPECT_EQ(heard.events.size(), 5u);
+}
+
 TEST_F(TrafficFlowTable, SortsByAClickedColumnNumbersAsNumbersAddressesByValue) {
     settings.idleseconds = 60000;
     // Arrival order: bytes 900, 10000, 85; addresses 10.0.0.20, 9.0.0.1, 10.0.0.3; ports 443, 80, 8080.

@@ -23,10 +23,11 @@ Seen Walk(const Bytes& buffer, uint32_t received, uint32_t linkHeaderLength, cap
     const Bytes exact(buffer.begin(), buffer.begin() + received);
     Seen seen;
     const capture::RecordWalk result =
-        capture::WalkCaptureRecords(exact.data(), received, linkHeaderLength, [&](const uint8_t* ip, uint32_t bytes) {
-            seen.totalLengths.push_back(static_cast<uint16_t>(ip[2] << 8 | ip[3]));
-            seen.captured.push_back(bytes);
-        });
+        capture::WalkCaptureRecords(exact.data(), received, linkHeaderLength,
+                                    [&](const uint8_t* ip, uint32_t bytes, const capture::CaptureRecord&) {
+                                        seen.totalLengths.push_back(static_cast<uint16_t>(ip[2] << 8 | ip[3]));
+                                        seen.captured.push_back(bytes);
+                                    });
     if (walk != nullptr) {
         *walk = result;
     }

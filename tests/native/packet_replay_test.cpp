@@ -141,8 +141,8 @@ TEST(PacketReplay, SharedCaptureThroughSmallBuffersKeepsEveryRecordForTheWalk) {
                 break;
             }
             EXPECT_EQ(fill.bytes % 4, 0u);
-            const capture::RecordWalk walk =
-                capture::WalkCaptureRecords(buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t) {});
+            const capture::RecordWalk walk = capture::WalkCaptureRecords(
+                buffer.data(), fill.bytes, 14, [](const uint8_t*, uint32_t, const capture::CaptureRecord&) {});
             EXPECT_EQ(walk.records, fill.records);
             records += walk.records;
         }

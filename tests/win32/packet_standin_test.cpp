@@ -73,7 +73,9 @@ TEST_F(StandIn, ReplaysEveryRecordThenReportsTheEndAtOnce) {
         const DWORD bytes = opened->packet->ulBytesReceived;
         ASSERT_GT(bytes, 0u) << "a file has no idle moments";
         EXPECT_EQ(bytes % 4, 0u);
-        records += capture::WalkCaptureRecords(buffer.data(), bytes, 14, [](const uint8_t*, uint32_t) {}).records;
+        records += capture::WalkCaptureRecords(buffer.data(), bytes, 14,
+                                               [](const uint8_t*, uint32_t, const capture::CaptureRecord&) {})
+                       .records;
     }
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_HANDLE_EOF));
     EXPECT_EQ(records, capture_bytes::ReadTotals("eth-mixed-http-dns-udp-icmp").at("frames_total"));

@@ -61,9 +61,14 @@ uint32_t ForEachCaptureRecord(const uint8_t* buffer, uint32_t received, OnRecord
     return records;
 }
 
-// Calls onDatagram(const uint8_t* datagram, uint32_t capturedBytes) for every record whose byte after the
-// link header is 0x45 and which holds at least the link header and 24 bytes of datagram; records as
-// ForEachCaptureRecord walks them.
+// The capture time of a record: microseconds since 1970-01-01 UTC.
+inline uint64_t CaptureTimeOf(const CaptureRecord& record) {
+    return uint64_t{record.seconds} * 1000000u + record.microseconds;
+}
+
+// Calls onDatagram(const uint8_t* datagram, uint32_t capturedBytes, const CaptureRecord& record) for every
+// record whose byte after the link header is 0x45 and which holds at least the link header and 24 bytes of
+// datagram; records as ForEachCaptureRecord walks them.
 template <class OnDatagram>
 RecordWalk WalkCaptureRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength,
                               OnDatagram&& onDatagram) {
@@ -72,7 +77,7 @@ RecordWalk WalkCaptureRecords(const uint8_t* buffer, uint32_t received, uint32_t
         if (record.capturedLength >= linkHeaderLength + kDatagramBytesNeeded &&
             record.frame[linkHeaderLength] == kPlainIpv4) {
             ++walk.datagrams;
-            onDatagram(record.frame + linkHeaderLength, record.capturedLength - linkHeaderLength);
+            onDatagram(record.frame + linkHeaderLength, record.capturedLength - linkHeaderLength, record);
         }
     });
     return walk;

@@ -79,21 +79,25 @@ uint32_t FlowTable::HeaderSize(uint8_t protocol) {
     }
 }
 
-void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
+void FlowTable::RemoveListener(FlowListener* listener) {
+    std::erase(m_listeners, listener);
+}
+
+DatagramOutcome FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured, uint64_t captureTime) {
     if (captured < kDatagramBytesNeeded) {
-        return;
+        return DatagramOutcome::TooShort;
     }
     const uint8_t protocol = datagram[9];
     const SettingsValues& settings = *m_services.settings;
     if ((protocol == kProtocolTcp && LoadShared(settings.filtertcp) != 0) ||
         (protocol == kProtocolUdp && LoadShared(settings.filterudp) != 0) ||
         (protocol == kProtocolIcmp && LoadShared(settings.filtericmp) != 0)) {
-        return;
+        return DatagramOutcome::FilteredOut;
     }
     const uint32_t size = HeaderSize(protocol);
     const uint32_t length = BigEndian16(datagram + 2);
     if (size >= length) {
-        return;
+        return DatagramOutcome::HeaderNotBelowLength;
     }
 
     Add(packetCount, 1);
@@ -112,15 +116,22 @@ void FlowTable::OnPacket(const uint8_t* datagram, uint32_t captured) {
     }
 
     const auto found = m_index.find(m_key);
+    FlowRow* flow = nullptr;
     if (found == m_index.end()) {
-        AddRow(length);
-        return;
+        flow = &AddRow(length);
+        flow->firstTime = captureTime;
+    } else {
+        // Only this thread writes the counts: a load and a store are the whole update.
+        flow = found->second;
+        StoreCount(flow->record.bytes, flow->record.bytes + length);
+        StoreCount(flow->record.lastSeen, Now());
+        StoreCount(flow->packets, flow->packets + 1);
     }
-    // Only this thread writes the counts: a load and a store are the whole update.
-    FlowRow& flow = *found->second;
-    StoreCount(flow.record.bytes, flow.record.bytes + length);
-    StoreCount(flow.record.lastSeen, Now());
-    StoreCount(flow.packets, flow.packets + 1);
+    flow->lastTime = captureTime;
+    for (FlowListener* listener : m_listeners) {
+        listener->OnCounted(*flow, length, captureTime);
+    }
+    return DatagramOutcome::Counted;
 }
 
 int32_t FlowTable::FindRow() const {
@@ -136,11 +147,12 @@ int32_t FlowTable::FindRow() const {
     return -1;
 }
 
-void FlowTable::AddRow(uint32_t bytes) {
+FlowRow& FlowTable::AddRow(uint32_t bytes) {
     auto flow = std::make_unique<FlowRow>();
     const uint32_t now = Now();
     flow->record = TrafficRecord{m_key, now, now, bytes, 0};
     flow->packets = 1;
+    FlowRow& added = *flow;
     m_index.emplace(m_key, flow.get());
     {
         const std::lock_guard lock(m_lock);
@@ -151,6 +163,7 @@ void FlowTable::AddRow(uint32_t bytes) {
         m_services.names->Request(m_key.sourceAddress);
         m_services.names->Request(m_key.destinationAddress);
     }
+    return added;
 }
 
 const char* FlowTable::PortText(uint16_t portNetworkOrder, uint8_t protocol, char (&buffer)[12]) const {
@@ -192,10 +205,13 @@ void FlowTable::FlushIfDue(bool idle) {
 }
 
 template <class Gone>
-void FlowTable::RemoveRows(Gone gone) {
+void FlowTable::RemoveRows(FlowEnd why, Gone gone) {
     std::size_t kept = 0;
     for (std::unique_ptr<FlowRow>& flow : m_rows) {
         if (gone(*flow)) {
+            for (FlowListener* listener : m_listeners) {
+                listener->OnFlowEnded(*flow, why);
+            }
             m_index.erase(flow->record.key);
             flow->gone = true;
             m_gone.push_back(std::move(flow));
@@ -212,7 +228,7 @@ void FlowTable::UpdateTraffic() {
     const uint32_t now = Now();
     {
         const std::lock_guard lock(m_lock);
-        RemoveRows([&](FlowRow& flow) {
+        RemoveRows(FlowEnd::Idle, [&](FlowRow& flow) {
             TrafficRecord& record = flow.record;
             if (now - record.lastSeen > idleLimit) {
                 return true;
@@ -271,12 +287,17 @@ void FlowTable::ReleaseSpareCapacity() {
 void FlowTable::RemoveProtocol(uint8_t protocol) {
     {
         const std::lock_guard lock(m_lock);
-        RemoveRows([protocol](const FlowRow& flow) { return flow.record.key.protocol == protocol; });
+        RemoveRows(FlowEnd::Removed, [protocol](const FlowRow& flow) { return flow.record.key.protocol == protocol; });
     }
     Flush();
 }
 
 void FlowTable::Clear() {
+    for (const std::unique_ptr<FlowRow>& flow : m_rows) {
+        for (FlowListener* listener : m_listeners) {
+            listener->OnFlowEnded(*flow, FlowEnd::CaptureEnded);
+        }
+    }
     {
         const std::lock_guard lock(m_lock);
         m_list.clear();

@@ -33,6 +33,32 @@ public:
 // The status window's text for the totals: "All packets: N     Total bytes: M".
 void FormatTotals(char (&text)[300], uint32_t packets, uint32_t bytes);
 
+// What the table did with a datagram handed to it.
+enum class DatagramOutcome : uint8_t {
+    Counted,              // counted in the totals and in its flow's row
+    TooShort,             // fewer than kDatagramBytesNeeded bytes captured
+    FilteredOut,          // its protocol is switched off by the settings (filtertcp, filterudp, filtericmp)
+    HeaderNotBelowLength, // its total length is not above its protocol's fixed header size
+};
+
+// Why a row leaves the table.
+enum class FlowEnd : uint8_t {
+    Idle,         // idle longer than idleseconds at a periodic update
+    Removed,      // its protocol's rows were deleted
+    CaptureEnded, // still in the table when the capture ended
+};
+
+// Told on the capture thread of every counted datagram, and of every row as it leaves the table with its
+// final counts (at the capture's end: on the thread that ends it, once the capture thread has finished).
+// Must not call the table.
+class FlowListener {
+public:
+    virtual ~FlowListener() = default;
+    // row's counts already include the datagram; length is its IP total length, as the row counts bytes.
+    virtual void OnCounted(const FlowRow& row, uint32_t length, uint64_t captureTime) = 0;
+    virtual void OnFlowEnded(const FlowRow& row, FlowEnd why) = 0;
+};
+
 // Milliseconds that wrap at 2^32 (the platform's tick count in the program).
 using TickClock = std::function<uint32_t()>;
 
@@ -66,18 +92,23 @@ public:
     void SetLog(DatagramLog* log) { m_services.log = log; }
     // Only while no capture runs.
     void SetNames(HostNames* names) { m_services.names = names; }
+    // Only while no capture runs; a listener added twice is told twice.
+    void AddListener(FlowListener* listener) { m_listeners.push_back(listener); }
+    void RemoveListener(FlowListener* listener);
 
     // ---- The capture thread's side ----
 
     // Counts one IPv4 datagram with a 20-byte header, of which captured bytes are present (fewer than
-    // kDatagramBytesNeeded, 24: ignored). A datagram longer than what was captured counts by its total length.
-    void OnPacket(const uint8_t* datagram, uint32_t captured);
+    // kDatagramBytesNeeded, 24: ignored), captured at captureTime (microseconds since 1970-01-01 UTC). A
+    // datagram longer than what was captured counts by its total length.
+    DatagramOutcome OnPacket(const uint8_t* datagram, uint32_t captured, uint64_t captureTime = 0);
 
     // The periodic update: idle rows go, the others get their interval bytes and average rate; the
     // shared rate counters are brought up to date and updateDue is cleared.
     void UpdateTraffic();
 
-    // Deletes every row. Only while no datagram is being counted.
+    // Deletes every row; the listeners are told that each ended with the capture. Only while no datagram
+    // is being counted.
     void Clear();
 
     // Deletes the rows of one protocol.
@@ -122,16 +153,16 @@ protected:
     // The row of m_key, or -1.
     int32_t FindRow() const;
     // A new row for m_key whose first datagram has the given total length.
-    void AddRow(uint32_t bytes);
+    FlowRow& AddRow(uint32_t bytes);
 
     FlowKey m_key{};
     char m_text[300] = {};
 
 private:
     uint32_t Now() const { return m_services.clock(); }
-    // Moves the rows for which gone() holds out of the table, under the lock.
+    // Moves the rows for which gone() holds out of the table, under the lock, telling the listeners why.
     template <class Gone>
-    void RemoveRows(Gone gone);
+    void RemoveRows(FlowEnd why, Gone gone);
     // Gives back memory held from a time with many more rows than now.
     void ReleaseSpareCapacity();
     const char* PortText(uint16_t portNetworkOrder, uint8_t protocol, char (&buffer)[12]) const;
@@ -143,7 +174,8 @@ private:
     std::vector<FlowRow*> m_list;                 // the list's rows, as of the last Reorder
     ListOrder m_order;
     std::unordered_map<FlowKey, FlowRow*, FlowKeyHash> m_index; // the capture thread's alone
-    bool m_changed = false;                                     // rows or counts changed since the last refresh
+    std::vector<FlowListener*> m_listeners;
+    bool m_changed = false; // rows or counts changed since the last refresh
     bool m_statusDirty = false;
     uint32_t m_lastRefresh = 0;
 };

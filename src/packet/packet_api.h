@@ -64,6 +64,16 @@ static_assert(sizeof(RecordHeader) == 20 && offsetof(RecordHeader, capturedLengt
               offsetof(RecordHeader, wireLength) == 12 && offsetof(RecordHeader, headerLength) == 16);
 static_assert(offsetof(NetTypeRecord, LinkSpeed) == 8 && sizeof(NetTypeRecord) == 16);
 
+// What the driver counted since the adapter was opened: packets it received, packets it dropped for want of
+// buffer room, packets the interface dropped, and packets captured. Four 32-bit counts in both builds.
+struct CaptureStats {
+    UINT bs_recv;
+    UINT bs_drop;
+    UINT ps_ifdrop;
+    UINT bs_capt;
+};
+static_assert(sizeof(CaptureStats) == 16);
+
 // Entry points, all plain C with the caller cleaning the stack, exported under undecorated names.
 using OpenAdapterFn = Adapter*(__cdecl*)(const char* adapterName);
 using CloseAdapterFn = void(__cdecl*)(Adapter* adapter);
@@ -76,6 +86,7 @@ using FreePacketFn = void(__cdecl*)(Packet* packet);
 using GetNetTypeFn = Boolean(__cdecl*)(Adapter* adapter, NetTypeRecord* type);
 using ReceivePacketFn = Boolean(__cdecl*)(Adapter* adapter, Packet* packet, Boolean sync);
 using GetAdapterNamesFn = Boolean(__cdecl*)(char* buffer, ULONG* bufferSize);
+using GetStatsFn = Boolean(__cdecl*)(Adapter* adapter, CaptureStats* stats);
 // Our stand-in's own, not the driver's: the oldest sentence about a capture file, cut to the buffer; its
 // length with the terminating zero, 0 when there is none.
 using TakeNoteFn = ULONG(__cdecl*)(char* buffer, ULONG size);

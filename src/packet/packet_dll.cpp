@@ -1,9 +1,12 @@
 // packet.dll stand-in: an "adapter" is a classic libpcap capture file whose records are handed out in the
 // driver's buffer format, as fast as the reader takes them or paced by the file's time stamps; or a pipe
-// carrying such a capture as it is written, whose records are handed out as they arrive.
+// carrying such a capture as it is written, whose records are handed out as they arrive, with the drops that
+// the pipe's writer reports in a statistics file.
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +19,7 @@
 
 #include "packet/adapter_list.h"
 #include "packet/capture_replay.h"
+#include "packet/drop_report.h"
 #include "packet/link_types.h"
 #include "packet/packet_api.h"
 #include "packet/pcap_reader.h"
@@ -70,6 +74,10 @@ struct ReplayState {
     int readTimeoutMs = 0;     // 0 waits for data without limit, -1 does not wait
     ULONG hardwareFilter = 0;
     bool endReported = false;
+    // Records handed out; read by PacketGetStats on any thread.
+    std::atomic<std::uint32_t> recordsDelivered{0};
+    // A pipe's statistics file (BRISKLANE_CAPTURE_STATS); empty: its drops are not known.
+    std::string statsPath;
 
     ~ReplayState() {
         replay.reset(); // with the reader goes the pipe's source, which must end its read first
@@ -132,6 +140,40 @@ void ReportReaderNotes(ReplayState& state) {
     for (const std::string& note : state.replay->TakeNotes()) {
         Report(state.path + ": " + note);
     }
+}
+
+// The value of an environment variable; empty when it is not set.
+std::string EnvironmentText(const char* name) {
+    const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+    if (needed == 0) {
+        return {};
+    }
+    std::string value(needed, '\0');
+    const DWORD length = GetEnvironmentVariableA(name, value.data(), needed);
+    value.resize(length < needed ? length : 0);
+    return value;
+}
+
+// The last bytes of a file that another process keeps writing; empty when it cannot be read.
+std::string TailOfFile(const std::string& path) {
+    constexpr LONGLONG kTailBytes = 4096; // several whole reports
+    const platform::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size{};
+    if (!file.IsValid() || !GetFileSizeEx(file.Get(), &size)) {
+        return {};
+    }
+    LARGE_INTEGER start{};
+    start.QuadPart = size.QuadPart > kTailBytes ? size.QuadPart - kTailBytes : 0;
+    std::string text(static_cast<std::size_t>(size.QuadPart - start.QuadPart), '\0');
+    DWORD got = 0;
+    if (!SetFilePointerEx(file.Get(), start, nullptr, FILE_BEGIN) ||
+        !ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr)) {
+        return {};
+    }
+    text.resize(got);
+    return text;
 }
 
 bool PacedReplayRequested() {
@@ -244,11 +286,8 @@ std::vector<std::string> CaptureFilesIn(const std::string& folder) {
 // this DLL. Only files that read as capture files are offered.
 std::vector<packet::AdapterEntry> OfferedAdapters() {
     std::vector<std::string> items;
-    const DWORD needed = GetEnvironmentVariableA("BRISKLANE_CAPTURE_FILES", nullptr, 0);
-    if (needed > 0) {
-        std::string list(needed, '\0');
-        const DWORD length = GetEnvironmentVariableA("BRISKLANE_CAPTURE_FILES", list.data(), needed);
-        list.resize(length < needed ? length : 0);
+    const std::string list = EnvironmentText("BRISKLANE_CAPTURE_FILES");
+    if (!list.empty()) {
         items = packet::SplitPathList(list);
     } else {
         static const char inThisModule = 0;
@@ -439,6 +478,9 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
     }
     state->replay = std::make_unique<packet::CaptureReplay>(std::move(reader));
     state->paced = !isPipe && PacedReplayRequested();
+    if (isPipe) {
+        state->statsPath = EnvironmentText("BRISKLANE_CAPTURE_STATS");
+    }
     ReportReaderNotes(*state);
 
     auto* adapter = new (std::nothrow) StandInAdapter{};
@@ -544,8 +586,33 @@ Boolean __cdecl PacketReceivePacket(Adapter* adapter, Packet* packet, Boolean /*
         SetLastError(ERROR_HANDLE_EOF);
         return kFalse;
     }
+    state->recordsDelivered.fetch_add(fill.records, std::memory_order_relaxed);
     packet->ulBytesReceived = fill.bytes;
     packet->bIoComplete = kTrue;
+    return kTrue;
+}
+
+// A file replay drops nothing: every record is handed out. A pipe's drops happened before it, in the
+// capture that writes it; they are known when that capture reports them in the statistics file, which
+// tcpdump's standard error is (it writes its counts there at the end, and on SIGUSR1).
+Boolean __cdecl PacketGetStats(Adapter* adapter, packet::CaptureStats* stats) {
+    ReplayState* state = StateOf(adapter);
+    if (state == nullptr || stats == nullptr) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return kFalse;
+    }
+    const std::uint32_t delivered = state->recordsDelivered.load(std::memory_order_relaxed);
+    if (state->stream == nullptr) {
+        *stats = packet::CaptureStats{delivered, 0, 0, delivered};
+        return kTrue;
+    }
+    packet::DropReport report;
+    if (state->statsPath.empty() || !packet::ParseLatestDropReport(TailOfFile(state->statsPath), report)) {
+        SetLastError(ERROR_NOT_SUPPORTED); // nobody has counted the drops (yet)
+        return kFalse;
+    }
+    const auto clamp = [](std::uint64_t count) { return static_cast<UINT>(std::min<std::uint64_t>(count, UINT_MAX)); };
+    *stats = packet::CaptureStats{clamp(report.receivedByFilter), clamp(report.droppedByKernel), 0, delivered};
     return kTrue;
 }
 

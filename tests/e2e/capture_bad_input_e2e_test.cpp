@@ -217,7 +217,7 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
         // Capture files.
         {.name = "a file cut inside a record",
          .prepare = replay("cut.pcap", cut),
-         .outTail = "All packets: 7     Total bytes: 420\n",
+         .outTail = "All packets: 7     Total bytes: 420\nDropped: 0\n",
          .errHas = {"the file ends inside a record: record 8 needs 74 bytes, 64 remain; replay ends there"}},
         {.name = "a pcapng file",
          .prepare = replay("new.pcapng", pcapng),

@@ -2,7 +2,10 @@
 # The console mode with no X server at all (no DISPLAY, in a fresh prefix that never had one): a file
 # replay, and a capture read from a FIFO through Wine's Z: drive while its writer sends it in pieces, with
 # pauses longer than the read time-out, one of them inside a record. Both print the reference flows; the
-# FIFO's run ends when its writer closes it, and the packets it saved read in tcpdump as the original.
+# FIFO's run ends when its writer closes it, says the drops its writer reported, and the packets it saved
+# read in tcpdump as the original. A stream whose writer stays: Ctrl+C (SIGINT) ends the capture as the
+# end of the data would, and a capture killed outright has saved every packet already. Output that cannot
+# be written is said, with exit code 4.
 #
 #   console_headless_e2e.sh BIN_DIR DATA_DIR
 set -u
@@ -10,7 +13,9 @@ source "$(dirname "$0")/../support/host_shell_support.sh"
 BRISKLANE_DATA_DIR=$2
 host_setup "$1"
 writer_pid=""
-trap '[ -z "$writer_pid" ] || kill "$writer_pid" 2>/dev/null; host_cleanup' EXIT
+host_pid=""
+trap '[ -z "$writer_pid" ] || kill "$writer_pid" 2>/dev/null; [ -z "$host_pid" ] || kill "$host_pid" 2>/dev/null
+host_cleanup' EXIT
 
 failures=0
 check() { # what, expected file, actual file
@@ -55,12 +60,16 @@ for _ in $(seq 1 100); do
     grep -q open "$work/writer.log" && break
     sleep 0.05
 done
-host_console "Z:$fifo" --pcap-out "Z:$work/saved.pcap" >"$work/fifo.csv" 2>"$work/fifo.err"
+# The stream's writer reports its drops as tcpdump does, in the file named by BRISKLANE_CAPTURE_STATS.
+printf '12 packets received by filter\n3 packets dropped by kernel\n' >"$work/stats.log"
+BRISKLANE_CAPTURE_STATS="Z:$work/stats.log" host_console "Z:$fifo" --pcap-out "Z:$work/saved.pcap" \
+    >"$work/fifo.csv" 2>"$work/fifo.err"
 echo "FIFO: exit $?, $(tr '\n' ' ' <"$work/fifo.err"), writer: $(tr '\n' ' ' <"$work/writer.log")"
 wait "$writer_pid"
 writer_pid=""
-check "a FIFO written in pieces gives the reference flows and ends with its writer" "$work/expected.csv" \
-    "$work/fifo.csv"
+sed '$ s/.*/Dropped: 3/' "$work/expected.csv" >"$work/expected-fifo.csv"
+check "a FIFO written in pieces gives the reference flows, ends with its writer and says its drops" \
+    "$work/expected-fifo.csv" "$work/fifo.csv"
 
 tcpdump -r "$capture" -tt -nn -e -xx >"$work/original.txt" 2>/dev/null
 tcpdump -r "$work/saved.pcap" -tt -nn -e -xx >"$work/saved.txt" 2>"$work/saved.err"
@@ -69,6 +78,66 @@ grep -q "link-type EN10MB" "$work/saved.err" || {
     echo "FAIL: the saved file's link type: $(cat "$work/saved.err")"
     failures=$((failures + 1))
 }
+
+# A stream whose writer never closes it, as a live capture's: the whole capture in, then the writer waits.
+# Started as a job of its own (monitor mode), the host does not ignore SIGINT as a script's background
+# command would.
+set -m
+streaming() { # stream name: starts a writer and a capture with --pcap-out; sets host_pid and writer_pid
+    mkfifo "$work/$1.fifo"
+    python3 -c "import os, sys, time
+fd = os.open(sys.argv[2], os.O_RDWR)
+os.write(fd, open(sys.argv[1], 'rb').read())
+print('open', flush=True)
+time.sleep(120)" "$capture" "$work/$1.fifo" >"$work/$1.writer" &
+    writer_pid=$!
+    for _ in $(seq 1 100); do
+        grep -q open "$work/$1.writer" && break
+        sleep 0.05
+    done
+    host_console "Z:$work/$1.fifo" --pcap-out "Z:$work/$1.pcap" >"$work/$1.csv" 2>"$work/$1.err" &
+    host_pid=$!
+    # Everything received is in the file within a fraction of a second, although the capture goes on.
+    for _ in $(seq 1 200); do
+        [ "$(stat -c %s "$work/$1.pcap" 2>/dev/null)" = "$(stat -c %s "$capture")" ] && return 0
+        sleep 0.05
+    done
+    echo "FAIL: $1: the saved file holds $(stat -c %s "$work/$1.pcap" 2>/dev/null) of $(stat -c %s "$capture") bytes"
+    failures=$((failures + 1))
+}
+saved_as_original() { # what, saved file
+    tcpdump -r "$2" -tt -nn -e -xx >"$work/saved.txt" 2>/dev/null
+    check "$1" "$work/original.txt" "$work/saved.txt"
+}
+
+# The host itself, not the job that runs it under its time limit.
+host_process() { pgrep -f "^[^ ]*BrisklaneCapture.exe --console Z:$work/$1.fifo"; }
+
+streaming interrupted
+kill -INT "$(host_process interrupted)"
+wait "$host_pid"
+echo "Ctrl+C: exit $?, $(tr '\n' ' ' <"$work/interrupted.err")"
+kill "$writer_pid"
+sed '$ s/.*/Dropped: not measured/' "$work/expected.csv" >"$work/expected-stream.csv"
+check "Ctrl+C ends a stream's capture with its flows printed" "$work/expected-stream.csv" "$work/interrupted.csv"
+saved_as_original "Ctrl+C leaves the saved packets complete" "$work/interrupted.pcap"
+
+streaming killed
+kill -KILL "$(host_process killed)"
+wait "$host_pid"
+kill "$writer_pid"
+writer_pid=""
+saved_as_original "a capture killed outright has saved every packet it received" "$work/killed.pcap"
+set +m
+
+host_console "Z:$capture" >/dev/full 2>"$work/full.err"
+status=$?
+if [ "$status" -eq 4 ] && grep -q "could not be written to the standard output" "$work/full.err"; then
+    echo "ok: output that cannot be written is said, with exit code 4"
+else
+    echo "FAIL: output to a full disk: exit $status, $(cat "$work/full.err")"
+    failures=$((failures + 1))
+fi
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
 echo "all checks passed"

@@ -31,6 +31,7 @@ TEST(CaptureHostOptions, TimingAppliesToTheConsoleAndToAWindowThatStartsAtOnce) 
          true,
          true},
         {{"a.pcap", "--start", "--seconds", "5"}, "--seconds applies to --console only", false, true, false},
+        {{"a.pcap", "--pcap-out", "s.pcap", "--start"}, "", false, true, false}, // the window saves them too
     };
     for (const OptionsCase& c : cases) {
         std::string line;

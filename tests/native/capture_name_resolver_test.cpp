@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -105,6 +107,34 @@ TEST(NameResolver, OnTheCallersThreadARequestWaitsForItsName) {
     char shortText[5];
     names.Text(kAddress, shortText, sizeof shortText);
     EXPECT_STREQ(shortText, "host") << "cut to the buffer";
+}
+
+TEST(NameResolver, AbandonedItWaitsForNoLookupAndKeepsNoLateAnswer) {
+    // The lookup outlives the test's resolver here, as the platform's does the window's.
+    auto lookup = std::make_shared<GatedLookup>();
+    CNSCashe cache([lookup](uint32_t address, std::string& name) { return lookup->Function()(address, name); });
+    (void)cache.SetEnabled(1);
+    {
+        NameResolver names(cache, NameResolver::Mode::OnOwnThread);
+        std::atomic<int> told{0};
+        names.SetOnName([&told] { ++told; });
+        names.Request(kAddress);
+        ASSERT_TRUE(lookup->WaitAsked(kAddress));
+        const auto start = std::chrono::steady_clock::now();
+        names.Abandon();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)) << "no wait for the lookup";
+        names.Request(kAddress + 1);
+        EXPECT_EQ(TextOf(names, kAddress), "10.0.0.1");
+        EXPECT_EQ(told, 0);
+    }
+    lookup->Open();
+    // The abandoned thread finishes its lookup and keeps nothing of it.
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (lookup.use_count() > 2 && std::chrono::steady_clock::now() < deadline) { // the test's and the cache's
+        std::this_thread::yield();
+    }
+    EXPECT_EQ(cache.Find(kAddress), nullptr);
+    EXPECT_EQ(lookup->Asked(kAddress + 1), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "capture/engine/pcap_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "capture_bytes.h"
@@ -70,6 +71,41 @@ TEST(TrafficPcapWriter, SavedRecordsReadBackAsReceivedWithTheLinkType) {
     }
     packet::PcapRecord record;
     EXPECT_EQ(reader.Next(record), packet::PcapStatus::End);
+    unlink(path.c_str());
+}
+
+TEST(TrafficPcapWriter, TheFileHasItsHeaderAtOnceAndGrowsByWholeRecordsAtEachDueFlush) {
+    const std::string path = TempPath();
+    const auto size = [&] {
+        struct stat status {};
+        return stat(path.c_str(), &status) == 0 ? status.st_size : -1;
+    };
+    capture::PcapWriter writer;
+    std::string error;
+    ASSERT_TRUE(writer.Open(path, 1, error)) << error;
+    EXPECT_EQ(size(), 24) << "a capture killed at once leaves a readable, empty capture file";
+    const Bytes received = DriverRecords({{1, 2, 61, Bytes(61, 1)}, {1, 3, 60, Bytes(60, 2)}});
+    const struct {
+        uint32_t nowMs;
+        bool received; // two records arrive before the flush is asked for
+        bool idle;
+        off_t expected;
+    } steps[] = {
+        {100, true, false, 24}, // held back: not a flush period since the last
+        {250, false, false, 24 + 2 * 16 + 121},
+        {260, true, false, 24 + 2 * 16 + 121},
+        {261, false, true, 24 + 4 * 16 + 242}, // nothing more is arriving: written at once
+    };
+    writer.FlushIfDue(0, false);
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.nowMs);
+        if (step.received) {
+            writer.WriteReceived(received.data(), static_cast<uint32_t>(received.size()));
+        }
+        writer.FlushIfDue(step.nowMs, step.idle);
+        EXPECT_EQ(size(), step.expected);
+    }
+    ASSERT_TRUE(writer.Close(error)) << error;
     unlink(path.c_str());
 }
 

@@ -3,6 +3,7 @@
 // list.
 #include "packet/adapter_list.h"
 #include "packet/capture_replay.h"
+#include "packet/drop_report.h"
 #include "packet/link_types.h"
 
 #include <gtest/gtest.h>
@@ -255,6 +256,37 @@ TEST(PacketAdapterList, SplitsPathListsAndPicksCaptureFiles) {
     EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("sll-tcp-resp-benchmark.pcap")),
               "Capture file sll-tcp-resp-benchmark.pcap (link type 113)");
     EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("README.md")), "");
+}
+
+TEST(StandInDrops, TheLatestWholeReportOfTheStreamsWriterCounts) {
+    const struct {
+        const char* name;
+        const char* text;
+        bool found;
+        uint64_t received, dropped;
+    } cases[] = {
+        {"nothing reported yet", "tcpdump: listening on veth0, link-type EN10MB (Ethernet)\n", false, 0, 0},
+        {"a report on SIGUSR1",
+         "listening\n10 packets captured\n12 packets received by filter\n2 packets dropped by kernel\n", true, 12, 2},
+        {"the last of several, in the singular",
+         "5 packets received by filter\n0 packets dropped by kernel\n1 packet captured\n1 packet received by filter\n"
+         "1 packet dropped by kernel\n",
+         true, 1, 1},
+        {"a line still being written is not read", "9 packets received by filter\n3 packets dropped by kernel\n7 pack",
+         true, 9, 3},
+        {"half a line", "200000 packets received by filter\n4 packets dropped by ker", false, 0, 0},
+        {"CR LF lines, and noise around",
+         "x\r\n40 packets received by filter\r\nabc packets dropped by kernel\r\n"
+         "0 packets dropped by kernel\r\n",
+         true, 40, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        packet::DropReport report;
+        ASSERT_EQ(packet::ParseLatestDropReport(c.text, report), c.found);
+        EXPECT_EQ(report.receivedByFilter, c.received);
+        EXPECT_EQ(report.droppedByKernel, c.dropped);
+    }
 }
 
 } // namespace

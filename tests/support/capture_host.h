@@ -32,8 +32,8 @@ private:
     return RunConsole(folder.Exe(), folder.Path(), arguments, timeoutMs);
 }
 
-// What the console prints for a shared capture: the reference flows (without the truncation column) and
-// the status line with the reference totals.
+// What the console prints for a shared capture: the reference flows (without the truncation column), the
+// status line with the reference totals, and that nothing was dropped.
 [[nodiscard]] std::string ExpectedConsoleOutput(const std::string& captureName);
 
 // Compares a file of saved packets with the capture they came from: the same records (time stamps,

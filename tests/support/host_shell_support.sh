@@ -22,12 +22,14 @@ host_console() {
     timeout --kill-after=10 120 wine "$work/host/BrisklaneCapture.exe" --console "$@"
 }
 
-# What the console prints for a shared capture: its reference flows and the status line of its totals.
+# What the console prints for a shared capture: its reference flows, the status line of its totals, and that
+# a replay dropped nothing.
 host_reference() {
     local base="$BRISKLANE_DATA_DIR/pcap/$1"
     cut -d, -f1-7 "$base.flows.csv"
     printf 'All packets: %s     Total bytes: %s\n' "$(sed -n 's/^packetCount=//p' "$base.totals.txt")" \
         "$(sed -n 's/^totalBytes=//p' "$base.totals.txt")"
+    echo "Dropped: 0"
 }
 
 host_cleanup() {

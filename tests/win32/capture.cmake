@@ -12,7 +12,9 @@ endif()
 
 brisklane_win32_test(win32_capture_engine
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_engine_test.cpp
-            ${CMAKE_CURRENT_LIST_DIR}/capture_globals.cpp)
+            ${CMAKE_CURRENT_LIST_DIR}/capture_window_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/capture_globals.cpp
+            ${CMAKE_SOURCE_DIR}/src/capture/host/capture_window.cpp)
 if(TARGET win32_capture_engine)
     # The stand-in is loaded from beside the test program.
     add_dependencies(win32_capture_engine packet)

@@ -1,5 +1,8 @@
 // The process-wide capture objects of the capture test programs, in the program's order. The settings live
-// in a file of the temporary folder, removed after they have been saved at exit.
+// in a file of the temporary folder, removed after they have been saved at exit; host names come from the
+// test, never from the network.
+#include "capture_globals.h"
+
 #include <windows.h>
 
 #include <string>
@@ -23,7 +26,11 @@ struct SettingsFileRemover {
 
 } // namespace
 
+ReverseLookup testHostLookup;
+
 CTrafficList theTrafficList;
-CNSCashe theNameCache;
+CNSCashe theNameCache([](uint32_t address, std::string& name) {
+    return testHostLookup && testHostLookup(address, name);
+});
 CServicesParser theServicesParser;
 CSettings theSettings(SettingsPath().c_str());

@@ -137,6 +137,9 @@ unsigned int CaptureThreadProc(void*) {
             theTrafficList.UpdateTraffic();
         }
         theTrafficList.FlushIfDue(bytes == 0);
+        // What is saved reaches the file within a fraction of a second: a capture killed outright loses
+        // no more than that.
+        savedPackets.FlushIfDue(GetTickCount(), bytes == 0);
         if (ended) {
             (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
         }
@@ -214,6 +217,19 @@ bool StopCapture(const std::function<void()>& lastLook) {
     return saved;
 }
 
-bool WaitForCaptureEnd(DWORD milliseconds) {
-    return WaitForSingleObject(captureEnd.Get(), milliseconds) == WAIT_OBJECT_0;
+bool QueryCaptureDrops(uint32_t& dropped) {
+    if (captureAdapter == nullptr || library == nullptr || library->PacketGetStats == nullptr) {
+        return false;
+    }
+    packet::CaptureStats stats{};
+    if (library->PacketGetStats(captureAdapter, &stats) == 0) {
+        return false;
+    }
+    dropped = stats.bs_drop + stats.ps_ifdrop;
+    return true;
+}
+
+bool WaitForCaptureEnd(DWORD milliseconds, HANDLE interrupt) {
+    const HANDLE events[] = {captureEnd.Get(), interrupt};
+    return WaitForMultipleObjects(interrupt != nullptr ? 2 : 1, events, FALSE, milliseconds) == WAIT_OBJECT_0;
 }

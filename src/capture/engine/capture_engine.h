@@ -27,8 +27,15 @@
 // Waits up to the given time (INFINITE: without limit) for the adapter's data to end: the library
 // reports the end of a replayed file, or of a stream whose writer has closed it, by a receive that fails
 // with ERROR_HANDLE_EOF. True once that has happened in the current capture and the list is up to date
-// with everything received; an adapter of the driver never ends.
-[[nodiscard]] bool WaitForCaptureEnd(DWORD milliseconds);
+// with everything received; an adapter of the driver never ends. A signalled interrupt event (when given)
+// ends the wait early, with false.
+[[nodiscard]] bool WaitForCaptureEnd(DWORD milliseconds, HANDLE interrupt = nullptr);
+
+// The packets that the capture dropped so far, as the library counts them (the driver's, or the kernel's
+// for a stream whose writer reports them). False when nobody measured them: a library without the count,
+// or a stream whose writer does not report drops. Only between StartCapture and StopCapture (in
+// StopCapture's lastLook too), on the thread that started the capture.
+[[nodiscard]] bool QueryCaptureDrops(uint32_t& dropped);
 
 // 1 while capture runs; the capture thread polls it.
 extern std::atomic<int32_t> captureRunning;

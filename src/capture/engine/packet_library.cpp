@@ -68,6 +68,7 @@ std::unique_ptr<PacketLibrary> PacketLibrary::LoadFrom(const std::string& path, 
     Resolve(module, "PacketReceivePacket", f.PacketReceivePacket, missing);
     Resolve(module, "PacketGetAdapterNames", f.PacketGetAdapterNames, missing);
     std::string optional;
+    (void)Resolve(module, "PacketGetStats", f.PacketGetStats, optional);
     (void)Resolve(module, "StandInTakeNote", f.StandInTakeNote, optional);
     if (!missing.empty()) {
         error = "The packet library \"" + path + "\" has no entry point " + missing + ".";

@@ -27,6 +27,8 @@ struct PacketFunctions {
     packet::GetNetTypeFn PacketGetNetType = nullptr;
     packet::ReceivePacketFn PacketReceivePacket = nullptr;
     packet::GetAdapterNamesFn PacketGetAdapterNames = nullptr;
+    // Older libraries may lack it; null then, and drops are not known.
+    packet::GetStatsFn PacketGetStats = nullptr;
     // Only our stand-in has it; null for the driver's library.
     packet::TakeNoteFn StandInTakeNote = nullptr;
 };

@@ -13,7 +13,7 @@ namespace capture {
 namespace {
 
 // Big enough that a busy capture costs few system calls.
-constexpr std::size_t kStreamBufferBytes = 1 << 20;
+constexpr std::size_t kHeldBytes = 1 << 20;
 
 std::string Reason(int error) {
     return error != 0 ? std::strerror(error) : "unknown error";
@@ -36,7 +36,9 @@ bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& e
         error = "cannot create \"" + path + "\": " + Reason(errno);
         return false;
     }
-    (void)std::setvbuf(m_file, nullptr, _IOFBF, kStreamBufferBytes);
+    // Records are gathered here instead, so that each write hands the file whole records.
+    (void)std::setvbuf(m_file, nullptr, _IONBF, 0);
+    m_held.reserve(kHeldBytes);
     m_path = path;
     m_firstError = 0;
     // Magic (microsecond time stamps; written little-endian like every field), version 2.4, time zone 0,
@@ -48,13 +50,33 @@ bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& e
     header[6] = 4;
     packet::StoreLittleEndian32(header + 16, packet::kMaxRecordBytes);
     packet::StoreLittleEndian32(header + 20, linkType);
-    Write(header, sizeof header);
+    Append(header, sizeof header);
+    Flush(); // a capture that ends at once still leaves a capture file, if an empty one
     return true;
 }
 
-void PcapWriter::Write(const void* bytes, std::size_t size) {
-    if (m_firstError == 0 && std::fwrite(bytes, 1, size, m_file) != size) {
+void PcapWriter::Append(const void* bytes, std::size_t size) {
+    const auto* first = static_cast<const uint8_t*>(bytes);
+    m_held.insert(m_held.end(), first, first + size);
+}
+
+void PcapWriter::Flush() {
+    if (m_file == nullptr || m_held.empty()) {
+        return;
+    }
+    if (m_firstError == 0 && std::fwrite(m_held.data(), 1, m_held.size(), m_file) != m_held.size()) {
         m_firstError = errno != 0 ? errno : EIO;
+    }
+    m_held.clear();
+}
+
+void PcapWriter::FlushIfDue(uint32_t nowMs, bool idle) {
+    if (m_file == nullptr) {
+        return;
+    }
+    if (idle || nowMs - m_lastFlushMs >= kFlushMilliseconds) {
+        Flush();
+        m_lastFlushMs = nowMs;
     }
 }
 
@@ -68,15 +90,19 @@ void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
         packet::StoreLittleEndian32(head + 4, record.microseconds);
         packet::StoreLittleEndian32(head + 8, record.capturedLength);
         packet::StoreLittleEndian32(head + 12, record.wireLength);
-        Write(head, sizeof head);
-        Write(record.frame, record.capturedLength);
+        Append(head, sizeof head);
+        Append(record.frame, record.capturedLength);
     });
+    if (m_held.size() >= kHeldBytes) {
+        Flush();
+    }
 }
 
 bool PcapWriter::Close(std::string& error) {
     if (m_file == nullptr) {
         return true;
     }
+    Flush();
     // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
     errno = 0;
     if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0) {
@@ -86,6 +112,7 @@ bool PcapWriter::Close(std::string& error) {
         m_firstError = errno != 0 ? errno : EIO;
     }
     m_file = nullptr;
+    std::vector<uint8_t>().swap(m_held);
     if (m_firstError == 0) {
         return true;
     }

@@ -1,10 +1,12 @@
 // Saves what a capture received as a classic libpcap file (microsecond time stamps), which tcpdump and
-// packet analysers open: every record of every receive buffer, as the library delivered it.
+// packet analysers open: every record of every receive buffer, as the library delivered it. The file only
+// ever grows by whole records, so that a capture killed outright leaves a file that reads to its end.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace capture {
 
@@ -15,13 +17,19 @@ public:
     PcapWriter(const PcapWriter&) = delete;
     PcapWriter& operator=(const PcapWriter&) = delete;
 
-    // Creates (or empties) the file and writes its header with the link type (libpcap numbering). False
-    // with a sentence in error when the file cannot be written.
+    // Creates (or empties) the file and writes its header with the link type (libpcap numbering) at once.
+    // False with a sentence in error when the file cannot be written.
     [[nodiscard]] bool Open(const std::string& path, uint32_t linkType, std::string& error);
     bool IsOpen() const { return m_file != nullptr; }
 
-    // Appends every whole record of a receive buffer in the library's format.
+    // Appends every whole record of a receive buffer in the library's format. They are held back until a
+    // flush, or until a megabyte has gathered.
     void WriteReceived(const uint8_t* buffer, uint32_t received);
+
+    // Writes what is held back, when nowMs (a millisecond clock that wraps at 2^32) is kFlushMilliseconds
+    // past the last flush, or when idle is true (nothing more is arriving for now).
+    static constexpr uint32_t kFlushMilliseconds = 250;
+    void FlushIfDue(uint32_t nowMs, bool idle);
 
     // Closes the file; false when any write failed, with a sentence in error. True when nothing is open.
     [[nodiscard]] bool Close(std::string& error);
@@ -29,11 +37,14 @@ public:
     const std::string& Path() const { return m_path; }
 
 private:
-    void Write(const void* bytes, std::size_t size);
+    void Append(const void* bytes, std::size_t size);
+    void Flush();
 
     std::FILE* m_file = nullptr;
     std::string m_path;
-    int m_firstError = 0; // errno of the first failed write
+    int m_firstError = 0;        // errno of the first failed write
+    std::vector<uint8_t> m_held; // whole records not yet written
+    uint32_t m_lastFlushMs = 0;
 };
 
 } // namespace capture

@@ -27,10 +27,12 @@ constexpr UINT kUpdateMilliseconds = 1000;
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 24;
 constexpr int kListTop = 3 * kRowHeight + 2 * kMargin;
-// The status line's first part holds the totals; the second says what the user should know about the
-// capture file or the settings.
+// The status line's first part holds the totals; the second the capture's own figures (what it dropped);
+// the third says what the user should know about the capture file or the settings.
 constexpr int kTotalsPartWidth = 340;
-constexpr WPARAM kNotePart = 1;
+constexpr int kFiguresPartWidth = 160;
+constexpr WPARAM kFiguresPart = 1;
+constexpr WPARAM kNotePart = 2;
 
 struct ColumnLayout {
     const char* heading;
@@ -282,8 +284,8 @@ void CCaptureWindow::LayOut() {
     RECT client;
     GetClientRect(&client);
     (void)::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
-    const int parts[] = {kTotalsPartWidth, -1};
-    (void)::SendMessageA(m_statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    const int parts[] = {kTotalsPartWidth, kTotalsPartWidth + kFiguresPartWidth, -1};
+    (void)::SendMessageA(m_statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     RECT status{};
     (void)::GetWindowRect(m_statusBar, &status);
     const int listHeight = client.bottom - kListTop - (status.bottom - status.top);
@@ -292,6 +294,13 @@ void CCaptureWindow::LayOut() {
 
 void CCaptureWindow::ShowNote(const std::string& note) {
     (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kNotePart, reinterpret_cast<LPARAM>(note.c_str()));
+}
+
+void CCaptureWindow::ShowCaptureFigures() {
+    uint32_t dropped = 0;
+    const std::string text =
+        QueryCaptureDrops(dropped) ? std::to_string(dropped) + " dropped" : std::string("drops not measured");
+    (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kFiguresPart, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 void CCaptureWindow::ShowLibraryNotes() {
@@ -303,6 +312,10 @@ void CCaptureWindow::ShowLibraryNotes() {
 
 void CCaptureWindow::SetAdapter(const std::string& adapter) {
     (void)::SetWindowTextA(m_adapterBox, adapter.c_str());
+}
+
+void CCaptureWindow::SetPacketsFile(const std::string& path) {
+    (void)::SetWindowTextA(m_savePacketsEdit, path.c_str());
 }
 
 bool CCaptureWindow::StartCapturing() {
@@ -340,6 +353,7 @@ bool CCaptureWindow::StartCapturing() {
     }
     m_capturing = true;
     (void)SetTimer(kUpdateTimer, kUpdateMilliseconds);
+    ShowCaptureFigures();
     ShowSettings();
     ShowLibraryNotes();
     EnableForState();
@@ -351,7 +365,13 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
         return;
     }
     (void)KillTimer(kUpdateTimer);
-    (void)StopCapture(lastLook); // packets that could not all be saved have been reported
+    // The last figures stay in view once the capture is over.
+    (void)StopCapture([&] {
+        ShowCaptureFigures();
+        if (lastLook) {
+            lastLook();
+        }
+    }); // packets that could not all be saved have been reported
     m_capturing = false;
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     ShowLibraryNotes();
@@ -488,6 +508,7 @@ void CCaptureWindow::OnAlwaysOnTop() {
 void CCaptureWindow::OnTimer(UINT_PTR id) {
     if (id == kUpdateTimer) {
         updateDue = 1;
+        ShowCaptureFigures();
         ShowLogSwitch();
         ShowLibraryNotes(); // e.g. that the file ended inside a record
     }
@@ -504,6 +525,8 @@ void CCaptureWindow::OnClose() {
 }
 
 void CCaptureWindow::OnDestroy() {
+    // A lookup in hand may wait for the resolver for many seconds; the window does not wait with it.
+    m_names.Abandon();
     if (m_quitOnDestroy) {
         ::PostQuitMessage(0);
     }

@@ -19,6 +19,8 @@ public:
     bool Create(bool visible);
 
     void SetAdapter(const std::string& adapter);
+    // Where the received packets are saved (the "Save packets to..." box).
+    void SetPacketsFile(const std::string& path);
     // Starts capture on the adapter in the adapter box; false when the engine refused (it has said why).
     bool StartCapturing();
     // lastLook: see StopCapture.
@@ -48,6 +50,7 @@ private:
     void ShowLogSwitch();
     void ShowNote(const std::string& note); // in the status line's second part
     void ShowLibraryNotes();                // what the packet library has said since it was last asked
+    void ShowCaptureFigures();              // in the status line's second part: what the capture dropped
     void EnableForState();
     void SaveWindowSettings();
 

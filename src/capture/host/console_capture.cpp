@@ -10,6 +10,7 @@
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/console_interrupt.h"
 #include "framework/message_box.h"
 
 namespace capture_host {
@@ -30,25 +31,26 @@ HANDLE StandardHandle(bool error) {
     return handle;
 }
 
-// Waits until the adapter's data end or the seconds given have passed. While timing, returns the seconds
-// from start to the moment the packet count was last seen to change.
-double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& start) {
+// Waits until the adapter's data end, the seconds given have passed or an interrupt comes. While timing,
+// returns the seconds from start to the moment the packet count was last seen to change.
+double WaitUntilDone(const capture::HostOptions& options, const LARGE_INTEGER& start, HANDLE interrupt) {
     const DWORD limit = options.seconds > 0 ? static_cast<DWORD>(options.seconds) * 1000u : INFINITE;
     if (!options.timing) {
-        (void)WaitForCaptureEnd(limit);
+        (void)WaitForCaptureEnd(limit, interrupt);
         return 0;
     }
     const DWORD startTick = GetTickCount();
     uint32_t lastCount = packetCount.load();
     LARGE_INTEGER lastChange = start;
     for (;;) {
-        const bool ended = WaitForCaptureEnd(kTimingPollMilliseconds);
+        const bool ended = WaitForCaptureEnd(kTimingPollMilliseconds, interrupt);
         const uint32_t count = packetCount.load();
         if (count != lastCount) {
             lastCount = count;
             (void)QueryPerformanceCounter(&lastChange);
         }
-        if (ended || (limit != INFINITE && GetTickCount() - startTick >= limit)) {
+        if (ended || WaitForSingleObject(interrupt, 0) == WAIT_OBJECT_0 ||
+            (limit != INFINITE && GetTickCount() - startTick >= limit)) {
             return SecondsBetween(start, lastChange);
         }
     }
@@ -64,24 +66,37 @@ double SecondsBetween(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 void ReportMessageBoxesOnStandardError() {
     fw::SetMessageBoxHook([](HWND, const std::string& text, const std::string& caption, unsigned int) {
-        WriteOutput((caption + ": " + text + (text.empty() || text.back() != '\n' ? "\n" : "")).c_str(), true);
+        (void)WriteOutput((caption + ": " + text + (text.empty() || text.back() != '\n' ? "\n" : "")).c_str(), true);
         return IDOK;
     });
 }
 
-void WriteOutput(const char* text, bool error) {
+bool WriteOutput(const char* text, bool error, DWORD* errorCode) {
     HANDLE handle = StandardHandle(error);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
-        return;
+        if (errorCode != nullptr) {
+            *errorCode = ERROR_INVALID_HANDLE;
+        }
+        return false;
     }
     const std::string bytes(text);
     DWORD written = 0;
     std::size_t at = 0;
-    while (at < bytes.size() &&
-           WriteFile(handle, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) &&
-           written != 0) {
+    while (at < bytes.size()) {
+        if (!WriteFile(handle, bytes.data() + at, static_cast<DWORD>(bytes.size() - at), &written, nullptr) ||
+            written == 0) {
+            if (errorCode != nullptr) {
+                *errorCode = written == 0 && GetLastError() == ERROR_SUCCESS ? ERROR_WRITE_FAULT : GetLastError();
+            }
+            return false;
+        }
         at += written;
     }
+    return true;
+}
+
+std::string DroppedLine(bool measured, uint32_t dropped) {
+    return measured ? "Dropped: " + std::to_string(dropped) : "Dropped: not measured";
 }
 
 int RunConsoleCapture(const capture::HostOptions& options) {
@@ -90,27 +105,39 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     // table keeps them, and they are printed from it at the end.
     theTrafficList.SetView(nullptr);
     theTrafficList.SetNames(nullptr);
+    // Ready before the capture starts, so that Ctrl+C ends it however early it comes.
+    const ConsoleInterrupt interrupt;
     LARGE_INTEGER start;
     (void)QueryPerformanceCounter(&start);
     if (StartCapture(options.adapter.c_str(), options.packetsOut.c_str()) != 0) {
         (void)StopCapture(); // a thread that could not be started leaves the engine to be released by a stop
         return 1;
     }
-    const double counted = WaitUntilDone(options, start);
+    const double counted = WaitUntilDone(options, start, interrupt.Event());
 
     std::string output;
     const bool saved = StopCapture([&] {
         char totals[300];
         capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
-        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n";
+        uint32_t dropped = 0;
+        const bool measured = QueryCaptureDrops(dropped);
+        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n" +
+                 DroppedLine(measured, dropped) + "\n";
     });
-    WriteOutput(output.c_str(), false);
+    DWORD writeError = 0;
+    if (!WriteOutput(output.c_str(), false, &writeError)) {
+        char line[160];
+        std::snprintf(line, sizeof line, "Error: the flows could not be written to the standard output (error %lu)\n",
+                      writeError);
+        (void)WriteOutput(line, true);
+        return kExitOutputNotWritten;
+    }
     if (options.timing) {
         char line[120];
         std::snprintf(line, sizeof line, "capture: the last datagram was counted %.6f s after the start\n", counted);
-        WriteOutput(line, true);
+        (void)WriteOutput(line, true);
     }
-    return saved ? 0 : 3;
+    return saved ? 0 : kExitPacketsNotSaved;
 }
 
 } // namespace capture_host

@@ -31,7 +31,7 @@ BOOL CCaptureHostApp::InitInstance() {
     }
     const capture::HostOptions options = capture::ParseHostOptions(arguments);
     if (!options.error.empty()) {
-        capture_host::WriteOutput((options.error + "\n" + capture::HostUsage()).c_str(), true);
+        (void)capture_host::WriteOutput((options.error + "\n" + capture::HostUsage()).c_str(), true);
         m_nExitCode = 1;
         return FALSE;
     }
@@ -52,6 +52,9 @@ BOOL CCaptureHostApp::InitInstance() {
     }
     if (!options.adapter.empty()) {
         m_window->SetAdapter(options.adapter);
+    }
+    if (!options.packetsOut.empty()) {
+        m_window->SetPacketsFile(options.packetsOut);
     }
     m_pMainWnd = m_window.get();
     if (options.start && options.timing) {

@@ -7,7 +7,7 @@
 namespace capture {
 
 const char* HostUsage() {
-    return "usage: BrisklaneCapture [ADAPTER [--start [--timing]]]\n"
+    return "usage: BrisklaneCapture [ADAPTER [--start [--timing]] [--pcap-out FILE]]\n"
            "       BrisklaneCapture --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]\n";
 }
 
@@ -59,8 +59,6 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         options.error = "--seconds applies to --console only";
     } else if (options.timing && !options.console && !options.start) {
         options.error = "--timing applies to --console, or to the window with --start";
-    } else if (!options.packetsOut.empty() && !options.console) {
-        options.error = "--pcap-out applies to --console only";
     } else if (options.start && (options.console || options.adapter.empty())) {
         options.error = "--start applies to the window with an adapter only";
     }

@@ -12,14 +12,16 @@ struct HostOptions {
     bool start = false;     // window: start capturing on the adapter at once
     std::string adapter;    // window: filled into the adapter box; console: the adapter to capture on
     int seconds = 0;        // console: capture for at most this long; 0 = until the adapter's data end
-    std::string packetsOut; // console: also save every received record here (classic libpcap file)
+    std::string packetsOut; // also save every received record here (classic libpcap file); window: proposed
     bool timing = false;    // print on standard error when the data's end was counted, or shown (window)
     std::string error;      // not empty: the command line is wrong, and this says how
 };
 
 // Arguments after the program name:
-//   [ADAPTER [--start [--timing]]]      the window, capturing on the adapter at once with --start; with
-//                                       --timing it closes itself once the list has shown the data's end
+//   [ADAPTER [--start [--timing]] [--pcap-out FILE]]
+//                                       the window, capturing on the adapter at once with --start; with
+//                                       --timing it closes itself once the list has shown the data's end;
+//                                       --pcap-out fills in where its packets are saved
 //   --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]
 //                                       one capture, flows and status line printed to standard output
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments);

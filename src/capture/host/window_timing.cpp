@@ -31,7 +31,7 @@ int TimeWindowCapture(CCaptureWindow& window) {
     // it, and reports the data's end only after the last one. Once the end is seen, the two windows hold
     // the final figures; what they have yet to paint of them is painted before the clock is read.
     if (!fw::PumpUntil([] { return WaitForCaptureEnd(0); }, INFINITE, kEndPollMilliseconds)) {
-        WriteOutput("capture: the window was closed before the data's end\n", true);
+        (void)WriteOutput("capture: the window was closed before the data's end\n", true);
         return 1;
     }
     (void)::RedrawWindow(window.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -55,13 +55,13 @@ int TimeWindowCapture(CCaptureWindow& window) {
     });
     (void)window.SendMessage(WM_CLOSE);
     if (!problem.empty()) {
-        WriteOutput(("capture: the list did not show the data's end: " + problem + "\n").c_str(), true);
+        (void)WriteOutput(("capture: the list did not show the data's end: " + problem + "\n").c_str(), true);
         return 1;
     }
     char line[120];
     std::snprintf(line, sizeof line, "capture: the list showed the last of %zu flows %.6f s after the start\n", flows,
                   SecondsBetween(start, shown));
-    WriteOutput(line, true);
+    (void)WriteOutput(line, true);
     return 0;
 }
 

@@ -24,7 +24,12 @@ const char* CNSCashe::Resolve(uint32_t address) {
         return cached;
     }
     std::string name;
-    if (!m_lookup || !m_lookup(address, name)) {
+    const bool found = m_lookup && m_lookup(address, name);
+    return Remember(address, found, std::move(name));
+}
+
+const char* CNSCashe::Remember(uint32_t address, bool found, std::string name) {
+    if (!found) {
         char quad[16];
         FormatDottedQuad(address, quad);
         name = quad;

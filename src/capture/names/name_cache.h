@@ -33,6 +33,12 @@ public:
     // The cached name of the address, or nullptr.
     const char* Find(uint32_t address) const;
 
+    // For a caller that runs the lookup without holding the cache: the lookup itself (a copy of it needs
+    // nothing of the cache), and the keeping of its answer as Resolve keeps it (found false: the address
+    // has no name, and its dotted quad is kept).
+    const ReverseLookup& Lookup() const { return m_lookup; }
+    const char* Remember(uint32_t address, bool found, std::string name);
+
     // Switches lookups on (non-zero) or off; returns the previous state. The cache is kept either way.
     int SetEnabled(int enabled);
     bool Enabled() const { return m_enabled.load(std::memory_order_relaxed) != 0; }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -36,6 +37,12 @@ public:
     NameResolver(CNSCashe& cache, Mode mode);
     // Waits for the lookup in hand, if any; queued addresses are dropped.
     ~NameResolver() override;
+
+    // Stops at once, without waiting for the lookup in hand (a resolver may take many seconds to answer):
+    // its answer is dropped, and from here on the resolver's thread does not touch the cache. Only for a
+    // lookup that needs nothing the caller may destroy (the platform's does not), and a names' callback
+    // that may still be called once meanwhile. Addresses show as dotted quads from then on.
+    void Abandon();
     NameResolver(const NameResolver&) = delete;
     NameResolver& operator=(const NameResolver&) = delete;
 
@@ -50,18 +57,26 @@ public:
     std::size_t Answered() const;
 
 private:
-    void LookUp(uint32_t address);
-    void Run();
+    // What the resolver's thread shares with it; kept alive by the thread too, which may outlive the
+    // resolver once abandoned.
+    struct Shared {
+        std::mutex lock;
+        std::condition_variable wake;
+        // Every address asked for; the name once it has arrived, empty until then.
+        std::unordered_map<uint32_t, std::string> names;
+        std::deque<uint32_t> queue;
+        std::size_t answered = 0;
+        std::function<void()> onName;
+        bool stopping = false;
+    };
+
+    // Keeps the name that arrived and tells of it; the lock is held on entry and on return.
+    static void Arrived(Shared& shared, std::unique_lock<std::mutex>& lock, uint32_t address, std::string name);
+    static void Run(const std::shared_ptr<Shared>& shared, CNSCashe& cache, ReverseLookup lookup);
+    void Stop();
 
     CNSCashe& m_cache;
-    mutable std::mutex m_lock;
-    std::condition_variable m_wake;
-    // Every address asked for; the name once it has arrived, empty until then.
-    std::unordered_map<uint32_t, std::string> m_names;
-    std::deque<uint32_t> m_queue;
-    std::size_t m_answered = 0;
-    std::function<void()> m_onName;
-    bool m_stopping = false;
+    std::shared_ptr<Shared> m_shared = std::make_shared<Shared>();
     std::thread m_thread; // last: started once everything above is ready
 };
 

@@ -103,13 +103,33 @@ trap cleanup EXIT
 # the window, which nobody may be able to close (on a virtual display), ends too. Both run in sessions of
 # their own, so that the terminal's Ctrl+C reaches only this script.
 stop_capture() {
-    [ -z "$tcpdump_pid" ] || kill -TERM "$tcpdump_pid" 2>/dev/null || true
+    [ -z "$tcpdump_pid" ] || drain_and_stop_tcpdump
     if [ "$console" -eq 0 ] && [ -n "$host_pid" ]; then
         window_closed_here=1
         kill -TERM "$host_pid" 2>/dev/null || true
     fi
 }
 trap stop_capture INT TERM
+# The last count of a kind in tcpdump's log (a count a line when it ends, all on one line on SIGUSR1).
+reported() { grep -oE "[0-9]+ packets? $1" "$work/tcpdump.log" | tail -1 | cut -d' ' -f1; }
+# tcpdump hands over what its kernel buffer holds in blocks, a block at the latest a second after its first
+# packet came: a tcpdump ended at once would take up to a second of packets with it. So it ends only once
+# it has handed over every packet its filter had taken when the stop came, or after 3 s at most.
+drain_and_stop_tcpdump() {
+    local taken dropped captured
+    if kill -USR1 "$tcpdump_pid" 2>/dev/null; then
+        sleep 0.1
+        taken=$(reported "received by filter")
+        dropped=$(reported "dropped by kernel")
+        for _ in $(seq 1 30); do
+            kill -USR1 "$tcpdump_pid" 2>/dev/null || break
+            sleep 0.1
+            captured=$(reported captured)
+            [ "${captured:-0}" -ge $((${taken:-0} - ${dropped:-0})) ] && break
+        done
+    fi
+    kill -TERM "$tcpdump_pid" 2>/dev/null || true
+}
 
 # The window needs a display (a virtual one when there is none); the console mode needs none at all.
 headless=0
@@ -162,7 +182,7 @@ echo "live: tcpdump captures on $interface${filter[*]:+ (${filter[*]})} into $fi
 (while kill -USR1 "$tcpdump_pid" 2>/dev/null; do sleep 1; done) &
 asker_pid=$!
 if [ -n "$seconds" ]; then
-    (sleep "$seconds" && kill -TERM "$tcpdump_pid" 2>/dev/null) &
+    (sleep "$seconds" && kill -TERM $$ 2>/dev/null) & # the end comes as Ctrl+C's does
     timer_pid=$!
 fi
 

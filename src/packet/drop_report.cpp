@@ -7,7 +7,8 @@ namespace packet {
 
 namespace {
 
-// The number that opens a line ending in suffix; false when the line is not of that form.
+// The number that opens a count ending in suffix ("12 packets received by filter"); false when the text
+// is not of that form.
 bool CountOfLine(std::string_view line, std::string_view suffix, uint64_t& count) {
     if (line.size() <= suffix.size() || line.substr(line.size() - suffix.size()) != suffix) {
         return false;
@@ -26,23 +27,36 @@ bool ParseLatestDropReport(std::string_view text, DropReport& report) {
     bool haveReceived = false;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
         if (end == std::string_view::npos) {
             break; // a line still being written
         }
-        uint64_t count = 0;
-        if (CountOfLine(line, " received by filter", count)) {
-            received = count;
-            haveReceived = true;
-        } else if (CountOfLine(line, " dropped by kernel", count)) {
-            latest.droppedByKernel = count;
-            latest.receivedByFilter = haveReceived ? received : 0;
-            haveReceived = false;
-            found = true;
+        std::string_view line = text.substr(0, end);
+        text = text.substr(end + 1);
+        // At its end tcpdump writes one count a line; on SIGUSR1 all three on one line, after its name:
+        // "tcpdump: 10 packets captured, 12 packets received by filter, 2 packets dropped by kernel".
+        if (const std::size_t name = line.find(": "); name != std::string_view::npos) {
+            line.remove_prefix(name + 2);
+        }
+        while (!line.empty()) {
+            const std::size_t comma = line.find(',');
+            std::string_view count = line.substr(0, comma);
+            line = comma == std::string_view::npos ? std::string_view() : line.substr(comma + 1);
+            while (!count.empty() && count.front() == ' ') {
+                count.remove_prefix(1);
+            }
+            while (!count.empty() && (count.back() == ' ' || count.back() == '\r')) {
+                count.remove_suffix(1);
+            }
+            uint64_t value = 0;
+            if (CountOfLine(count, " received by filter", value)) {
+                received = value;
+                haveReceived = true;
+            } else if (CountOfLine(count, " dropped by kernel", value)) {
+                latest.droppedByKernel = value;
+                latest.receivedByFilter = haveReceived ? received : 0;
+                haveReceived = false;
+                found = true;
+            }
         }
     }
     if (found) {

@@ -12,8 +12,9 @@ struct DropReport {
     uint64_t droppedByKernel = 0;  // "N packets dropped by kernel"
 };
 
-// The latest whole report in text: the last "N packets dropped by kernel" line, with the "received by
-// filter" line before it when there is one. False when text holds none yet.
+// The latest whole report in text: the last "N packets dropped by kernel", with the "received by filter"
+// count before it when there is one, written a count a line or all on one line. False when text holds none
+// yet.
 [[nodiscard]] bool ParseLatestDropReport(std::string_view text, DropReport& report);
 
 } // namespace packet

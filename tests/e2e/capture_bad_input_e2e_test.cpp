@@ -130,7 +130,7 @@ void DriveCaptureWindow(const Case& c) {
     std::string note;
     EXPECT_TRUE(e2e::WaitUntil(
         [&] {
-            note = lookout::StatusBarPart(status, 1);
+            note = lookout::StatusBarPart(status, 2);
             return note.find(c.noteHas) != std::string::npos;
         },
         20000))

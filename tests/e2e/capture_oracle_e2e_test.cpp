@@ -59,7 +59,7 @@ TEST(CaptureOracle, WrongCommandLinesShowTheUsage) {
     HostFolder folder(kIni);
     for (const char* arguments :
          {"--console", "--console a b", "--seconds 5 x", "--console x --seconds 0", "--bogus", "--timing x",
-          "x --pcap-out y", "--console x --pcap-out", "--start", "--console x --start"}) {
+          "x --pcap-out", "--console x --pcap-out", "--start", "--console x --start"}) {
         SCOPED_TRACE(arguments);
         const ConsoleRun run = e2e::RunHost(folder, arguments, kRunTimeoutMs);
         ASSERT_TRUE(run.finished);

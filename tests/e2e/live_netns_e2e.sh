@@ -5,7 +5,9 @@
 # traffic. The host's flows must equal those of tcpdump's file replayed through the host; that replay path
 # is held to independently computed tables by the oracle test, so what this shows is that the live path
 # loses, adds and changes nothing. The known traffic must be in it, and its datagram count must equal the
-# IPv4 packets tcpdump itself reads from its file. Without CAP_NET_ADMIN the test says so and is skipped.
+# IPv4 packets tcpdump itself reads from its file, and the drops must be measured (none here). A second
+# run with a capture filter lists only what the filter lets through and saves it with --pcap-out. Without
+# CAP_NET_ADMIN the test says so and is skipped.
 #
 #   live_netns_e2e.sh BIN_DIR SOURCE_DIR DATA_DIR
 set -u
@@ -102,7 +104,7 @@ wait_for 10 bash -c "tcpdump -r '$work/tcpdump.pcap' -nn 'udp port 9' 2>/dev/nul
     fail "the marker is not in tcpdump's file"
 # Both tcpdumps see every packet; the live one has written it into the FIFO once it has written as many
 # bytes as the other wrote into its file.
-live_dump=$(pgrep -f "tcpdump -i $veth_a -U --immediate-mode -w /tmp/brisklane-live") || fail "live tcpdump"
+live_dump=$(pgrep -f "^tcpdump -i $veth_a -U -B 32768 -w /tmp/brisklane-live") || fail "live tcpdump"
 written() { sed -n 's/^wchar: //p' "/proc/$live_dump/io"; }
 wait_for 10 bash -c "[ \"\$(sed -n 's/^wchar: //p' /proc/$live_dump/io)\" -ge $(stat -c %s "$work/tcpdump.pcap") ]" ||
     fail "the live tcpdump wrote $(written) bytes, the file has $(stat -c %s "$work/tcpdump.pcap")"
@@ -145,6 +147,26 @@ expect "2 echo requests b to a" [ "$(sum $addr_b $addr_a 2048 '*' 1)" = "2 656" 
 expect "2 echo replies a to b" [ "$(sum $addr_a $addr_b 0 '*' 1)" = "2 656" ]
 expect "4 port unreachables b to a" [ "$(sum $addr_b $addr_a 771 '*' 1 | cut -d' ' -f1)" = 4 ]
 expect "2 port unreachables a to b" [ "$(sum $addr_a $addr_b 771 '*' 1 | cut -d' ' -f1)" = 2 ]
+expect "the kernel's drops were measured: none" grep -qx "Dropped: 0" "$work/live.csv"
+
+# A capture filter, as tcpdump takes it, and the packets saved as they come.
+ip netns exec "$ns_a" env BRISKLANE_BIN_DIR="$work/host" "$source_dir/scripts/live.sh" "$veth_a" --console \
+    --pcap-out "$work/filtered.pcap" --buffer 4 icmp and dst host "$addr_b" >"$work/filtered.csv" 2>"$work/filtered.log" &
+live_pid=$!
+wait_for 60 grep -q "flows are printed" "$work/filtered.log" || fail "live.sh did not start: $(cat "$work/filtered.log")"
+in_a ping -q -c 3 -i 0.2 "$addr_b" >/dev/null || fail "ping from a"
+send_udp "$ns_a" "$addr_b" 9999 10 || fail "udp from a"
+wait_for 10 bash -c "[ \"\$(tcpdump -r '$work/filtered.pcap' 2>/dev/null | wc -l)\" -ge 3 ]" ||
+    fail "the filtered capture did not save the pings: $(cat "$work/filtered.log")"
+kill -TERM "$live_pid"
+wait "$live_pid"
+live_pid=""
+cat "$work/filtered.csv"
+expect "the filter lets only the echo requests to b through" \
+    [ "$(grep -c "^$addr_a,$addr_b,2048,[0-9]*,1,1,84$" "$work/filtered.csv")" = 3 ]
+expect "and nothing else" [ "$(grep -c "^[0-9]" "$work/filtered.csv")" = 3 ]
+expect "what it saved is what it counted" [ "$(tcpdump -r "$work/filtered.pcap" -nn 2>/dev/null | wc -l)" = 3 ]
+grep -q "kernel buffer 4 MB" "$work/filtered.log" || expect "the kernel buffer asked for is used" false
 [ "$failures" -eq 0 ] || fail "$failures check(s)"
 echo "all checks passed"
 

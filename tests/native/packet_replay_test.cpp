@@ -275,6 +275,13 @@ TEST(StandInDrops, TheLatestWholeReportOfTheStreamsWriterCounts) {
         {"a line still being written is not read", "9 packets received by filter\n3 packets dropped by kernel\n7 pack",
          true, 9, 3},
         {"half a line", "200000 packets received by filter\n4 packets dropped by ker", false, 0, 0},
+        {"a report on one line, as on SIGUSR1, then the one at the end",
+         "tcpdump: 7 packets captured, 9 packets received by filter, 2 packets dropped by kernel\n"
+         "tcpdump: 8 packets captured, 10 packets received by filter, 2 packets dropped by kernel\n"
+         "8 packets captured\n11 packets received by filter\n3 packets dropped by kernel\n",
+         true, 11, 3},
+        {"one line on its own",
+         "tcpdump: 1 packet captured, 1 packet received by filter, 0 packets dropped by kernel\n", true, 1, 0},
         {"CR LF lines, and noise around",
          "x\r\n40 packets received by filter\r\nabc packets dropped by kernel\r\n"
          "0 packets dropped by kernel\r\n",

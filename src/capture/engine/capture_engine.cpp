@@ -129,6 +129,7 @@ unsigned int CaptureThreadProc(void*) {
         if (bytes != 0) {
             // The library cannot report more than the buffer holds; a count beyond it is not trusted.
             const uint32_t usable = bytes < kReceiveBufferBytes ? bytes : kReceiveBufferBytes;
+            // Written at once: a capture killed outright has saved everything it received.
             savedPackets.WriteReceived(receiveBuffer, usable);
             (void)capture::PassReceivedRecords(receiveBuffer, usable, static_cast<uint32_t>(linkHeaderLength),
                                                theTrafficList);
@@ -137,9 +138,6 @@ unsigned int CaptureThreadProc(void*) {
             theTrafficList.UpdateTraffic();
         }
         theTrafficList.FlushIfDue(bytes == 0);
-        // What is saved reaches the file within a fraction of a second: a capture killed outright loses
-        // no more than that.
-        savedPackets.FlushIfDue(GetTickCount(), bytes == 0);
         if (ended) {
             (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
         }

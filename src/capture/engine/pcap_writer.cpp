@@ -12,7 +12,7 @@ namespace capture {
 
 namespace {
 
-// Big enough that a busy capture costs few system calls.
+// A receive buffer's records with their file headers: the receive buffer and a little more.
 constexpr std::size_t kHeldBytes = 1 << 20;
 
 std::string Reason(int error) {
@@ -36,7 +36,7 @@ bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& e
         error = "cannot create \"" + path + "\": " + Reason(errno);
         return false;
     }
-    // Records are gathered here instead, so that each write hands the file whole records.
+    // Each receive's records are gathered instead, so that each write hands the file whole records.
     (void)std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_held.reserve(kHeldBytes);
     m_path = path;
@@ -70,16 +70,6 @@ void PcapWriter::Flush() {
     m_held.clear();
 }
 
-void PcapWriter::FlushIfDue(uint32_t nowMs, bool idle) {
-    if (m_file == nullptr) {
-        return;
-    }
-    if (idle || nowMs - m_lastFlushMs >= kFlushMilliseconds) {
-        Flush();
-        m_lastFlushMs = nowMs;
-    }
-}
-
 void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
     if (m_file == nullptr) {
         return;
@@ -93,9 +83,7 @@ void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
         Append(head, sizeof head);
         Append(record.frame, record.capturedLength);
     });
-    if (m_held.size() >= kHeldBytes) {
-        Flush();
-    }
+    Flush();
 }
 
 bool PcapWriter::Close(std::string& error) {

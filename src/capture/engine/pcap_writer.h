@@ -22,14 +22,9 @@ public:
     [[nodiscard]] bool Open(const std::string& path, uint32_t linkType, std::string& error);
     bool IsOpen() const { return m_file != nullptr; }
 
-    // Appends every whole record of a receive buffer in the library's format. They are held back until a
-    // flush, or until a megabyte has gathered.
+    // Appends every whole record of a receive buffer in the library's format, in one write: what a
+    // capture received is in the file as soon as it has been received.
     void WriteReceived(const uint8_t* buffer, uint32_t received);
-
-    // Writes what is held back, when nowMs (a millisecond clock that wraps at 2^32) is kFlushMilliseconds
-    // past the last flush, or when idle is true (nothing more is arriving for now).
-    static constexpr uint32_t kFlushMilliseconds = 250;
-    void FlushIfDue(uint32_t nowMs, bool idle);
 
     // Closes the file; false when any write failed, with a sentence in error. True when nothing is open.
     [[nodiscard]] bool Close(std::string& error);
@@ -43,8 +38,7 @@ private:
     std::FILE* m_file = nullptr;
     std::string m_path;
     int m_firstError = 0;        // errno of the first failed write
-    std::vector<uint8_t> m_held; // whole records not yet written
-    uint32_t m_lastFlushMs = 0;
+    std::vector<uint8_t> m_held; // the whole records of the receive in hand
 };
 
 } // namespace capture

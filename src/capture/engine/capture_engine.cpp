@@ -38,6 +38,8 @@ const platform::KernelHandle captureEnd(CreateEventA(nullptr, TRUE, FALSE, nullp
 uint32_t captureMedium = 0;
 // Where the received records are saved, when the host asked for it.
 capture::PcapWriter savedPackets;
+// Every frame of the current capture: read, counted, skipped by reason.
+capture::FrameAccount frameAccount;
 
 void ShowError(const char* text) {
     (void)fw::ShowMessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
@@ -130,8 +132,11 @@ unsigned int CaptureThreadProc(void*) {
             // The library cannot report more than the buffer holds; a count beyond it is not trusted.
             const uint32_t usable = bytes < kReceiveBufferBytes ? bytes : kReceiveBufferBytes;
             savedPackets.WriteReceived(receiveBuffer, usable);
-            (void)capture::PassReceivedRecords(receiveBuffer, usable, static_cast<uint32_t>(linkHeaderLength),
-                                               theTrafficList);
+            frameAccount.Add(capture::PassReceivedRecords(receiveBuffer, usable,
+                                                          static_cast<uint32_t>(linkHeaderLength), theTrafficList));
+        }
+        if (library->StandInOtherLinkTypeFrames != nullptr) {
+            frameAccount.SetOtherLinkType(library->StandInOtherLinkTypeFrames(captureAdapter));
         }
         if (updateDue.load() != 0) {
             theTrafficList.UpdateTraffic();
@@ -151,6 +156,7 @@ unsigned int CaptureThreadProc(void*) {
 } // namespace
 
 int StartCapture(const char* adapterName, const char* packetsPath) {
+    frameAccount.Reset(); // a capture that cannot start shows no figures of the one before
     std::string error;
     library = capture::CapturePacketFunctions(error);
     if (library == nullptr) {
@@ -212,6 +218,10 @@ bool StopCapture(const std::function<void()>& lastLook) {
     packetCount = 0;
     totalBytes = 0;
     return saved;
+}
+
+capture::FrameFigures CaptureFrameFigures() {
+    return frameAccount.Figures(packetCount.load());
 }
 
 bool WaitForCaptureEnd(DWORD milliseconds) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "capture/engine/frame_account.h"
 #include "packet/packet_api.h"
 
 // The adapter name is the library's (our stand-in takes a capture file's path, or a pipe carrying one).
@@ -29,6 +30,10 @@
 // with ERROR_HANDLE_EOF. True once that has happened in the current capture and the list is up to date
 // with everything received; an adapter of the driver never ends.
 [[nodiscard]] bool WaitForCaptureEnd(DWORD milliseconds);
+
+// The account of every frame of the current capture, or of the last one once it has stopped (counted is
+// then the status line's figure as it stands, 0 after StopCapture: look before the stop, as in lastLook).
+[[nodiscard]] capture::FrameFigures CaptureFrameFigures();
 
 // 1 while capture runs; the capture thread polls it.
 extern std::atomic<int32_t> captureRunning;

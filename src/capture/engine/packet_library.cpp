@@ -69,6 +69,7 @@ std::unique_ptr<PacketLibrary> PacketLibrary::LoadFrom(const std::string& path, 
     Resolve(module, "PacketGetAdapterNames", f.PacketGetAdapterNames, missing);
     std::string optional;
     (void)Resolve(module, "StandInTakeNote", f.StandInTakeNote, optional);
+    (void)Resolve(module, "StandInOtherLinkTypeFrames", f.StandInOtherLinkTypeFrames, optional);
     if (!missing.empty()) {
         error = "The packet library \"" + path + "\" has no entry point " + missing + ".";
         return nullptr;

@@ -29,6 +29,8 @@ struct PacketFunctions {
     packet::GetAdapterNamesFn PacketGetAdapterNames = nullptr;
     // Only our stand-in has it; null for the driver's library.
     packet::TakeNoteFn StandInTakeNote = nullptr;
+    // Only our stand-in has it (the frames of a pcapng capture it left out); null for the driver's library.
+    packet::OtherLinkTypeFramesFn StandInOtherLinkTypeFrames = nullptr;
 };
 
 // A loaded library; unloaded when destroyed.

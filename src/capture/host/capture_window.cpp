@@ -27,10 +27,12 @@ constexpr UINT kUpdateMilliseconds = 1000;
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 24;
 constexpr int kListTop = 3 * kRowHeight + 2 * kMargin;
-// The status line's first part holds the totals; the second says what the user should know about the
-// capture file or the settings.
+// The status line's first part holds the totals; the second the capture's own figures (the frames' account);
+// the third says what the user should know about the capture file or the settings.
 constexpr int kTotalsPartWidth = 340;
-constexpr WPARAM kNotePart = 1;
+constexpr int kFiguresPartWidth = 330;
+constexpr WPARAM kFiguresPart = 1;
+constexpr WPARAM kNotePart = 2;
 
 struct ColumnLayout {
     const char* heading;
@@ -111,6 +113,7 @@ CCaptureWindow::~CCaptureWindow() {
         (void)StopCapture();
     }
     theTrafficList.UseNames(nullptr);
+    theTrafficList.ListView().SetOnStatus(nullptr);
 }
 
 const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
@@ -282,12 +285,24 @@ void CCaptureWindow::LayOut() {
     RECT client;
     GetClientRect(&client);
     (void)::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
-    const int parts[] = {kTotalsPartWidth, -1};
-    (void)::SendMessageA(m_statusBar, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+    const int parts[] = {kTotalsPartWidth, kTotalsPartWidth + kFiguresPartWidth, -1};
+    (void)::SendMessageA(m_statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     RECT status{};
     (void)::GetWindowRect(m_statusBar, &status);
     const int listHeight = client.bottom - kListTop - (status.bottom - status.top);
     (void)::MoveWindow(m_listPane, 0, kListTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
+}
+
+std::string CCaptureWindow::CaptureFiguresText() const {
+    return capture::FormatFramesShort(CaptureFrameFigures());
+}
+
+void CCaptureWindow::ShowCaptureFigures() {
+    std::string text = CaptureFiguresText();
+    if (text != m_figuresText) { // an unchanged part is not painted again
+        m_figuresText = std::move(text);
+        (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kFiguresPart, reinterpret_cast<LPARAM>(m_figuresText.c_str()));
+    }
 }
 
 void CCaptureWindow::ShowNote(const std::string& note) {
@@ -329,6 +344,7 @@ bool CCaptureWindow::StartCapturing() {
     (void)::SetWindowTextA(m_statusBar, "All packets: 0     Total bytes: 0");
     (void)capture::TakePacketLibraryNotes(); // what was said about an earlier capture
     ShowNote(m_settingsNote);
+    theTrafficList.ListView().SetOnStatus([this] { ShowCaptureFigures(); });
     char packetsPath[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, packetsPath, sizeof packetsPath);
     if (StartCapture(adapter, packetsPath) != 0) {
@@ -336,9 +352,11 @@ bool CCaptureWindow::StartCapturing() {
         (void)StopCapture();
         ShowSettings();     // the log setting may have been switched off
         ShowLibraryNotes(); // why the file could not be opened, beside the error code in the message box
+        ShowCaptureFigures();
         return false;
     }
     m_capturing = true;
+    ShowCaptureFigures();
     (void)SetTimer(kUpdateTimer, kUpdateMilliseconds);
     ShowSettings();
     ShowLibraryNotes();
@@ -353,6 +371,7 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
     (void)KillTimer(kUpdateTimer);
     (void)StopCapture(lastLook); // packets that could not all be saved have been reported
     m_capturing = false;
+    ShowCaptureFigures();
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     ShowLibraryNotes();
     EnableForState();
@@ -488,6 +507,7 @@ void CCaptureWindow::OnAlwaysOnTop() {
 void CCaptureWindow::OnTimer(UINT_PTR id) {
     if (id == kUpdateTimer) {
         updateDue = 1;
+        ShowCaptureFigures(); // skipped frames change no totals
         ShowLogSwitch();
         ShowLibraryNotes(); // e.g. that the file ended inside a record
     }
@@ -513,4 +533,5 @@ void CCaptureWindow::PostNcDestroy() {
     trafficListView = nullptr;
     statusWindow = nullptr;
     theTrafficList.UseNames(nullptr);
+    theTrafficList.ListView().SetOnStatus(nullptr);
 }

@@ -1,4 +1,4 @@
-// The capture host's console mode: one capture, then the flows as CSV and the status line.
+// The capture host's console mode: one capture, then the flows as CSV, the status line and the frames' account.
 #include "capture/host/console_capture.h"
 
 #include <windows.h>
@@ -102,7 +102,8 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     const bool saved = StopCapture([&] {
         char totals[300];
         capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
-        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n";
+        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n" +
+                 capture::FormatFramesLine(CaptureFrameFigures()) + "\n";
     });
     WriteOutput(output.c_str(), false);
     if (options.timing) {

@@ -7,6 +7,8 @@
 //   capture_pipeline_bench --seconds-only  only the best time of the pipeline, in seconds (for scripts)
 #include "best_time.h"
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -127,23 +129,46 @@ private:
     std::string m_path;
 };
 
-// The same path over the capture in pcapng form, against the classic form's time of this run.
-void CompareWithPcapng(double classicSeconds, const PassResult& classic) {
+// Has the file's pages read back from the disk at its next reading. A file just written is cached in other
+// pieces than one read back from the disk, which alone changes its reading time by a fifth either way: the
+// two forms are compared as both sit in the cache after a reading from the disk.
+void ReadBackFromDisk(const std::string& path) {
+    const int file = open(path.c_str(), O_RDONLY);
+    if (file >= 0) {
+        (void)fsync(file); // written pages must reach the disk before the cache may let them go
+        (void)posix_fadvise(file, 0, 0, POSIX_FADV_DONTNEED);
+        (void)close(file);
+    }
+}
+
+// The same path over the capture in pcapng form against its classic form. The two are timed in turns, best of
+// 7 each, so that a load that comes and goes on the machine weighs on both alike.
+void CompareWithPcapng(const PassResult& classic) {
     const PcapngCopy copy(kCapture);
     if (copy.Path().empty()) {
         std::printf("  pcapng form (editcap -F pcapng):   editcap not available or failed, no comparison\n");
         return;
     }
+    ReadBackFromDisk(kCapture);
+    ReadBackFromDisk(copy.Path());
+    std::vector<uint8_t> buffer(kReceiveBufferBytes);
     PassResult result;
-    const double seconds = PipelineSeconds(result, copy.Path());
-    if (seconds < 0 || result.datagrams != classic.datagrams || result.flows != classic.flows) {
+    double classicSeconds = 1e30;
+    double pcapngSeconds = 1e30;
+    for (int round = 0; round < 7 && pcapngSeconds >= 0; ++round) {
+        classicSeconds = std::min(classicSeconds, bench::BestSecondsOf(1, [&] { return CaptureFile(buffer).ok; }));
+        pcapngSeconds = std::min(pcapngSeconds, bench::BestSecondsOf(1, [&] {
+                                     result = CaptureFile(buffer, copy.Path());
+                                     return result.ok;
+                                 }));
+    }
+    if (pcapngSeconds < 0 || result.datagrams != classic.datagrams || result.flows != classic.flows) {
         std::printf("  pcapng form: FAILED (%u datagrams, %zu flows)\n", result.datagrams, result.flows);
         return;
     }
-    std::printf("  the same, pcapng form (editcap):   %7.3f s  %12.0f datagrams/s\n", seconds,
-                result.datagrams / seconds);
-    std::printf("  ratio (pcapng time / classic time): %.2f    (target: at most 1.2: %s)\n", seconds / classicSeconds,
-                seconds <= 1.2 * classicSeconds ? "met" : "NOT met");
+    std::printf("  classic and pcapng form, in turns:  %7.3f s and %.3f s\n", classicSeconds, pcapngSeconds);
+    std::printf("  ratio (pcapng time / classic time): %.2f    (target: at most 1.2: %s)\n",
+                pcapngSeconds / classicSeconds, pcapngSeconds <= 1.2 * classicSeconds ? "met" : "NOT met");
 }
 
 int CompareWithTcpdump() {
@@ -160,7 +185,7 @@ int CompareWithTcpdump() {
     std::printf("\ncapture path over %s: %u datagrams, %zu flows\n", kCapture.c_str(), result.datagrams, result.flows);
     std::printf("  reader, replay, walk, flow table:  %7.3f s  %12.0f datagrams/s\n", ourSeconds,
                 datagrams / ourSeconds);
-    CompareWithPcapng(ourSeconds, result);
+    CompareWithPcapng(result);
     if (tcpdumpSeconds < 0) {
         std::printf("  tcpdump -nn -q -r FILE:            not available, no comparison\n");
         return 0;

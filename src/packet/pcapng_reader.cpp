@@ -1,8 +1,6 @@
 // Reads pcapng captures block by block, checking every length before it is trusted.
 #include "packet/pcapng_reader.h"
 
-#include "packet/little_endian.h"
-
 namespace packet {
 
 namespace {
@@ -97,16 +95,6 @@ CaptureTime TimeOfUnits(std::uint64_t units, std::uint8_t resolution) {
 
 PcapngReader::PcapngReader(std::unique_ptr<ByteSource> source) : m_input(std::move(source), kInitialBytes) {}
 
-std::uint32_t PcapngReader::Field32(const std::uint8_t* bytes) const {
-    const std::uint32_t value = LoadLittleEndian32(bytes);
-    return m_swapped ? Swap32(value) : value;
-}
-
-std::uint16_t PcapngReader::Field16(const std::uint8_t* bytes) const {
-    return m_swapped ? static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])
-                     : static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
 std::string PcapngReader::Where() const {
     return "block " + std::to_string(m_blocksRead + 1) + " at byte " + std::to_string(m_offset);
 }
@@ -117,11 +105,8 @@ PcapStatus PcapngReader::Fail(PcapStatus status, const std::string& detail) {
     return status;
 }
 
-void PcapngReader::NoteOnce(bool& noted, const std::string& text) {
-    if (!noted) {
-        m_notes.push_back(text);
-    }
-    noted = true;
+void PcapngReader::AddPacketNote(const std::string& what) {
+    m_notes.push_back("packet " + std::to_string(m_recordsRead) + " (" + Where() + ") " + what);
 }
 
 PcapStatus PcapngReader::Incomplete(std::size_t needed, bool headerOnly) {
@@ -134,11 +119,14 @@ PcapStatus PcapngReader::Incomplete(std::size_t needed, bool headerOnly) {
         return m_state;
     }
     if (headerOnly) {
-        return Fail(PcapStatus::TruncatedBlock, ": " + Where() + " has only " + std::to_string(available) + " of its " +
-                                                    std::to_string(needed) + " header bytes");
+        return FailWith(PcapStatus::TruncatedBlock, [&] {
+            return ": " + Where() + " has only " + std::to_string(available) + " of its " + std::to_string(needed) +
+                   " header bytes";
+        });
     }
-    return Fail(PcapStatus::TruncatedBlock, ": " + Where() + " needs " + std::to_string(needed) + " bytes, " +
-                                                std::to_string(available) + " remain");
+    return FailWith(PcapStatus::TruncatedBlock, [&] {
+        return ": " + Where() + " needs " + std::to_string(needed) + " bytes, " + std::to_string(available) + " remain";
+    });
 }
 
 PcapStatus PcapngReader::Open() {
@@ -169,12 +157,52 @@ PcapStatus PcapngReader::Next(PcapRecord& record) {
         return m_state;
     }
     for (;;) {
+        if (TakePlainPacket(record)) {
+            return PcapStatus::Ok;
+        }
         bool isRecord = false;
         const PcapStatus status = ReadBlock(record, isRecord);
         if (status != PcapStatus::Ok || isRecord) {
             return status;
         }
     }
+}
+
+bool PcapngReader::TakePlainPacket(PcapRecord& record) {
+    if (m_input.Available() < kPacketHeaderBytes) {
+        return false;
+    }
+    const std::uint8_t* block = m_input.Data();
+    const std::uint32_t length = Field32(block + 4);
+    if (Field32(block) != kEnhancedPacketBlock || length < kPacketHeaderBytes || length % 4 != 0 ||
+        length > kMaxBlockBytes || length > m_input.Available() || Field32(block + length - 4) != length) {
+        return false;
+    }
+    const std::uint32_t interfaceId = Field32(block + 8);
+    if (interfaceId >= m_interfaces.size()) {
+        return false;
+    }
+    const Interface& from = m_interfaces[interfaceId];
+    const std::uint32_t captured = Field32(block + 20);
+    const std::uint32_t wire = Field32(block + 24);
+    if (from.linkType != m_header.linkType || from.resolution != kMicrosecondResolution ||
+        captured > length - kPacketHeaderBytes || (from.snapLength != 0 && captured > from.snapLength) ||
+        wire < captured) {
+        return false;
+    }
+    const std::uint64_t units = std::uint64_t{Field32(block + 12)} << 32 | Field32(block + 16);
+    m_lastTime.seconds = static_cast<std::uint32_t>(units / 1000000u + static_cast<std::uint64_t>(from.offsetSeconds));
+    m_lastTime.microseconds = static_cast<std::uint32_t>(units % 1000000u);
+    record.seconds = static_cast<std::uint32_t>(m_lastTime.seconds);
+    record.microseconds = m_lastTime.microseconds;
+    record.capturedLength = captured;
+    record.wireLength = wire;
+    record.data = block + 28;
+    ++m_recordsRead;
+    m_input.Consume(length);
+    m_offset += length;
+    ++m_blocksRead;
+    return true;
 }
 
 PcapStatus PcapngReader::ReadBlock(PcapRecord& record, bool& isRecord) {
@@ -191,7 +219,7 @@ PcapStatus PcapngReader::ReadBlock(PcapRecord& record, bool& isRecord) {
         block = m_input.Data();
         const std::uint32_t magic = LoadLittleEndian32(block + 8);
         if (magic != kByteOrderMagic && Swap32(magic) != kByteOrderMagic) {
-            return Fail(PcapStatus::BadByteOrderMagic, ": " + Where());
+            return FailWith(PcapStatus::BadByteOrderMagic, [&] { return ": " + Where(); });
         }
         m_swapped = magic != kByteOrderMagic;
     } else if (m_blocksRead == 0) {
@@ -202,12 +230,14 @@ PcapStatus PcapngReader::ReadBlock(PcapRecord& record, bool& isRecord) {
 
     const std::uint32_t length = Field32(block + 4);
     if (length < kBlockFrameBytes || length % 4 != 0) {
-        return Fail(PcapStatus::BadBlockLength,
-                    ": " + Where() + " gives " + std::to_string(length) +
-                        (length < kBlockFrameBytes ? " (under 12)" : " (not a multiple of 4)"));
+        return FailWith(PcapStatus::BadBlockLength, [&] {
+            return ": " + Where() + " gives " + std::to_string(length) +
+                   (length < kBlockFrameBytes ? " (under 12)" : " (not a multiple of 4)");
+        });
     }
     if (length > kMaxBlockBytes) {
-        return Fail(PcapStatus::BlockTooLong, ": " + Where() + " gives " + std::to_string(length) + " bytes");
+        return FailWith(PcapStatus::BlockTooLong,
+                        [&] { return ": " + Where() + " gives " + std::to_string(length) + " bytes"; });
     }
     if (!m_input.Fill(length)) {
         return Incomplete(length, false);
@@ -215,8 +245,10 @@ PcapStatus PcapngReader::ReadBlock(PcapRecord& record, bool& isRecord) {
     block = m_input.Data(); // Fill may have moved the bytes
     const std::uint32_t trailer = Field32(block + length - 4);
     if (trailer != length) {
-        return Fail(PcapStatus::BadBlockLength, ": " + Where() + " gives " + std::to_string(length) +
-                                                    " at its start and " + std::to_string(trailer) + " at its end");
+        return FailWith(PcapStatus::BadBlockLength, [&] {
+            return ": " + Where() + " gives " + std::to_string(length) + " at its start and " +
+                   std::to_string(trailer) + " at its end";
+        });
     }
 
     PcapStatus status = PcapStatus::Ok;
@@ -247,14 +279,16 @@ PcapStatus PcapngReader::ReadBlock(PcapRecord& record, bool& isRecord) {
 
 PcapStatus PcapngReader::ReadSectionHeader(const std::uint8_t* block, std::uint32_t length) {
     if (length < kSectionHeaderBytes) {
-        return Fail(PcapStatus::BadBlockContents,
-                    ": " + Where() + ", a section header, has " + std::to_string(length) + " bytes (at least 28)");
+        return FailWith(PcapStatus::BadBlockContents, [&] {
+            return ": " + Where() + ", a section header, has " + std::to_string(length) + " bytes (at least 28)";
+        });
     }
     const std::uint16_t major = Field16(block + 12);
     const std::uint16_t minor = Field16(block + 14);
     if (major != 1) {
-        return Fail(PcapStatus::BadSectionVersion,
-                    ": " + Where() + " is of version " + std::to_string(major) + "." + std::to_string(minor));
+        return FailWith(PcapStatus::BadSectionVersion, [&] {
+            return ": " + Where() + " is of version " + std::to_string(major) + "." + std::to_string(minor);
+        });
     }
     if (m_sections == 0) {
         m_header.swapped = m_swapped;
@@ -268,8 +302,10 @@ PcapStatus PcapngReader::ReadSectionHeader(const std::uint8_t* block, std::uint3
 
 PcapStatus PcapngReader::ReadInterface(const std::uint8_t* block, std::uint32_t length) {
     if (length < kInterfaceHeaderBytes) {
-        return Fail(PcapStatus::BadBlockContents, ": " + Where() + ", an interface description, has " +
-                                                      std::to_string(length) + " bytes (at least 20)");
+        return FailWith(PcapStatus::BadBlockContents, [&] {
+            return ": " + Where() + ", an interface description, has " + std::to_string(length) +
+                   " bytes (at least 20)";
+        });
     }
     Interface described;
     described.linkType = Field16(block + 8);
@@ -284,8 +320,9 @@ PcapStatus PcapngReader::ReadInterface(const std::uint8_t* block, std::uint32_t 
         }
         const std::uint32_t padded = (size + 3u) & ~3u;
         if (padded > static_cast<std::uint32_t>(end - option - 4)) {
-            return Fail(PcapStatus::BadBlockContents,
-                        ": " + Where() + ": option " + std::to_string(code) + " runs past the end of the block");
+            return FailWith(PcapStatus::BadBlockContents, [&] {
+                return ": " + Where() + ": option " + std::to_string(code) + " runs past the end of the block";
+            });
         }
         if (code == kOptionTimeResolution && size == 1) {
             described.resolution = option[4];
@@ -317,16 +354,18 @@ PcapStatus PcapngReader::ReadPacket(std::uint32_t type, const std::uint8_t* bloc
     const std::uint8_t* data = nullptr;
     if (type == kSimplePacketBlock) {
         if (length < kSimplePacketHeaderBytes) {
-            return Fail(PcapStatus::BadBlockContents,
-                        ": " + Where() + ", a simple packet, has " + std::to_string(length) + " bytes (at least 16)");
+            return FailWith(PcapStatus::BadBlockContents, [&] {
+                return ": " + Where() + ", a simple packet, has " + std::to_string(length) + " bytes (at least 16)";
+            });
         }
         wire = Field32(block + 8);
         data = block + 12;
         room = length - kSimplePacketHeaderBytes;
     } else {
         if (length < kPacketHeaderBytes) {
-            return Fail(PcapStatus::BadBlockContents,
-                        ": " + Where() + ", a packet, has " + std::to_string(length) + " bytes (at least 32)");
+            return FailWith(PcapStatus::BadBlockContents, [&] {
+                return ": " + Where() + ", a packet, has " + std::to_string(length) + " bytes (at least 32)";
+            });
         }
         interfaceId = type == kEnhancedPacketBlock ? Field32(block + 8) : Field16(block + 8);
         units = std::uint64_t{Field32(block + 12)} << 32 | Field32(block + 16);
@@ -336,11 +375,12 @@ PcapStatus PcapngReader::ReadPacket(std::uint32_t type, const std::uint8_t* bloc
         room = length - kPacketHeaderBytes;
     }
     if (interfaceId >= m_interfaces.size()) {
-        return Fail(PcapStatus::NoSuchInterface,
-                    ": " + Where() +
-                        (m_interfaces.empty() ? " comes before any interface description of its section"
-                                              : " names interface " + std::to_string(interfaceId) +
-                                                    "; its section describes " + std::to_string(m_interfaces.size())));
+        return FailWith(PcapStatus::NoSuchInterface, [&] {
+            return ": " + Where() +
+                   (m_interfaces.empty() ? " comes before any interface description of its section"
+                                         : " names interface " + std::to_string(interfaceId) +
+                                               "; its section describes " + std::to_string(m_interfaces.size()));
+        });
     }
     const Interface& from = m_interfaces[interfaceId];
     if (type == kSimplePacketBlock) {
@@ -348,30 +388,33 @@ PcapStatus PcapngReader::ReadPacket(std::uint32_t type, const std::uint8_t* bloc
         captured = from.snapLength != 0 && from.snapLength < wire ? from.snapLength : wire;
     }
     if (captured > room) {
-        return Fail(PcapStatus::BadBlockContents, ": " + Where() + " claims " + std::to_string(captured) +
-                                                      " packet bytes; the block holds " + std::to_string(room));
+        return FailWith(PcapStatus::BadBlockContents, [&] {
+            return ": " + Where() + " claims " + std::to_string(captured) + " packet bytes; the block holds " +
+                   std::to_string(room);
+        });
     }
     ++m_recordsRead;
     if (from.linkType != m_header.linkType) {
         // Its bytes have another layout than the adapter's medium: counted, never handed on.
         ++m_otherLinkTypeRecords;
-        NoteOnce(m_otherLinkTypeNoted, "packet " + std::to_string(m_recordsRead) + " (" + Where() +
-                                           ") is from an interface of link type " + std::to_string(from.linkType) +
-                                           ", not the capture's " + std::to_string(m_header.linkType) +
-                                           "; such packets are left out and counted");
+        NoteOnce(m_otherLinkTypeNoted, [&] {
+            return "is from an interface of link type " + std::to_string(from.linkType) + ", not the capture's " +
+                   std::to_string(m_header.linkType) + "; such packets are left out and counted";
+        });
         return PcapStatus::Ok;
     }
     if (from.snapLength != 0 && captured > from.snapLength) {
         // Real captures converted from classic files have them; the stored bytes are what counts.
-        NoteOnce(m_beyondSnapLengthNoted, "packet " + std::to_string(m_recordsRead) + " (" + Where() + ") holds " +
-                                              std::to_string(captured) +
-                                              " bytes, more than its interface's snap length of " +
-                                              std::to_string(from.snapLength) + "; such packets are read as stored");
+        NoteOnce(m_beyondSnapLengthNoted, [&] {
+            return "holds " + std::to_string(captured) + " bytes, more than its interface's snap length of " +
+                   std::to_string(from.snapLength) + "; such packets are read as stored";
+        });
     }
     if (wire < captured) {
-        NoteOnce(m_longerThanFrameNoted, "packet " + std::to_string(m_recordsRead) + " (" + Where() + ") holds " +
-                                             std::to_string(captured) + " bytes of a frame of " + std::to_string(wire) +
-                                             "; such packets are read whole, as frames of their own length");
+        NoteOnce(m_longerThanFrameNoted, [&] {
+            return "holds " + std::to_string(captured) + " bytes of a frame of " + std::to_string(wire) +
+                   "; such packets are read whole, as frames of their own length";
+        });
         wire = captured;
     }
     if (type != kSimplePacketBlock) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "packet/capture_reader.h"
+#include "packet/little_endian.h"
 #include "packet/source_buffer.h"
 
 namespace packet {
@@ -61,6 +62,10 @@ private:
         std::int64_t offsetSeconds = 0; // if_tsoffset: added to every time stamp
     };
 
+    // Most blocks of a capture, read without detours: a whole Enhanced Packet Block in the buffer, from an
+    // interface of the capture's link type with microsecond time stamps, with nothing odd to say about it.
+    // False for anything else, which ReadBlock reads by the general rules, taking nothing.
+    bool TakePlainPacket(PcapRecord& record);
     // Reads one whole block; isRecord tells whether it gave a packet to hand out.
     PcapStatus ReadBlock(PcapRecord& record, bool& isRecord);
     PcapStatus ReadSectionHeader(const std::uint8_t* block, std::uint32_t length);
@@ -70,11 +75,30 @@ private:
     // The source has fewer than needed bytes of the current block: wait, end, or fail as the file is cut.
     PcapStatus Incomplete(std::size_t needed, bool headerOnly);
     PcapStatus Fail(PcapStatus status, const std::string& detail);
-    void NoteOnce(bool& noted, const std::string& text);
+    // Fail with the detail that detail() composes: out of the way of the packets' path, which never fails.
+    template <class Detail>
+    [[gnu::cold, gnu::noinline]] PcapStatus FailWith(PcapStatus status, Detail detail) {
+        return Fail(status, detail());
+    }
+    // Says what() about the packet being read, unless noted says it was said already.
+    template <class What>
+    void NoteOnce(bool& noted, What what) {
+        if (!noted) {
+            AddPacketNote(what());
+        }
+        noted = true;
+    }
+    [[gnu::cold, gnu::noinline]] void AddPacketNote(const std::string& what);
     // "block 7 at byte 1234": the block being read.
     std::string Where() const;
-    std::uint32_t Field32(const std::uint8_t* bytes) const;
-    std::uint16_t Field16(const std::uint8_t* bytes) const;
+    std::uint32_t Field32(const std::uint8_t* bytes) const {
+        const std::uint32_t value = LoadLittleEndian32(bytes);
+        return m_swapped ? __builtin_bswap32(value) : value;
+    }
+    std::uint16_t Field16(const std::uint8_t* bytes) const {
+        return m_swapped ? static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])
+                         : static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+    }
 
     SourceBuffer m_input;
     PcapFileHeader m_header;

@@ -142,7 +142,7 @@ void ReadBackFromDisk(const std::string& path) {
 }
 
 // The same path over the capture in pcapng form against its classic form. The two are timed in turns, best of
-// 7 each, so that a load that comes and goes on the machine weighs on both alike.
+// 15 each, so that a load that comes and goes on the machine weighs on both alike.
 void CompareWithPcapng(const PassResult& classic) {
     const PcapngCopy copy(kCapture);
     if (copy.Path().empty()) {
@@ -155,7 +155,7 @@ void CompareWithPcapng(const PassResult& classic) {
     PassResult result;
     double classicSeconds = 1e30;
     double pcapngSeconds = 1e30;
-    for (int round = 0; round < 7 && pcapngSeconds >= 0; ++round) {
+    for (int round = 0; round < 15 && pcapngSeconds >= 0; ++round) {
         classicSeconds = std::min(classicSeconds, bench::BestSecondsOf(1, [&] { return CaptureFile(buffer).ok; }));
         pcapngSeconds = std::min(pcapngSeconds, bench::BestSecondsOf(1, [&] {
                                      result = CaptureFile(buffer, copy.Path());

@@ -60,6 +60,8 @@ public:
     std::vector<std::string> TakeNotes() override {
         return m_reader != nullptr ? m_reader->TakeNotes() : std::vector<std::string>{};
     }
+    // The reader chosen (null before Open has chosen), which the front only passes calls on to.
+    std::unique_ptr<CaptureReader> TakeChosen() { return std::move(m_reader); }
 
 private:
     // Takes the first bytes and makes the reader they call for; false while a live source has not sent
@@ -104,8 +106,9 @@ std::unique_ptr<CaptureReader> OpenCaptureFile(const char* path) {
     if (source == nullptr) {
         return nullptr;
     }
-    std::unique_ptr<CaptureReader> reader = CaptureReaderFor(std::move(source));
-    return reader->Open() == PcapStatus::Ok ? std::move(reader) : nullptr;
+    FormatSniffingReader front(std::move(source));
+    // A file has all its bytes there: once open, the front has nothing more to do.
+    return front.Open() == PcapStatus::Ok ? front.TakeChosen() : nullptr;
 }
 
 } // namespace packet

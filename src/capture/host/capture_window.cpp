@@ -460,13 +460,15 @@ bool AskForFile(HWND owner, const FileQuestion& question, char (&path)[MAX_PATH]
     return (question.save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog)) != FALSE;
 }
 
+// Captures are opened in either format; received packets are saved as classic libpcap files.
+constexpr char kOpenCaptureFilter[] = "Capture files (*.pcap;*.pcapng)\0*.pcap;*.pcapng\0All files (*.*)\0*.*\0";
 constexpr char kCaptureFilter[] = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
 
 } // namespace
 
 void CCaptureWindow::OnBrowse() {
     char path[MAX_PATH] = {};
-    if (AskForFile(m_hWnd, {"Choose a capture file", kCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path)) {
+    if (AskForFile(m_hWnd, {"Choose a capture file", kOpenCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path)) {
         SetAdapter(path);
     }
 }

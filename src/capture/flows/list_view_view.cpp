@@ -159,9 +159,6 @@ void ListViewTrafficView::Refresh(FlowTable& table, const char* status) {
         (void)SendMessageA(m_refreshWindow, kRefreshMessage, 0, reinterpret_cast<LPARAM>(&request));
     } else {
         RefreshWindows(table, trafficListView, statusWindow, status);
-        if (status != nullptr && m_onStatus) {
-            m_onStatus();
-        }
     }
 }
 

@@ -29,8 +29,9 @@ public:
 
     void Refresh(FlowTable& table, const char* status) override;
 
-    // Called on the windows' thread after every refresh that set the status text (empty: nothing), so that
-    // a host shows figures of its own beside the totals as they change. Only while no capture runs.
+    // Called on the windows' thread after every refresh through the refresh window that set the status text
+    // (empty: nothing), so that a host shows figures of its own beside the totals as they change. Only while
+    // no capture runs.
     void SetOnStatus(std::function<void()> onStatus) { m_onStatus = std::move(onStatus); }
 
     // Opens the refresh window on the calling thread; false when it cannot be created.

@@ -1,6 +1,7 @@
-// Fuzzes the packet.dll stand-in's reading of capture files: the file header, record framing and the
-// driver-format records it writes into receive buffers of changing sizes. Nothing may be read beyond the
-// file or written beyond a buffer, and every buffer must walk as whole records.
+// Fuzzes the packet.dll stand-in's reading of capture files in both formats, chosen by the first bytes as the
+// stand-in chooses: classic libpcap headers and record framing, pcapng sections, interfaces, options and
+// blocks; and the driver-format records written into receive buffers of changing sizes. Nothing may be read
+// beyond the file or written beyond a buffer, and every buffer must walk as whole records.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,10 +9,11 @@
 #include <vector>
 
 #include "capture/engine/record_walk.h"
+#include "packet/capture_format.h"
 #include "packet/capture_replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    auto reader = std::make_unique<packet::PcapReader>(std::make_unique<packet::MemoryByteSource>(data, size));
+    auto reader = packet::CaptureReaderFor(std::make_unique<packet::MemoryByteSource>(data, size));
     if (reader->Open() != packet::PcapStatus::Ok) {
         return 0;
     }

@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "packet/link_types.h"
-#include "packet/pcap_reader.h"
+#include "packet/capture_format.h"
 
 namespace packet {
 
@@ -25,33 +25,31 @@ std::vector<std::string> SplitPathList(const std::string& list) {
 }
 
 bool HasCaptureExtension(const std::string& fileName) {
-    static constexpr char kExtension[] = ".pcap";
-    constexpr std::size_t length = sizeof kExtension - 1;
-    if (fileName.size() <= length) {
-        return false;
-    }
-    for (std::size_t i = 0; i < length; ++i) {
-        const auto c = static_cast<unsigned char>(fileName[fileName.size() - length + i]);
-        if (std::tolower(c) != kExtension[i]) {
-            return false;
+    for (const std::string extension : {".pcap", ".pcapng"}) {
+        if (fileName.size() <= extension.size()) {
+            continue;
+        }
+        bool same = true;
+        for (std::size_t i = 0; i < extension.size() && same; ++i) {
+            const auto c = static_cast<unsigned char>(fileName[fileName.size() - extension.size() + i]);
+            same = std::tolower(c) == extension[i];
+        }
+        if (same) {
+            return true;
         }
     }
-    return true;
+    return false;
 }
 
 std::string DescribeCaptureFile(const std::string& path) {
-    std::unique_ptr<FileByteSource> source = FileByteSource::Open(path.c_str());
-    if (source == nullptr) {
-        return {};
-    }
-    PcapReader reader(std::move(source));
-    if (reader.Open() != PcapStatus::Ok) {
+    const std::unique_ptr<CaptureReader> reader = OpenCaptureFile(path.c_str());
+    if (reader == nullptr) {
         return {};
     }
     const std::string::size_type slash = path.find_last_of("\\/");
     const std::string fileName = slash == std::string::npos ? path : path.substr(slash + 1);
     char unnamed[32];
-    return "Capture file " + fileName + " (" + LinkTypeName(reader.Header().linkType, unnamed, sizeof unnamed) + ")";
+    return "Capture file " + fileName + " (" + LinkTypeName(reader->Header().linkType, unnamed, sizeof unnamed) + ")";
 }
 
 std::string FormatAdapterNames(const std::vector<AdapterEntry>& entries) {

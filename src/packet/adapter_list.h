@@ -14,7 +14,7 @@ struct AdapterEntry {
 // The items of a ';'-separated list, without empty ones.
 std::vector<std::string> SplitPathList(const std::string& list);
 
-// True for names ending in ".pcap" (any letter case): the files a folder contributes.
+// True for names ending in ".pcap" or ".pcapng" (any letter case): the files a folder contributes.
 bool HasCaptureExtension(const std::string& fileName);
 
 // The description of a readable capture file, or an empty text when the file is not one.

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "packet/capture_format.h"
 #include "packet/little_endian.h"
 
 namespace packet {
@@ -33,18 +34,11 @@ std::uint32_t WriteDriverRecord(std::uint8_t* destination, std::uint32_t seconds
     return size;
 }
 
-CaptureReplay::CaptureReplay(std::unique_ptr<PcapReader> reader) : m_reader(std::move(reader)) {}
+CaptureReplay::CaptureReplay(std::unique_ptr<CaptureReader> reader) : m_reader(std::move(reader)) {}
 
 std::unique_ptr<CaptureReplay> OpenFileReplay(const char* path) {
-    std::unique_ptr<FileByteSource> source = FileByteSource::Open(path);
-    if (source == nullptr) {
-        return nullptr;
-    }
-    auto reader = std::make_unique<PcapReader>(std::move(source));
-    if (reader->Open() != PcapStatus::Ok) {
-        return nullptr;
-    }
-    return std::make_unique<CaptureReplay>(std::move(reader));
+    std::unique_ptr<CaptureReader> reader = OpenCaptureFile(path);
+    return reader != nullptr ? std::make_unique<CaptureReplay>(std::move(reader)) : nullptr;
 }
 
 bool CaptureReplay::Peek() {

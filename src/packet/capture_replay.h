@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "packet/pcap_reader.h"
+#include "packet/capture_reader.h"
 
 namespace packet {
 
@@ -31,7 +31,7 @@ struct ReplayFill {
 class CaptureReplay {
 public:
     // The reader must have opened its file successfully.
-    explicit CaptureReplay(std::unique_ptr<PcapReader> reader);
+    explicit CaptureReplay(std::unique_ptr<CaptureReader> reader);
 
     const PcapFileHeader& Header() const { return m_reader->Header(); }
 
@@ -49,13 +49,15 @@ public:
     // is then not empty). A live stream that has not delivered its next record yet is not exhausted.
     bool Exhausted();
     const std::string& ErrorText() const { return m_reader->ErrorText(); }
-    // What the reader found odd but could read (see PcapReader::TakeNotes).
+    // What the reader found odd but could read (see CaptureReader::TakeNotes).
     std::vector<std::string> TakeNotes() { return m_reader->TakeNotes(); }
+    // Records passed over because their interface's link type is not the capture's (pcapng only).
+    std::uint64_t OtherLinkTypeRecords() const { return m_reader->OtherLinkTypeRecords(); }
 
 private:
     bool Peek();
 
-    std::unique_ptr<PcapReader> m_reader;
+    std::unique_ptr<CaptureReader> m_reader;
     PcapRecord m_pending;
     bool m_hasPending = false;
     bool m_waiting = false; // the reader is waiting for more of a live stream
@@ -63,8 +65,8 @@ private:
     std::int64_t m_firstTime = 0;
 };
 
-// A replay of the capture file at path; null when the file cannot be opened or its header is not a
-// capture file's.
+// A replay of the capture file at path, classic libpcap or pcapng; null when the file cannot be opened or
+// is no capture.
 std::unique_ptr<CaptureReplay> OpenFileReplay(const char* path);
 
 } // namespace packet

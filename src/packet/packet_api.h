@@ -90,6 +90,9 @@ using GetStatsFn = Boolean(__cdecl*)(Adapter* adapter, CaptureStats* stats);
 // Our stand-in's own, not the driver's: the oldest sentence about a capture file, cut to the buffer; its
 // length with the terminating zero, 0 when there is none.
 using TakeNoteFn = ULONG(__cdecl*)(char* buffer, ULONG size);
+// Our stand-in's own: the adapter's records left out so far because their pcapng interface has another link
+// type than the adapter reports.
+using OtherLinkTypeFramesFn = ULONGLONG(__cdecl*)(Adapter* adapter);
 
 // NDIS filter bit for promiscuous reception.
 inline constexpr ULONG kNdisPacketTypePromiscuous = 0x20;

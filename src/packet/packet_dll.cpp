@@ -1,7 +1,7 @@
-// packet.dll stand-in: an "adapter" is a classic libpcap capture file whose records are handed out in the
-// driver's buffer format, as fast as the reader takes them or paced by the file's time stamps; or a pipe
-// carrying such a capture as it is written, whose records are handed out as they arrive, with the drops that
-// the pipe's writer reports in a statistics file.
+// packet.dll stand-in: an "adapter" is a capture file (classic libpcap or pcapng) whose records are handed out
+// in the driver's buffer format, as fast as the reader takes them or paced by the file's time stamps; or a
+// pipe carrying such a capture as it is written, whose records are handed out as they arrive, with the drops
+// that the pipe's writer reports in a statistics file.
 #include <windows.h>
 
 #include <algorithm>
@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "packet/adapter_list.h"
+#include "packet/capture_format.h"
 #include "packet/capture_replay.h"
 #include "packet/drop_report.h"
 #include "packet/link_types.h"
 #include "packet/packet_api.h"
-#include "packet/pcap_reader.h"
 #include "packet/pipe_byte_source.h"
 #include "platform/handles.h"
 #include "platform/module_path.h"
@@ -417,8 +417,9 @@ platform::FileHandle OpenAdapterHandle(const SystemName& name, bool& isPipe) {
     return handle;
 }
 
-// Reads a pipe's file header, which its writer sends first; waits for it a little while.
-packet::PcapStatus OpenStreamHeader(packet::PcapReader& reader, packet::PipeByteSource& source) {
+// Reads a pipe's file header (pcapng: up to its first interface), which its writer sends first; waits for it
+// a little while.
+packet::PcapStatus OpenStreamHeader(packet::CaptureReader& reader, packet::PipeByteSource& source) {
     const DWORD start = GetTickCount();
     packet::PcapStatus status;
     DWORD waited = 0;
@@ -449,16 +450,16 @@ Adapter* __cdecl PacketOpenAdapter(const char* adapterName) {
         SetLastError(code); // the reason is CreateFile's
         return nullptr;
     }
-    std::unique_ptr<packet::PcapReader> reader;
+    std::unique_ptr<packet::CaptureReader> reader;
     packet::PcapStatus status;
     if (isPipe) {
         auto source = std::make_unique<packet::PipeByteSource>(state->file.Get());
         packet::PipeByteSource& stream = *source;
-        reader = std::make_unique<packet::PcapReader>(std::move(source));
+        reader = packet::CaptureReaderFor(std::move(source));
         status = OpenStreamHeader(*reader, stream);
         state->stream = &stream;
     } else {
-        reader = std::make_unique<packet::PcapReader>(std::make_unique<HandleByteSource>(state->file.Get()));
+        reader = packet::CaptureReaderFor(std::make_unique<HandleByteSource>(state->file.Get()));
         status = reader->Open();
     }
     if (status == packet::PcapStatus::Waiting) {
@@ -650,6 +651,14 @@ ULONG __cdecl StandInTakeNote(char* buffer, ULONG size) {
         buffer[copied] = '\0';
     }
     return static_cast<ULONG>(note.size() + 1);
+}
+
+// Not an entry point of the driver's library: the records of the adapter's capture left out so far because
+// their pcapng interface's link type is not the one the adapter reports (their bytes have another layout).
+// The driver's library has no such figure; 0 for a classic file and for a NULL adapter.
+ULONGLONG __cdecl StandInOtherLinkTypeFrames(Adapter* adapter) {
+    ReplayState* state = StateOf(adapter);
+    return state == nullptr ? 0 : state->replay->OtherLinkTypeRecords();
 }
 
 } // extern "C"

@@ -1,8 +1,6 @@
 // Reads classic libpcap capture files record by record, checking every length before it is trusted.
 #include "packet/pcap_reader.h"
 
-#include <cstring>
-
 #include "packet/little_endian.h"
 
 namespace packet {
@@ -20,77 +18,8 @@ std::uint32_t Swap32(std::uint32_t value) {
 
 } // namespace
 
-FileByteSource::~FileByteSource() {
-    std::fclose(m_file);
-}
-
-std::unique_ptr<FileByteSource> FileByteSource::Open(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return nullptr;
-    }
-    // Our own reads are large; a second buffer inside the C library would only copy twice.
-    (void)std::setvbuf(file, nullptr, _IONBF, 0);
-    return std::unique_ptr<FileByteSource>(new FileByteSource(file));
-}
-
-std::size_t FileByteSource::Read(std::uint8_t* destination, std::size_t size) {
-    return std::fread(destination, 1, size, m_file);
-}
-
-std::size_t MemoryByteSource::Read(std::uint8_t* destination, std::size_t size) {
-    const std::size_t count = size < m_size - m_offset ? size : m_size - m_offset;
-    if (count != 0) {
-        std::memcpy(destination, m_data + m_offset, count);
-    }
-    m_offset += count;
-    return count;
-}
-
-const char* DescribePcapStatus(PcapStatus status) {
-    switch (status) {
-    case PcapStatus::Ok:
-        return "no error";
-    case PcapStatus::Waiting:
-        return "waiting for more of the capture";
-    case PcapStatus::End:
-        return "end of the capture file";
-    case PcapStatus::ShortHeader:
-        return "the file is shorter than a libpcap file header (24 bytes)";
-    case PcapStatus::BadMagic:
-        return "not a libpcap capture file (wrong magic number)";
-    case PcapStatus::BadVersion:
-        return "unsupported libpcap file version (only 2.x is read)";
-    case PcapStatus::TruncatedRecord:
-        return "the file ends inside a record";
-    case PcapStatus::RecordTooLong:
-        return "a record is longer than 262144 bytes";
-    }
-    return "unknown error";
-}
-
 PcapReader::PcapReader(std::unique_ptr<ByteSource> source)
-    : m_source(std::move(source)), m_buffer(kChunkBytes + kMaxRecordBytes + kRecordHeaderBytes) {}
-
-bool PcapReader::Fill(std::size_t count) {
-    if (m_end - m_begin >= count) {
-        return true;
-    }
-    if (m_begin != 0) {
-        std::memmove(m_buffer.data(), m_buffer.data() + m_begin, m_end - m_begin);
-        m_end -= m_begin;
-        m_begin = 0;
-    }
-    while (m_end < count && !m_sourceEnded) {
-        const std::size_t got = m_source->Read(m_buffer.data() + m_end, m_buffer.size() - m_end);
-        m_end += got;
-        if (got == 0) {
-            m_sourceEnded = !m_source->MoreMayCome();
-            break;
-        }
-    }
-    return m_end >= count;
-}
+    : m_input(std::move(source), kChunkBytes + kMaxRecordBytes + kRecordHeaderBytes) {}
 
 PcapStatus PcapReader::Fail(PcapStatus status, const std::string& detail) {
     m_state = status;
@@ -109,10 +38,10 @@ std::uint16_t PcapReader::Field16(const std::uint8_t* bytes) const {
 }
 
 PcapStatus PcapReader::Open() {
-    if (!Fill(kFileHeaderBytes)) {
-        return m_sourceEnded ? Fail(PcapStatus::ShortHeader, "") : PcapStatus::Waiting;
+    if (!m_input.Fill(kFileHeaderBytes)) {
+        return m_input.SourceEnded() ? Fail(PcapStatus::ShortHeader, "") : PcapStatus::Waiting;
     }
-    const std::uint8_t* bytes = m_buffer.data() + m_begin;
+    const std::uint8_t* bytes = m_input.Data();
     const std::uint32_t magic = LoadLittleEndian32(bytes);
     if (magic == kMagicMicro || magic == kMagicNano) {
         m_header.swapped = false;
@@ -135,7 +64,7 @@ PcapStatus PcapReader::Open() {
     }
     // The upper bits of the field carry frame-check-sequence flags, not the link type.
     m_header.linkType = Field32(bytes + 20) & 0xffffu;
-    m_begin += kFileHeaderBytes;
+    m_input.Consume(kFileHeaderBytes);
     m_state = PcapStatus::Ok;
     return PcapStatus::Ok;
 }
@@ -144,32 +73,32 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
     if (m_state != PcapStatus::Ok) {
         return m_state;
     }
-    if (!Fill(kRecordHeaderBytes)) {
-        if (!m_sourceEnded) {
+    if (!m_input.Fill(kRecordHeaderBytes)) {
+        if (!m_input.SourceEnded()) {
             return PcapStatus::Waiting;
         }
-        if (m_end == m_begin) {
+        if (m_input.Available() == 0) {
             m_state = PcapStatus::End;
             return m_state;
         }
         return Fail(PcapStatus::TruncatedRecord, ": record " + std::to_string(m_recordsRead + 1) + " has only " +
-                                                     std::to_string(m_end - m_begin) + " of its 16 header bytes");
+                                                     std::to_string(m_input.Available()) + " of its 16 header bytes");
     }
-    const std::uint8_t* head = m_buffer.data() + m_begin;
+    const std::uint8_t* head = m_input.Data();
     const std::uint32_t captured = Field32(head + 8);
     if (captured > kMaxRecordBytes) {
         return Fail(PcapStatus::RecordTooLong,
                     ": record " + std::to_string(m_recordsRead + 1) + " claims " + std::to_string(captured) + " bytes");
     }
-    if (!Fill(kRecordHeaderBytes + captured)) {
-        if (!m_sourceEnded) {
+    if (!m_input.Fill(kRecordHeaderBytes + captured)) {
+        if (!m_input.SourceEnded()) {
             return PcapStatus::Waiting;
         }
-        return Fail(PcapStatus::TruncatedRecord, ": record " + std::to_string(m_recordsRead + 1) + " needs " +
-                                                     std::to_string(captured) + " bytes, " +
-                                                     std::to_string(m_end - m_begin - kRecordHeaderBytes) + " remain");
+        return Fail(PcapStatus::TruncatedRecord,
+                    ": record " + std::to_string(m_recordsRead + 1) + " needs " + std::to_string(captured) +
+                        " bytes, " + std::to_string(m_input.Available() - kRecordHeaderBytes) + " remain");
     }
-    head = m_buffer.data() + m_begin; // Fill may have moved the bytes
+    head = m_input.Data(); // Fill may have moved the bytes
     record.seconds = Field32(head);
     const std::uint32_t fraction = Field32(head + 4);
     record.microseconds = m_header.nanosecond ? fraction / 1000 : fraction;
@@ -188,7 +117,7 @@ PcapStatus PcapReader::Next(PcapRecord& record) {
         record.wireLength = captured;
     }
     record.data = head + kRecordHeaderBytes;
-    m_begin += kRecordHeaderBytes + captured;
+    m_input.Consume(kRecordHeaderBytes + captured);
     ++m_recordsRead;
     return PcapStatus::Ok;
 }

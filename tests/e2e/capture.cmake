@@ -3,6 +3,8 @@ foreach(name oracle window bad_input)
     brisklane_e2e_test(e2e_capture_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_${name}_e2e_test.cpp
                        DEPENDS BrisklaneCapture packet)
 endforeach()
+brisklane_uses_pcapng_corpus(e2e_capture_oracle)
+brisklane_uses_pcapng_corpus(e2e_capture_bad_input)
 
 # Shell-driven end to end: the console mode with no display at all (a file, and a FIFO written in pieces),
 # and live traffic on a veth pair between two namespaces through scripts/live.sh (skipped, and saying why,

@@ -1,6 +1,6 @@
 // End to end: what people actually hand the programs, and what each answer is. Damaged, foreign and odd
-// capture files, settings files of random bytes or read-only, a log in a folder that does not exist, huge
-// or random services files and wrong command lines, given to the console capture, the capture window and
+// capture files (classic and pcapng), settings files of random bytes or read-only, a log in a folder that does not
+// exist, huge or random services files and wrong command lines, given to the console capture, the capture window and
 // the main window. Each must answer with a plain line (on the error stream, in the window's status line or
 // in a message box) and a sound exit code, keep what can be kept, and neither crash nor hang. The bad files
 // are made here, from fixed seeds.
@@ -18,6 +18,7 @@
 #include "capture_host.h"
 #include "e2e_harness.h"
 #include "lookout.h"
+#include "pcapng_bytes.h"
 #include "res/resource.h"
 
 namespace {
@@ -160,13 +161,44 @@ ConsoleRun RunCase(const Case& c, const HostFolder& folder, const std::string& a
     return run;
 }
 
+// Runs the case and checks its answers.
+void Check(const Case& c) {
+    SCOPED_TRACE(c.name);
+    HostFolder folder(c.ini);
+    const ConsoleRun run = RunCase(c, folder, c.prepare(folder));
+    EXPECT_TRUE(run.finished) << "the program did not end";
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
+    EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), c.outTail.size())), c.outTail) << run.out;
+    for (const std::string& piece : c.errHas) {
+        EXPECT_NE(run.err.find(piece), std::string::npos) << piece << " is not in:\n" << run.err;
+    }
+    if (!c.iniAfterHas.empty()) {
+        EXPECT_NE(folder.Ini().find(c.iniAfterHas), std::string::npos) << folder.Ini();
+    }
+    if (c.check) {
+        c.check(folder);
+    }
+    // Leaves the folder to its clean-up, which removes files only.
+    for (const char* name : {"BrisklaneCapture.ini", "Brisklane.ini"}) {
+        (void)SetFileAttributesA(folder.File(name).c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    (void)RemoveDirectoryA(folder.File("folder.pcap").c_str());
+}
+
+// The console's last two lines after the given number of ICMP datagrams of 84 bytes, nothing skipped.
+std::string IcmpTail(int datagrams) {
+    const std::string n = std::to_string(datagrams);
+    return "All packets: " + n + "     Total bytes: " + std::to_string(84 * datagrams) + "\nFrames: " + n + " read, " +
+           n +
+           " counted, 0 skipped (0 not IPv4 at the link offset, 0 too short, 0 ignored (header not below length), 0 "
+           "filtered out, 0 other link type)\nDropped: 0\n";
+}
+
 TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
     const Bytes capture = CaptureBytes();
     const Bytes cut(capture.begin(), capture.end() - 10); // 7 whole records of 8
     const std::string reference = e2e::ExpectedConsoleOutput(kCapture);
     const std::string usage = "usage: BrisklaneCapture";
-    const Bytes pcapng = {0x0a, 0x0d, 0x0d, 0x0a, 28,   0,    0,    0,    0x4d, 0x3c, 0x2b, 0x1a, 1, 0,
-                          0,    0,    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 28,   0,    0, 0};
     const std::string randomIni = [] {
         const Bytes bytes = RandomBytes(4096, 12);
         return std::string(bytes.begin(), bytes.end());
@@ -217,12 +249,15 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
         // Capture files.
         {.name = "a file cut inside a record",
          .prepare = replay("cut.pcap", cut),
-         .outTail = "All packets: 7     Total bytes: 420\nDropped: 0\n",
+         .outTail = "All packets: 7     Total bytes: 420\nFrames: 7 read, 7 counted, 0 skipped (0 not IPv4 at the link "
+                    "offset, 0 too short, 0 ignored (header not below length), 0 filtered out, 0 other link "
+                    "type)\nDropped: 0\n",
          .errHas = {"the file ends inside a record: record 8 needs 74 bytes, 64 remain; replay ends there"}},
-        {.name = "a pcapng file",
-         .prepare = replay("new.pcapng", pcapng),
+        {.name = "a file that is no capture",
+         .prepare = replay("notes.pcap", Bytes(100, 'x')),
          .exitCode = 1,
-         .errHas = {"not a libpcap capture file", "Error: Unable to open the driver, Error Code : 11"}},
+         .errHas = {"not a libpcap or pcapng capture file (wrong magic number)",
+                    "Error: Unable to open the driver, Error Code : 11"}},
         {.name = "an empty file",
          .prepare = replay("empty.pcap", {}),
          .exitCode = 1,
@@ -343,26 +378,96 @@ TEST(BadInput, EveryCaseIsAnsweredPlainlyAndKeepsWhatItCan) {
     };
 
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        HostFolder folder(c.ini);
-        const ConsoleRun run = RunCase(c, folder, c.prepare(folder));
-        EXPECT_TRUE(run.finished) << "the program did not end";
-        EXPECT_EQ(run.exitCode, c.exitCode) << run.err;
-        EXPECT_EQ(run.out.substr(run.out.size() - std::min(run.out.size(), c.outTail.size())), c.outTail) << run.out;
-        for (const std::string& piece : c.errHas) {
-            EXPECT_NE(run.err.find(piece), std::string::npos) << piece << " is not in:\n" << run.err;
-        }
-        if (!c.iniAfterHas.empty()) {
-            EXPECT_NE(folder.Ini().find(c.iniAfterHas), std::string::npos) << folder.Ini();
-        }
-        if (c.check) {
-            c.check(folder);
-        }
-        // Leaves the folder to its clean-up, which removes files only.
-        for (const char* name : {"BrisklaneCapture.ini", "Brisklane.ini"}) {
-            (void)SetFileAttributesA(folder.File(name).c_str(), FILE_ATTRIBUTE_NORMAL);
-        }
-        (void)RemoveDirectoryA(folder.File("folder.pcap").c_str());
+        Check(c);
+    }
+}
+
+TEST(BadInput, EveryUnsoundPcapngCaptureIsAnsweredPlainly) {
+    // One section, one interface, two ICMP echo frames: blocks of 28, 24, 136 and 136 bytes; the second
+    // packet, block 4, starts at byte 188 and its length field at 192.
+    const capture_bytes::Bytes frame =
+        capture_bytes::Frame(capture_bytes::Datagram(1, 84, 0x0a000001, 0x0a000002, 0x0800, 0x1234));
+    const auto build = [&](uint32_t snapLength, const std::function<void(pcapng_bytes::Capture&)>& damage) {
+        pcapng_bytes::Capture capture;
+        capture.Section().Interface({.snapLength = snapLength}).Enhanced(0, 1000000, frame).Enhanced(0, 2000000, frame);
+        damage(capture);
+        return capture.bytes;
+    };
+    const auto replay = [](const capture_bytes::Bytes& bytes) {
+        return
+            [bytes](const HostFolder& folder) { return "--console " + Quoted(folder.Write("damaged.pcapng", bytes)); };
+    };
+    const auto field = [&](size_t at, uint32_t value) {
+        return replay(build(0, [=](pcapng_bytes::Capture& c) { c.Put32(at, value); }));
+    };
+    const std::string endsThere = "; replay ends there";
+    const std::string code11 = "Error: Unable to open the driver, Error Code : 11";
+    pcapng_bytes::Capture beforeInterface;
+    beforeInterface.Section().Enhanced(0, 1, frame).Interface();
+    capture_bytes::Bytes cut = build(0, [](pcapng_bytes::Capture&) {});
+    cut.resize(cut.size() - 10);
+
+    const Case cases[] = {
+        {.name = "a pcapng capture cut inside a block",
+         .prepare = replay(cut),
+         .outTail = IcmpTail(1),
+         .errHas = {"damaged.pcapng: the file ends inside a block: block 4 at byte 188 needs 136 bytes, 126 remain" +
+                    endsThere}},
+        {.name = "a block length under 12",
+         .prepare = field(192, 8),
+         .outTail = IcmpTail(1),
+         .errHas = {"a block length is unsound: block 4 at byte 188 gives 8 (under 12)" + endsThere}},
+        {.name = "a block length not a multiple of 4",
+         .prepare = field(192, 134),
+         .outTail = IcmpTail(1),
+         .errHas = {"a block length is unsound: block 4 at byte 188 gives 134 (not a multiple of 4)" + endsThere}},
+        {.name = "a block length unequal to its trailing copy",
+         .prepare = field(188 + 136 - 4, 140),
+         .outTail = IcmpTail(1),
+         .errHas = {"a block length is unsound: block 4 at byte 188 gives 136 at its start and 140 at its end" +
+                    endsThere}},
+        {.name = "a block longer than 16 MiB",
+         .prepare = field(192, 16 * 1024 * 1024 + 4),
+         .outTail = IcmpTail(1),
+         .errHas = {"a block is longer than 16 MiB: block 4 at byte 188 gives 16777220 bytes" + endsThere}},
+        {.name = "a packet from an interface never described",
+         .prepare = field(196, 3),
+         .outTail = IcmpTail(1),
+         .errHas = {"a packet from an interface that was not described: block 4 at byte 188 names interface 3; its "
+                    "section describes 1" +
+                    endsThere}},
+        {.name = "a packet before any interface",
+         .prepare = replay(beforeInterface.bytes),
+         .exitCode = 1,
+         .errHas = {"a packet from an interface that was not described: block 2 at byte 28 comes before any interface "
+                    "description of its section",
+                    code11}},
+        {.name = "a section of major version 2",
+         .prepare = replay(build(0, [](pcapng_bytes::Capture& c) { c.bytes[12] = 2; })),
+         .exitCode = 1,
+         .errHas = {"unsupported pcapng version (only 1.x is read): block 1 at byte 0 is of version 2.0", code11}},
+        {.name = "captured lengths over the snap length",
+         .prepare = replay(build(64, [](pcapng_bytes::Capture&) {})),
+         .outTail = IcmpTail(2),
+         .errHas = {"packet 1 (block 3 at byte 52) holds 98 bytes, more than its interface's snap length of 64; such "
+                    "packets are read as stored"}},
+        {.name = "a section header and no interface",
+         .prepare = replay(pcapng_bytes::Capture().Section().bytes),
+         .outTail = "src,dst,sport,dport,proto,packets,bytes\nAll packets: 0     Total bytes: 0\nFrames: 0 read, 0 "
+                    "counted, 0 skipped (0 not IPv4 at the link offset, 0 too short, 0 ignored (header not below "
+                    "length), 0 filtered out, 0 other link type)\nDropped: 0\n",
+         .errHas = {"the capture describes no interface, so it holds no packets"}},
+        {.name = "a packet before any interface, in the window",
+         .program = Program::CaptureWindow,
+         .prepare =
+             [&](const HostFolder& folder) {
+                 return Quoted(folder.Write("damaged.pcapng", beforeInterface.bytes)) + " --start";
+             },
+         .boxHas = "Unable to open the driver, Error Code : 11",
+         .noteHas = "comes before any interface description of its section"},
+    };
+    for (const Case& c : cases) {
+        Check(c);
     }
 }
 

@@ -1,10 +1,14 @@
-// End to end against the reference tables: every shared capture, and Token Ring copies of two of them,
-// replayed by the capture host's console mode through our packet.dll under Wine. The flows (key, packets,
-// bytes) and the totals must equal the independently computed ones. Also the console's other duties: the
-// usage, its time limit, and the packets it saves.
+// End to end against the reference tables: every shared capture, in its classic form and converted to
+// pcapng, and Token Ring copies of two of them, replayed by the capture host's console mode through our
+// packet.dll under Wine. The flows (key, packets, bytes), the totals and the account of every frame must
+// equal the independently computed ones. Also the console's other duties: the usage, its time limit, and
+// the packets it saves.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "capture_host.h"
+#include "pcapng_bytes.h"
 
 namespace {
 
@@ -27,6 +31,42 @@ TEST(CaptureOracle, EverySharedCaptureGivesItsReferenceFlowsAndTotals) {
         EXPECT_EQ(run.exitCode, 0u) << run.err;
         EXPECT_EQ(run.out, e2e::ExpectedConsoleOutput(name));
     }
+}
+
+TEST(CaptureOracle, EverySharedCaptureConvertedToPcapngGivesTheReferenceOfItsClassicForm) {
+    HostFolder folder(kIni);
+    for (const std::string& name : capture_bytes::SharedCaptures()) {
+        SCOPED_TRACE(name);
+        const ConsoleRun run = e2e::RunHost(folder, "--console \"" + e2e::PcapngCorpusPath(name) + "\"", kRunTimeoutMs);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(run.exitCode, 0u) << run.err;
+        EXPECT_EQ(run.out, e2e::ExpectedConsoleOutput(name));
+    }
+}
+
+TEST(CaptureOracle, PacketsOfAnInterfaceOfAnotherLinkTypeAreLeftOutAndCounted) {
+    HostFolder folder(kIni);
+    const capture_bytes::Bytes frame =
+        capture_bytes::Frame(capture_bytes::Datagram(1, 84, 0x0a000001, 0x0a000002, 0x0800, 0x1234));
+    pcapng_bytes::Capture capture;
+    capture.Section()
+        .Interface({.linkType = 1})
+        .Interface({.linkType = 113}) // Linux cooked: the same bytes would be read at the wrong offset
+        .Enhanced(0, 1, frame)
+        .Enhanced(1, 2, frame)
+        .Enhanced(0, 3, frame);
+    const std::string path = folder.Write("two-interfaces.pcapng", capture.bytes);
+    const ConsoleRun run = e2e::RunHost(folder, "--console \"" + path + "\"", kRunTimeoutMs);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+    EXPECT_EQ(run.out, "src,dst,sport,dport,proto,packets,bytes\n10.0.0.1,10.0.0.2,2048,4660,1,2,168\n"
+                       "All packets: 2     Total bytes: 168\n"
+                       "Frames: 3 read, 2 counted, 1 skipped (0 not IPv4 at the link offset, 0 too short, 0 ignored "
+                       "(header not below length), 0 filtered out, 1 other link type)\nDropped: 0\n");
+    EXPECT_NE(run.err.find("is from an interface of link type 113, not the capture's 1; such packets are left out and "
+                           "counted"),
+              std::string::npos)
+        << run.err;
 }
 
 TEST(CaptureOracle, TokenRingCopiesGiveTheTablesOfTheirEthernetOriginals) {
@@ -52,7 +92,7 @@ TEST(CaptureOracle, AFileThatIsNoCaptureIsReportedAndNothingRuns) {
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("Error: Unable to open the driver, Error Code : 11\n"), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find("not a libpcap capture file"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("not a libpcap or pcapng capture file"), std::string::npos) << run.err;
 }
 
 TEST(CaptureOracle, WrongCommandLinesShowTheUsage) {
@@ -92,6 +132,15 @@ TEST(CaptureOracle, ACaptureEndsWithItsDataOrItsSecondsWhicheverComesFirst) {
     const unsigned long packets = std::stoul(run.out.substr(status + 13));
     EXPECT_GT(packets, 0u);
     EXPECT_LT(packets, 242735u) << "cut short by --seconds";
+    unsigned long long read = 0;
+    unsigned long counted = 0;
+    unsigned long long skipped = 0;
+    ASSERT_EQ(std::sscanf(run.out.c_str() + run.out.find("Frames: "), "Frames: %llu read, %lu counted, %llu skipped",
+                          &read, &counted, &skipped),
+              3)
+        << run.out;
+    EXPECT_EQ(counted, packets);
+    EXPECT_EQ(read, counted + skipped) << "every frame read is accounted for, even when the capture is cut short";
 }
 
 TEST(CaptureOracle, SavedPacketsAreTheRecordsAndTheLinkTypeOfTheCapture) {
@@ -106,6 +155,7 @@ TEST(CaptureOracle, SavedPacketsAreTheRecordsAndTheLinkTypeOfTheCapture) {
         {testsupport::DataPath("pcap/eth-mixed-http-dns-udp-icmp.pcap"), 1}, // several receive buffers
         {testsupport::DataPath("pcap/eth-pptp-gre-tcp-bigendian.pcap"), 1},  // stored in the other byte order
         {testsupport::DataPath("pcap/eth-pim-ipv4-ipv6-mix.pcap"), 1},       // records beyond the snap length
+        {e2e::PcapngCorpusPath("eth-pim-ipv4-ipv6-mix"), 1},                 // pcapng is saved as classic pcap
         {tokenRing, 6},
         {testsupport::DataPath("pcap/sll-tcp-resp-benchmark.pcap"), 1}, // Linux cooked: the adapter shows 802.3
     };

@@ -1,9 +1,9 @@
 // End to end: the capture host's window under Xvfb + Wine, driven from outside as a person would. It
-// replays a capture, shows the rows and the status line, obeys a filter, stops cleanly, and keeps its
-// place and column widths in its INI file; its headers sort the list, Export writes it in that order, idle
-// rows leave and the rate columns move during a paced replay, names arrive, and a log that could not be
-// opened again stays switched off. It saves the packets it received, starts at once when told to, and
-// with --timing says when its list showed the data's end and closes itself.
+// replays a capture, shows the rows and the status line with the account of every frame, obeys a filter,
+// stops cleanly, and keeps its place and column widths in its INI file; its headers sort the list, Export
+// writes it in that order, idle rows leave and the rate columns move during a paced replay, names arrive,
+// and a log that could not be opened again stays switched off. It saves the packets it received, starts at
+// once when told to, and with --timing says when its list showed the data's end and closes itself.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -155,6 +155,11 @@ TEST(CaptureWindow, ReplaysACaptureShowsItsRowsAndTotalsAndStopsCleanly) {
     EXPECT_TRUE(e2e::WaitUntil([&] { return e2e::Text(window, kStatusLine) == expected; }, 30000))
         << e2e::Text(window, kStatusLine);
     EXPECT_TRUE(e2e::WaitUntil([&] { return ListRows(window) == 57; }, 10000)) << ListRows(window);
+    // Beside the totals, the account of every frame: 4185 read, 8 skipped (2 not IPv4, 6 ignored).
+    const std::string frames = capture::FormatFramesShort(e2e::ReferenceFrameFigures(kCapture)) + "; 0 dropped";
+    HWND statusBar = GetDlgItem(window, kStatusLine);
+    EXPECT_TRUE(e2e::WaitUntil([&] { return lookout::StatusBarPart(statusBar, 1) == frames; }, 10000))
+        << lookout::StatusBarPart(statusBar, 1) << " expected " << frames;
     EXPECT_TRUE(Enabled(window, kStopButton));
     EXPECT_FALSE(Enabled(window, kStartButton));
     EXPECT_FALSE(Enabled(window, kHostNames)) << "name lookups are set when capture starts";
@@ -164,6 +169,7 @@ TEST(CaptureWindow, ReplaysACaptureShowsItsRowsAndTotalsAndStopsCleanly) {
     EXPECT_TRUE(e2e::WaitUntil([&] { return Enabled(window, kStartButton); }, 10000));
     EXPECT_EQ(ListRows(window), 0) << "stopping deletes the rows";
     EXPECT_EQ(e2e::Text(window, kStatusLine), expected) << "the status line keeps the last totals";
+    EXPECT_EQ(lookout::StatusBarPart(statusBar, 1), frames) << "and the last capture's frames";
 
     PostMessageA(window, WM_CLOSE, 0, 0);
     DWORD code = 99;

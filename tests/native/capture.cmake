@@ -11,4 +11,5 @@ brisklane_native_test(native_capture_host_options SOURCES ${CMAKE_CURRENT_LIST_D
 brisklane_native_test(native_capture_record_walk SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_record_walk_test.cpp)
 brisklane_native_test(native_capture_flow_table SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_flow_table_test.cpp)
 brisklane_native_test(native_capture_pipeline SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pipeline_test.cpp)
+brisklane_uses_pcapng_corpus(native_capture_pipeline)
 brisklane_native_test(native_capture_pcap_writer SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pcap_writer_test.cpp)

@@ -1,15 +1,19 @@
 // Every shared capture through the whole portable path (file reader, driver-format replay, record walk,
-// flow table) gives exactly the reference flow table and totals; so does a Token Ring copy of a capture.
+// flow table) gives exactly the reference flow table, totals and frame figures, in its classic form and
+// converted to pcapng; so does a Token Ring copy of a capture. The account of every frame, by reason.
 #include <gtest/gtest.h>
 
 #include "capture/engine/capture_pass.h"
+#include "capture/engine/frame_account.h"
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/memory_traffic_view.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/names/services_parser.h"
 #include "capture_bytes.h"
+#include "packet/capture_format.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
+#include "pcapng_bytes.h"
 
 namespace {
 
@@ -20,12 +24,14 @@ struct Result {
     uint32_t packets = 0;
     uint32_t bytes = 0;
     std::string status;
+    capture::FrameFigures frames;
 };
 
-Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) {
+Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes,
+              const capture::SettingsValues& settings = {}) {
     packetCount = 0;
     totalBytes = 0;
-    auto reader = std::make_unique<packet::PcapReader>(std::move(source));
+    auto reader = packet::CaptureReaderFor(std::move(source));
     EXPECT_EQ(reader->Open(), packet::PcapStatus::Ok);
     packet::CaptureReplay replay(std::move(reader));
     const uint32_t linkHeader =
@@ -33,7 +39,7 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
 
     capture::MemoryTrafficView view;
     CServicesParser services("/nonexistent/services");
-    capture::SettingsValues settings;
+    capture::FrameAccount account;
     uint32_t now = 0;
     capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
     Bytes buffer(bufferBytes);
@@ -42,7 +48,8 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
         if (fill.bytes == 0) {
             break;
         }
-        (void)capture::PassReceivedRecords(buffer.data(), fill.bytes, linkHeader, table);
+        account.Add(capture::PassReceivedRecords(buffer.data(), fill.bytes, linkHeader, table));
+        account.SetOtherLinkType(replay.OtherLinkTypeRecords());
         now += 7;
         table.FlushIfDue(false);
     }
@@ -59,7 +66,7 @@ Result Replay(std::unique_ptr<packet::ByteSource> source, uint32_t bufferBytes) 
     table.SortBy({capture::kColumnBytes, true});
     (void)table.Reorder();
     EXPECT_EQ(capture::FormatFlowCsv(capture::FlowLinesInListOrder(table)), csv);
-    return {csv, packetCount, totalBytes, view.status};
+    return {csv, packetCount, totalBytes, view.status, account.Figures(packetCount)};
 }
 
 void ExpectReference(const Result& result, const std::string& name) {
@@ -70,6 +77,13 @@ void ExpectReference(const Result& result, const std::string& name) {
     if (totals.at("packetCount") != 0) {
         EXPECT_EQ(result.status, capture_bytes::ReferenceStatusLine(name));
     }
+    const capture::FrameFigures& frames = result.frames;
+    EXPECT_EQ(frames.read, totals.at("frames_total"));
+    EXPECT_EQ(frames.counted, totals.at("packetCount"));
+    EXPECT_EQ(frames.headerNotBelowLength, totals.at("ignored_h_ge_l"));
+    EXPECT_EQ(frames.notIpv4 + frames.tooShort, totals.at("frames_total") - totals.at("frames_counted"));
+    EXPECT_EQ(frames.filteredOut + frames.otherLinkType, 0u);
+    EXPECT_EQ(frames.read, frames.counted + frames.Skipped());
 }
 
 TEST(TrafficPipeline, EverySharedCaptureMatchesItsReferenceTable) {
@@ -81,6 +95,50 @@ TEST(TrafficPipeline, EverySharedCaptureMatchesItsReferenceTable) {
         ASSERT_NE(source, nullptr);
         ExpectReference(Replay(std::move(source), 1u << 20), name);
     }
+}
+
+TEST(TrafficPipeline, EverySharedCaptureConvertedToPcapngMatchesItsReferenceTable) {
+    for (const std::string& name : capture_bytes::SharedCaptures()) {
+        SCOPED_TRACE(name);
+        auto source = packet::FileByteSource::Open(pcapng_bytes::CorpusFile(name).c_str());
+        ASSERT_NE(source, nullptr) << "run the pcapng_corpus test first";
+        ExpectReference(Replay(std::move(source), 1u << 20), name);
+    }
+}
+
+TEST(TrafficPipeline, EveryFrameIsAccountedForByItsReason) {
+    using capture_bytes::Datagram;
+    using capture_bytes::Frame;
+    Bytes ipv6 = Frame(Datagram(17, 100, 1, 2, 3, 4));
+    ipv6[14] = 0x60;
+    const Bytes tcp = Frame(Datagram(6, 1500, 0x0a000001, 0x0a000002, 80, 1000));
+    pcapng_bytes::Capture capture;
+    capture.Section()
+        .Interface({.linkType = 1})
+        .Interface({.linkType = 113})
+        .Enhanced(0, 1, tcp)
+        .Enhanced(0, 2, Frame(Datagram(6, 40, 1, 2, 3, 4)))   // header not below length
+        .Enhanced(0, 3, Frame(Datagram(17, 100, 1, 2, 3, 4))) // UDP, filtered out
+        .Enhanced(0, 4, Frame(Datagram(17, 28, 1, 2, 3, 4)))  // filtered out before its length is looked at
+        .Enhanced(0, 5, ipv6)
+        .Enhanced(0, 6, Bytes(tcp.begin(), tcp.begin() + 37)) // one byte short of link header + 24
+        .Enhanced(0, 7, Bytes(10, 0))
+        .Enhanced(1, 8, tcp) // Linux cooked: left out by the reader
+        .Enhanced(0, 9, tcp);
+    capture::SettingsValues settings;
+    settings.filterudp = 1;
+    const Result result = Replay(std::make_unique<packet::MemoryByteSource>(capture.bytes.data(), capture.bytes.size()),
+                                 1u << 20, settings);
+    EXPECT_EQ(result.status, "All packets: 2     Total bytes: 2920");
+    EXPECT_EQ(capture::FormatFramesLine(result.frames),
+              "Frames: 9 read, 2 counted, 7 skipped (1 not IPv4 at the link offset, 2 too short, 1 ignored (header "
+              "not below length), 2 filtered out, 1 other link type)");
+    EXPECT_EQ(capture::FormatFramesShort(result.frames),
+              "Frames: 9 read, 7 skipped (1 not IPv4, 2 too short, 1 ignored, 2 filtered out, 1 other link type)");
+    capture::FrameFigures nothingSkipped;
+    nothingSkipped.read = 3;
+    nothingSkipped.counted = 3;
+    EXPECT_EQ(capture::FormatFramesShort(nothingSkipped), "Frames: 3 read, 0 skipped");
 }
 
 TEST(TrafficPipeline, TokenRingCopiesMatchTheTablesOfTheirEthernetOriginals) {

@@ -91,6 +91,37 @@ TEST(TrafficWalk, SkipsRecordsTooShortForTheHeaderAndTheTwoWords) {
     EXPECT_EQ(seen.captured, std::vector<uint32_t>{24}) << "link header + 24 bytes is the least that counts";
 }
 
+TEST(TrafficWalk, CountsEveryRecordNotHandedOnByItsReason) {
+    const Bytes udp = Datagram(17, 100, 1, 2, 3, 4);
+    Bytes ipv6 = udp;
+    ipv6[0] = 0x60;
+    const auto first = [](const Bytes& bytes, size_t count) { return Bytes(bytes.begin(), bytes.begin() + count); };
+    const struct {
+        const char* name;
+        Bytes frame;
+        uint32_t linkHeaderLength;
+        uint32_t datagrams, notIpv4, tooShort;
+    } cases[] = {
+        {"plain IPv4", Frame(udp), 14, 1, 0, 0},
+        {"IPv6", Frame(ipv6), 14, 0, 1, 0},
+        {"IPv6 cut to 20 bytes: the byte is there", first(Frame(ipv6), 20), 14, 0, 1, 0},
+        {"0x45 with 23 IP bytes", first(Frame(udp), 14 + 23), 14, 0, 0, 1},
+        {"ends before the link offset's byte", Bytes(14, 0x45), 14, 0, 0, 1},
+        {"no bytes at all", {}, 14, 0, 0, 1},
+        {"Token Ring offset beyond an Ethernet frame's 0x45", first(Frame(udp), 22), 22, 0, 0, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes buffer = DriverBuffer({c.frame});
+        capture::RecordWalk walk;
+        (void)Walk(buffer, static_cast<uint32_t>(buffer.size()), c.linkHeaderLength, &walk);
+        EXPECT_EQ(walk.records, 1u);
+        EXPECT_EQ(walk.datagrams, c.datagrams);
+        EXPECT_EQ(walk.notIpv4, c.notIpv4);
+        EXPECT_EQ(walk.tooShort, c.tooShort);
+    }
+}
+
 TEST(TrafficWalk, NeverReadsARecordThatRunsPastTheReceivedBytes) {
     const Bytes a = Frame(Datagram(17, 100, 1, 2, 3, 4));
     const Bytes buffer = DriverBuffer({a, a});

@@ -5,6 +5,7 @@
 #include "packet/capture_replay.h"
 #include "packet/drop_report.h"
 #include "packet/link_types.h"
+#include "packet/pcap_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -250,7 +251,9 @@ TEST(PacketAdapterList, SplitsPathListsAndPicksCaptureFiles) {
     EXPECT_TRUE(packet::HasCaptureExtension("x.PCAP"));
     EXPECT_TRUE(packet::HasCaptureExtension("dir\\x.pcap"));
     EXPECT_FALSE(packet::HasCaptureExtension(".pcap"));
-    EXPECT_FALSE(packet::HasCaptureExtension("x.pcapng"));
+    EXPECT_TRUE(packet::HasCaptureExtension("x.PcapNG"));
+    EXPECT_FALSE(packet::HasCaptureExtension(".pcapng"));
+    EXPECT_FALSE(packet::HasCaptureExtension("x.pcapngs"));
     EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("eth-icmp-echo.pcap")),
               "Capture file eth-icmp-echo.pcap (Ethernet)");
     EXPECT_EQ(packet::DescribeCaptureFile(capture_bytes::DataFile("sll-tcp-resp-benchmark.pcap")),

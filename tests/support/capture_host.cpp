@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "packet/capture_format.h"
 #include "packet/pcap_reader.h"
 
 namespace e2e {
@@ -22,16 +23,44 @@ std::string HostFolder::Ini() const {
 }
 
 std::string ExpectedConsoleOutput(const std::string& captureName) {
-    // A replay drops nothing, and the stand-in says so.
-    return capture_bytes::ReferenceFlowCsv(captureName) + capture_bytes::ReferenceStatusLine(captureName) +
-           "\nDropped: 0\n";
+    return capture_bytes::ReferenceFlowCsv(captureName) + capture_bytes::ReferenceStatusLine(captureName) + "\n" +
+           capture::FormatFramesLine(ReferenceFrameFigures(captureName)) + "\nDropped: 0\n"; // a replay drops nothing
+}
+
+capture::FrameFigures ReferenceFrameFigures(const std::string& captureName) {
+    const auto totals = capture_bytes::ReadTotals(captureName);
+    const uint64_t linkOffset = totals.at("link_header_length");
+    packet::PcapReader reader(packet::FileByteSource::Open(capture_bytes::DataFile(captureName + ".pcap").c_str()));
+    uint64_t notIpv4 = 0;
+    packet::PcapRecord record;
+    if (reader.Open() == packet::PcapStatus::Ok) {
+        while (reader.Next(record) == packet::PcapStatus::Ok) {
+            if (record.capturedLength > linkOffset && record.data[linkOffset] != 0x45) {
+                ++notIpv4;
+            }
+        }
+    }
+    capture::FrameFigures figures;
+    figures.read = totals.at("frames_total");
+    figures.counted = static_cast<uint32_t>(totals.at("packetCount"));
+    figures.headerNotBelowLength = totals.at("ignored_h_ge_l");
+    figures.notIpv4 = notIpv4;
+    figures.tooShort = totals.at("frames_total") - totals.at("frames_counted") - notIpv4;
+    return figures;
+}
+
+std::string PcapngCorpusPath(const std::string& captureName) {
+    std::string path = std::string("Z:") + BRISKLANE_PCAPNG_DIR + "/" + captureName + ".pcapng";
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
 }
 
 std::string CompareSavedPackets(const std::string& capture, const std::string& saved, uint32_t linkType) {
-    packet::PcapReader original(packet::FileByteSource::Open(capture.c_str()));
+    // The capture in either format; what was saved must be classic libpcap.
+    const std::unique_ptr<packet::CaptureReader> original = packet::OpenCaptureFile(capture.c_str());
     packet::PcapReader copy(packet::FileByteSource::Open(saved.c_str()));
-    if (original.Open() != packet::PcapStatus::Ok) {
-        return "the capture does not read: " + original.ErrorText();
+    if (original == nullptr) {
+        return "the capture does not read";
     }
     if (copy.Open() != packet::PcapStatus::Ok) {
         return "the saved file does not read: " + copy.ErrorText();
@@ -43,7 +72,7 @@ std::string CompareSavedPackets(const std::string& capture, const std::string& s
     for (;;) {
         packet::PcapRecord a;
         packet::PcapRecord b;
-        const packet::PcapStatus first = original.Next(a);
+        const packet::PcapStatus first = original->Next(a);
         const packet::PcapStatus second = copy.Next(b);
         const std::string where = "record " + std::to_string(copy.RecordsRead());
         if (first != second) {

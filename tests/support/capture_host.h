@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/engine/frame_account.h"
 #include "e2e_harness.h"
 #include "files.h"
 
@@ -33,8 +34,18 @@ private:
 }
 
 // What the console prints for a shared capture: the reference flows (without the truncation column), the
-// status line with the reference totals, and that nothing was dropped.
+// status line with the reference totals, and the Frames line of ReferenceFrameFigures, and that a replay dropped
+// nothing.
 [[nodiscard]] std::string ExpectedConsoleOutput(const std::string& captureName);
+
+// The frame account of a shared capture from its reference totals: read (frames_total), counted
+// (packetCount) and ignored (ignored_h_ge_l). The reference counts the frames its frame rule skips together;
+// those whose byte at the link offset is there and is not 0x45 are "not IPv4", the rest too short. No frame
+// is filtered out or of another link type.
+[[nodiscard]] capture::FrameFigures ReferenceFrameFigures(const std::string& captureName);
+
+// A shared capture converted to pcapng when the tests ran, as a path the programs under Wine open.
+[[nodiscard]] std::string PcapngCorpusPath(const std::string& captureName);
 
 // Compares a file of saved packets with the capture they came from: the same records (time stamps,
 // lengths, bytes) in the same order, and the given link type. Empty when they agree, else the first

@@ -72,7 +72,8 @@ TEST_F(CaptureWindow, TheStatusLineSaysWhatTheCaptureDropped) {
     ASSERT_TRUE(window.StartCapturing());
     ASSERT_TRUE(fw::PumpUntil([] { return WaitForCaptureEnd(0); }, 10000));
     window.StopCapturing();
-    EXPECT_EQ(StatusPart(window.m_hWnd, 1), "0 dropped") << "a replay drops nothing, and the figure stays";
+    EXPECT_EQ(StatusPart(window.m_hWnd, 1), "Frames: 8 read, 0 skipped; 0 dropped")
+        << "a replay drops nothing, and the figures stay";
     (void)window.SendMessage(WM_CLOSE);
 }
 

@@ -144,9 +144,11 @@ TEST_F(StandIn, ReportsTheMediumOfTheFilesLinkTypeIn16Bytes) {
 TEST_F(StandIn, NamesThatCannotBeOpenedGiveTheReason) {
     TempFolder folder;
     const std::string notCapture = folder.Write("text.pcap", Bytes{'h', 'e', 'l', 'l', 'o'});
-    const std::string pcapng =
-        folder.Write("next.pcap", Bytes{0x0a, 0x0d, 0x0d, 0x0a, 28,   0,    0,    0,    0x4d, 0x3c, 0x2b, 0x1a, 1, 0,
-                                        0,    0,    0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 0xff, 28,   0,    0, 0});
+    const std::string otherFormat = folder.Write("notes.pcap", Bytes(100, 'x'));
+    // A pcapng section header of major version 2.
+    const std::string pcapng2 = folder.Write("next.pcapng", Bytes{0x0a, 0x0d, 0x0d, 0x0a, 28, 0, 0,    0,    0x4d, 0x3c,
+                                                                  0x2b, 0x1a, 2,    0,    0,  0, 0xff, 0xff, 0xff, 0xff,
+                                                                  0xff, 0xff, 0xff, 0xff, 28, 0, 0,    0});
     const struct {
         const char* name;
         std::string adapter;
@@ -155,7 +157,8 @@ TEST_F(StandIn, NamesThatCannotBeOpenedGiveTheReason) {
         {"missing file", folder.File("missing.pcap"), ERROR_FILE_NOT_FOUND},
         {"missing folder", folder.File("none\\x.pcap"), ERROR_PATH_NOT_FOUND},
         {"too short for a header", notCapture, ERROR_BAD_FORMAT},
-        {"another format", pcapng, ERROR_BAD_FORMAT},
+        {"another format", otherFormat, ERROR_BAD_FORMAT},
+        {"a pcapng version it does not read", pcapng2, ERROR_BAD_FORMAT},
         {"empty name", "", ERROR_INVALID_NAME},
         {"no such pipe", "\\\\.\\pipe\\brisklane-nobody-serves-this", ERROR_FILE_NOT_FOUND},
     };

@@ -38,6 +38,11 @@ const platform::KernelHandle captureEnd(CreateEventA(nullptr, TRUE, FALSE, nullp
 uint32_t captureMedium = 0;
 // Where the received records are saved, when the host asked for it.
 capture::PcapWriter savedPackets;
+// The drops of the capture, as last measured: they stay known once the adapter is closed.
+bool dropsMeasured = false;
+uint32_t lastDrops = 0;
+// Every frame of the current capture: read, counted, skipped by reason.
+capture::FrameAccount frameAccount;
 
 void ShowError(const char* text) {
     (void)fw::ShowMessageBox(nullptr, text, "Error", MB_OK | MB_ICONERROR);
@@ -131,8 +136,11 @@ unsigned int CaptureThreadProc(void*) {
             const uint32_t usable = bytes < kReceiveBufferBytes ? bytes : kReceiveBufferBytes;
             // Written at once: a capture killed outright has saved everything it received.
             savedPackets.WriteReceived(receiveBuffer, usable);
-            (void)capture::PassReceivedRecords(receiveBuffer, usable, static_cast<uint32_t>(linkHeaderLength),
-                                               theTrafficList);
+            frameAccount.Add(capture::PassReceivedRecords(receiveBuffer, usable,
+                                                          static_cast<uint32_t>(linkHeaderLength), theTrafficList));
+        }
+        if (library->StandInOtherLinkTypeFrames != nullptr) {
+            frameAccount.SetOtherLinkType(library->StandInOtherLinkTypeFrames(captureAdapter));
         }
         if (updateDue.load() != 0) {
             theTrafficList.UpdateTraffic();
@@ -152,6 +160,9 @@ unsigned int CaptureThreadProc(void*) {
 } // namespace
 
 int StartCapture(const char* adapterName, const char* packetsPath) {
+    frameAccount.Reset(); // a capture that cannot start shows no figures of the one before
+    dropsMeasured = false;
+    lastDrops = 0;
     std::string error;
     library = capture::CapturePacketFunctions(error);
     if (library == nullptr) {
@@ -198,6 +209,8 @@ bool StopCapture(const std::function<void()>& lastLook) {
             fw::WaitServingSentMessages(captureThread.Handle());
             captureThread = {};
         }
+        uint32_t dropped = 0;
+        (void)QueryCaptureDrops(dropped); // the last count, kept once the adapter is closed
         if (lastLook) {
             lastLook();
         }
@@ -216,15 +229,18 @@ bool StopCapture(const std::function<void()>& lastLook) {
 }
 
 bool QueryCaptureDrops(uint32_t& dropped) {
-    if (captureAdapter == nullptr || library == nullptr || library->PacketGetStats == nullptr) {
-        return false;
-    }
     packet::CaptureStats stats{};
-    if (library->PacketGetStats(captureAdapter, &stats) == 0) {
-        return false;
+    if (captureAdapter != nullptr && library != nullptr && library->PacketGetStats != nullptr &&
+        library->PacketGetStats(captureAdapter, &stats) != 0) {
+        dropsMeasured = true;
+        lastDrops = stats.bs_drop + stats.ps_ifdrop;
     }
-    dropped = stats.bs_drop + stats.ps_ifdrop;
-    return true;
+    dropped = lastDrops;
+    return dropsMeasured;
+}
+
+capture::FrameFigures CaptureFrameFigures() {
+    return frameAccount.Figures(packetCount.load());
 }
 
 bool WaitForCaptureEnd(DWORD milliseconds, HANDLE interrupt) {

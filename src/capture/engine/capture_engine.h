@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "capture/engine/frame_account.h"
 #include "packet/packet_api.h"
 
 // The adapter name is the library's (our stand-in takes a capture file's path, or a pipe carrying one).
@@ -32,10 +33,14 @@
 [[nodiscard]] bool WaitForCaptureEnd(DWORD milliseconds, HANDLE interrupt = nullptr);
 
 // The packets that the capture dropped so far, as the library counts them (the driver's, or the kernel's
-// for a stream whose writer reports them). False when nobody measured them: a library without the count,
-// or a stream whose writer does not report drops. Only between StartCapture and StopCapture (in
-// StopCapture's lastLook too), on the thread that started the capture.
+// for a stream whose writer reports them); once the capture has stopped, as they were at its end. False when
+// nobody measured them: a library without the count, or a stream whose writer does not report drops. On the
+// thread that starts and stops the capture.
 [[nodiscard]] bool QueryCaptureDrops(uint32_t& dropped);
+
+// The account of every frame of the current capture, or of the last one once it has stopped (counted is
+// then the status line's figure as it stands, 0 after StopCapture: look before the stop, as in lastLook).
+[[nodiscard]] capture::FrameFigures CaptureFrameFigures();
 
 // 1 while capture runs; the capture thread polls it.
 extern std::atomic<int32_t> captureRunning;

@@ -14,7 +14,17 @@ constexpr uint32_t LinkHeaderLengthForMedium(uint32_t medium) {
     return medium == 1 ? kTokenRingHeaderBytes : kEthernetHeaderBytes;
 }
 
+// What became of the records of one receive: the walk's figures, and the table's answer for each datagram
+// handed on (walk.datagrams is the sum of the four).
+struct PassFigures {
+    RecordWalk walk;
+    uint32_t counted = 0;
+    uint32_t tooShort = 0; // too short for the table (the walk hands on none)
+    uint32_t filteredOut = 0;
+    uint32_t headerNotBelowLength = 0;
+};
+
 // Hands every plain IPv4 datagram of the received records to the table.
-RecordWalk PassReceivedRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength, FlowTable& table);
+PassFigures PassReceivedRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength, FlowTable& table);
 
 } // namespace capture

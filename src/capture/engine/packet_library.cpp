@@ -70,6 +70,7 @@ std::unique_ptr<PacketLibrary> PacketLibrary::LoadFrom(const std::string& path, 
     std::string optional;
     (void)Resolve(module, "PacketGetStats", f.PacketGetStats, optional);
     (void)Resolve(module, "StandInTakeNote", f.StandInTakeNote, optional);
+    (void)Resolve(module, "StandInOtherLinkTypeFrames", f.StandInOtherLinkTypeFrames, optional);
     if (!missing.empty()) {
         error = "The packet library \"" + path + "\" has no entry point " + missing + ".";
         return nullptr;

@@ -31,6 +31,8 @@ struct PacketFunctions {
     packet::GetStatsFn PacketGetStats = nullptr;
     // Only our stand-in has it; null for the driver's library.
     packet::TakeNoteFn StandInTakeNote = nullptr;
+    // Only our stand-in has it (the frames of a pcapng capture it left out); null for the driver's library.
+    packet::OtherLinkTypeFramesFn StandInOtherLinkTypeFrames = nullptr;
 };
 
 // A loaded library; unloaded when destroyed.

@@ -21,6 +21,11 @@ inline constexpr uint32_t kDatagramBytesNeeded = 24;
 struct RecordWalk {
     uint32_t records = 0;   // records walked
     uint32_t datagrams = 0; // datagrams handed on
+    // The records not handed on, by reason: every one of them is either not IPv4 with a plain header at the
+    // link offset, or too short to be looked at. A record that ends before the link offset has no byte to
+    // test there and is too short.
+    uint32_t notIpv4 = 0;  // the byte at the link offset is there and is not 0x45
+    uint32_t tooShort = 0; // fewer bytes captured than the link header and kDatagramBytesNeeded
 };
 
 // One record of the receive buffer as the library wrote it.
@@ -68,7 +73,7 @@ inline uint64_t CaptureTimeOf(const CaptureRecord& record) {
 
 // Calls onDatagram(const uint8_t* datagram, uint32_t capturedBytes, const CaptureRecord& record) for every
 // record whose byte after the link header is 0x45 and which holds at least the link header and 24 bytes of
-// datagram; records as ForEachCaptureRecord walks them.
+// datagram; records as ForEachCaptureRecord walks them. The others are counted by reason.
 template <class OnDatagram>
 RecordWalk WalkCaptureRecords(const uint8_t* buffer, uint32_t received, uint32_t linkHeaderLength,
                               OnDatagram&& onDatagram) {
@@ -78,6 +83,10 @@ RecordWalk WalkCaptureRecords(const uint8_t* buffer, uint32_t received, uint32_t
             record.frame[linkHeaderLength] == kPlainIpv4) {
             ++walk.datagrams;
             onDatagram(record.frame + linkHeaderLength, record.capturedLength - linkHeaderLength, record);
+        } else if (record.capturedLength > linkHeaderLength && record.frame[linkHeaderLength] != kPlainIpv4) {
+            ++walk.notIpv4;
+        } else {
+            ++walk.tooShort;
         }
     });
     return walk;

@@ -16,6 +16,7 @@ constexpr UINT kRefreshMessage = WM_APP + 1;
 struct RefreshRequest {
     FlowTable* table;
     const char* status;
+    const std::function<void()>* onStatus;
 };
 
 std::vector<int32_t> SelectedRows(HWND listView) {
@@ -123,6 +124,9 @@ LRESULT CALLBACK ListViewTrafficView::RefreshWindowProc(HWND window, UINT messag
         try {
             const auto& request = *reinterpret_cast<const RefreshRequest*>(lParam);
             RefreshWindows(*request.table, trafficListView, statusWindow, request.status);
+            if (request.status != nullptr && *request.onStatus) {
+                (*request.onStatus)();
+            }
         } catch (...) {
         }
         return 0;
@@ -151,7 +155,7 @@ void ListViewTrafficView::CloseRefreshWindow() {
 
 void ListViewTrafficView::Refresh(FlowTable& table, const char* status) {
     if (m_refreshWindow != nullptr) {
-        RefreshRequest request{&table, status};
+        RefreshRequest request{&table, status, &m_onStatus};
         (void)SendMessageA(m_refreshWindow, kRefreshMessage, 0, reinterpret_cast<LPARAM>(&request));
     } else {
         RefreshWindows(table, trafficListView, statusWindow, status);

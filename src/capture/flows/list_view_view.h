@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <functional>
+
 #include "capture/flows/flow_table.h"
 
 // The host's two windows; set before capture starts and kept alive until it has stopped. The list view is
@@ -27,6 +29,11 @@ public:
 
     void Refresh(FlowTable& table, const char* status) override;
 
+    // Called on the windows' thread after every refresh through the refresh window that set the status text
+    // (empty: nothing), so that a host shows figures of its own beside the totals as they change. Only while
+    // no capture runs.
+    void SetOnStatus(std::function<void()> onStatus) { m_onStatus = std::move(onStatus); }
+
     // Opens the refresh window on the calling thread; false when it cannot be created.
     bool OpenRefreshWindow();
     void CloseRefreshWindow();
@@ -34,6 +41,7 @@ public:
 private:
     static LRESULT CALLBACK RefreshWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept;
     HWND m_refreshWindow = nullptr;
+    std::function<void()> m_onStatus;
 };
 
 // Brings the list view up to date with the table (row count, order, the selection following its flows,

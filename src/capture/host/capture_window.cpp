@@ -27,10 +27,11 @@ constexpr UINT kUpdateMilliseconds = 1000;
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 24;
 constexpr int kListTop = 3 * kRowHeight + 2 * kMargin;
-// The status line's first part holds the totals; the second the capture's own figures (what it dropped);
+// The status line's first part holds the totals; the second the capture's own figures (the frames'
+// account and what the capture dropped);
 // the third says what the user should know about the capture file or the settings.
 constexpr int kTotalsPartWidth = 340;
-constexpr int kFiguresPartWidth = 160;
+constexpr int kFiguresPartWidth = 420;
 constexpr WPARAM kFiguresPart = 1;
 constexpr WPARAM kNotePart = 2;
 
@@ -113,6 +114,7 @@ CCaptureWindow::~CCaptureWindow() {
         (void)StopCapture();
     }
     theTrafficList.UseNames(nullptr);
+    theTrafficList.ListView().SetOnStatus(nullptr);
 }
 
 const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
@@ -292,15 +294,23 @@ void CCaptureWindow::LayOut() {
     (void)::MoveWindow(m_listPane, 0, kListTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
 }
 
-void CCaptureWindow::ShowNote(const std::string& note) {
-    (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kNotePart, reinterpret_cast<LPARAM>(note.c_str()));
+std::string CCaptureWindow::CaptureFiguresText() const {
+    uint32_t dropped = 0;
+    const bool measured = QueryCaptureDrops(dropped);
+    return capture::FormatFramesShort(CaptureFrameFigures()) + "; " +
+           (measured ? std::to_string(dropped) + " dropped" : std::string("drops not measured"));
 }
 
 void CCaptureWindow::ShowCaptureFigures() {
-    uint32_t dropped = 0;
-    const std::string text =
-        QueryCaptureDrops(dropped) ? std::to_string(dropped) + " dropped" : std::string("drops not measured");
-    (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kFiguresPart, reinterpret_cast<LPARAM>(text.c_str()));
+    std::string text = CaptureFiguresText();
+    if (text != m_figuresText) { // an unchanged part is not painted again
+        m_figuresText = std::move(text);
+        (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kFiguresPart, reinterpret_cast<LPARAM>(m_figuresText.c_str()));
+    }
+}
+
+void CCaptureWindow::ShowNote(const std::string& note) {
+    (void)::SendMessageA(m_statusBar, SB_SETTEXTA, kNotePart, reinterpret_cast<LPARAM>(note.c_str()));
 }
 
 void CCaptureWindow::ShowLibraryNotes() {
@@ -342,6 +352,7 @@ bool CCaptureWindow::StartCapturing() {
     (void)::SetWindowTextA(m_statusBar, "All packets: 0     Total bytes: 0");
     (void)capture::TakePacketLibraryNotes(); // what was said about an earlier capture
     ShowNote(m_settingsNote);
+    theTrafficList.ListView().SetOnStatus([this] { ShowCaptureFigures(); });
     char packetsPath[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, packetsPath, sizeof packetsPath);
     if (StartCapture(adapter, packetsPath) != 0) {
@@ -349,6 +360,7 @@ bool CCaptureWindow::StartCapturing() {
         (void)StopCapture();
         ShowSettings();     // the log setting may have been switched off
         ShowLibraryNotes(); // why the file could not be opened, beside the error code in the message box
+        ShowCaptureFigures();
         return false;
     }
     m_capturing = true;
@@ -373,6 +385,7 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
         }
     }); // packets that could not all be saved have been reported
     m_capturing = false;
+    ShowCaptureFigures();
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     ShowLibraryNotes();
     EnableForState();
@@ -461,13 +474,15 @@ bool AskForFile(HWND owner, const FileQuestion& question, char (&path)[MAX_PATH]
     return (question.save ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog)) != FALSE;
 }
 
+// Captures are opened in either format; received packets are saved as classic libpcap files.
+constexpr char kOpenCaptureFilter[] = "Capture files (*.pcap;*.pcapng)\0*.pcap;*.pcapng\0All files (*.*)\0*.*\0";
 constexpr char kCaptureFilter[] = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
 
 } // namespace
 
 void CCaptureWindow::OnBrowse() {
     char path[MAX_PATH] = {};
-    if (AskForFile(m_hWnd, {"Choose a capture file", kCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path)) {
+    if (AskForFile(m_hWnd, {"Choose a capture file", kOpenCaptureFilter, nullptr, OFN_FILEMUSTEXIST, false}, path)) {
         SetAdapter(path);
     }
 }
@@ -508,7 +523,7 @@ void CCaptureWindow::OnAlwaysOnTop() {
 void CCaptureWindow::OnTimer(UINT_PTR id) {
     if (id == kUpdateTimer) {
         updateDue = 1;
-        ShowCaptureFigures();
+        ShowCaptureFigures(); // skipped frames change no totals
         ShowLogSwitch();
         ShowLibraryNotes(); // e.g. that the file ended inside a record
     }
@@ -536,4 +551,5 @@ void CCaptureWindow::PostNcDestroy() {
     trafficListView = nullptr;
     statusWindow = nullptr;
     theTrafficList.UseNames(nullptr);
+    theTrafficList.ListView().SetOnStatus(nullptr);
 }

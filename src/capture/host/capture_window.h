@@ -1,5 +1,5 @@
 // The capture host's window: adapter choice, start and stop, the filter, name and log settings, the list
-// of flows and the status line with the totals.
+// of flows and the status line with the totals and the account of every frame.
 #pragma once
 
 #include <windows.h>
@@ -48,9 +48,12 @@ private:
     void LayOut();
     void ShowSettings();
     void ShowLogSwitch();
-    void ShowNote(const std::string& note); // in the status line's second part
+    // The status line's middle part: what the capture's own figures say (the frames' account, and what it
+    // dropped).
+    std::string CaptureFiguresText() const;
+    void ShowCaptureFigures();
+    void ShowNote(const std::string& note); // in the status line's last part
     void ShowLibraryNotes();                // what the packet library has said since it was last asked
-    void ShowCaptureFigures();              // in the status line's second part: what the capture dropped
     void EnableForState();
     void SaveWindowSettings();
 
@@ -74,6 +77,7 @@ private:
     HWND m_logTypeBox = nullptr;
     HWND m_savePacketsEdit = nullptr;
     bool m_capturing = false;
+    std::string m_figuresText;  // as the middle part shows it
     std::string m_settingsNote; // why the settings cannot be saved; empty when they can
     bool m_quitOnDestroy = false;
     // Host names for the list, looked up by theNameCache on a thread of their own.

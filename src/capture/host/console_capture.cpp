@@ -1,4 +1,4 @@
-// The capture host's console mode: one capture, then the flows as CSV and the status line.
+// The capture host's console mode: one capture, then the flows as CSV, the status line and the frames' account.
 #include "capture/host/console_capture.h"
 
 #include <windows.h>
@@ -122,7 +122,7 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         uint32_t dropped = 0;
         const bool measured = QueryCaptureDrops(dropped);
         output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n" +
-                 DroppedLine(measured, dropped) + "\n";
+                 capture::FormatFramesLine(CaptureFrameFigures()) + "\n" + DroppedLine(measured, dropped) + "\n";
     });
     DWORD writeError = 0;
     if (!WriteOutput(output.c_str(), false, &writeError)) {

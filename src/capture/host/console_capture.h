@@ -1,5 +1,6 @@
-// The capture host's console mode: one capture without any window, then the flows as CSV and the status
-// line on standard output. Needs no display. Its output helpers serve the window's timed run too.
+// The capture host's console mode: one capture without any window, then the flows as CSV, the status line
+// and the account of every frame on standard output. Needs no display. Its output helpers serve the window's timed run
+// too.
 #pragma once
 
 #include <windows.h>

@@ -1,0 +1,41 @@
+// The per-second series of a capture as CSV text.
+#include "capture/series/series_csv.h"
+
+#include <charconv>
+#include <string>
+
+namespace capture {
+
+namespace {
+
+constexpr std::size_t kPieceBytes = 64 * 1024;
+
+void AppendNumber(std::string& text, uint64_t value) {
+    char digits[20];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
+}
+
+} // namespace
+
+bool WriteSeriesCsv(const TrafficSeries& series, const std::function<bool(std::string_view)>& write) {
+    std::string piece(kSeriesCsvHeader);
+    piece.reserve(kPieceBytes + 64);
+    const bool visited = series.ForEachSecond([&](uint64_t second, const SecondCounts& counts) {
+        AppendNumber(piece, second);
+        piece += ',';
+        AppendNumber(piece, counts.datagrams);
+        piece += ',';
+        AppendNumber(piece, counts.bytes);
+        piece += '\n';
+        if (piece.size() < kPieceBytes) {
+            return true;
+        }
+        const bool written = write(piece);
+        piece.clear();
+        return written;
+    });
+    return visited && (piece.empty() || write(piece));
+}
+
+} // namespace capture

@@ -145,3 +145,27 @@ TEST(TrafficSeries, ALongSeriesIsWrittenInPiecesAndAFailedWriteStopsIt) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(TrafficSeries, ItsFileIsCreatedBeforeAndWrittenAfterAndFailuresAreSaid) {
+    TrafficSeries series;
+    Count(series, 3'000'000, 120);
+    std::string error;
+    capture::SeriesCsvFile file;
+    EXPECT_FALSE(file.Create("/nonexistent/folder/series.csv", error));
+    EXPECT_EQ(error, "cannot create \"/nonexistent/folder/series.csv\": No such file or directory");
+    EXPECT_FALSE(file.Save(series, error));
+
+    const std::string path = testing::TempDir() + "brisklane_series.csv";
+    ASSERT_TRUE(file.Create(path, error)) << error;
+    ASSERT_TRUE(file.Save(series, error)) << error;
+    EXPECT_EQ(capture_bytes::ReadText(path), "second,datagrams,bytes\n3,1,120\n");
+    std::remove(path.c_str());
+
+    ASSERT_TRUE(file.Create("/dev/full", error)) << error;
+    EXPECT_FALSE(file.Save(series, error));
+    EXPECT_EQ(error, "writing \"/dev/full\" failed: No space left on device");
+}
+
+} // namespace

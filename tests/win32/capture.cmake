@@ -17,3 +17,6 @@ if(TARGET win32_capture_engine)
     # The stand-in is loaded from beside the test program.
     add_dependencies(win32_capture_engine packet)
 endif()
+
+# The capture window's traffic graph, painted in process.
+brisklane_win32_test(win32_capture_graph SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_graph_test.cpp)

@@ -95,6 +95,11 @@ bool FlowHistoryFile::Close(std::string& error) {
     if (m_file == nullptr) {
         return true;
     }
+    // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
+    errno = 0;
+    if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0) {
+        m_firstError = errno != 0 ? errno : EIO;
+    }
     const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
     if (m_firstError == 0 && !closed) {

@@ -5,11 +5,13 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "capture/engine/capture_engine.h"
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/console_outputs.h"
 #include "framework/message_box.h"
 
 namespace capture_host {
@@ -90,6 +92,12 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     // table keeps them, and they are printed from it at the end.
     theTrafficList.SetView(nullptr);
     theTrafficList.SetNames(nullptr);
+    ConsoleOutputs outputs;
+    std::string problem;
+    if (!outputs.Open(options, problem)) {
+        WriteOutput(("Error: " + problem + "\n").c_str(), true);
+        return 1;
+    }
     LARGE_INTEGER start;
     (void)QueryPerformanceCounter(&start);
     if (StartCapture(options.adapter.c_str(), options.packetsOut.c_str()) != 0) {
@@ -104,13 +112,18 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
         output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n";
     });
+    std::vector<std::string> problems;
+    const bool written = outputs.Finish(problems);
+    for (const std::string& text : problems) {
+        WriteOutput(("Error: " + text + "\n").c_str(), true);
+    }
     WriteOutput(output.c_str(), false);
     if (options.timing) {
         char line[120];
         std::snprintf(line, sizeof line, "capture: the last datagram was counted %.6f s after the start\n", counted);
         WriteOutput(line, true);
     }
-    return saved ? 0 : 3;
+    return saved && written ? 0 : 3;
 }
 
 } // namespace capture_host

@@ -9,9 +9,10 @@
 namespace capture_host {
 
 // Captures on options.adapter until its data end (a replayed file or a stream has ended) or options.seconds
-// have passed, saving the received records to options.packetsOut when it is given. Exit code: 0 done, 1
-// capture could not start, 3 the packets could not all be saved. Message boxes become lines on standard
-// error.
+// have passed, saving the received records to options.packetsOut, the series to options.seriesOut and the
+// flow history to options.flowsOut when they are given. Exit code: 0 done, 1 capture could not start (or an
+// output file could not be opened), 3 the packets, the series or the history could not all be written.
+// Message boxes become lines on standard error.
 int RunConsoleCapture(const capture::HostOptions& options);
 
 // Writes to standard output or standard error, attaching to the parent's console when the process has

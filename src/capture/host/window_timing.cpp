@@ -34,6 +34,7 @@ int TimeWindowCapture(CCaptureWindow& window) {
         WriteOutput("capture: the window was closed before the data's end\n", true);
         return 1;
     }
+    window.RefreshGraph(); // the whole capture, as the data's end shows it
     (void)::RedrawWindow(window.m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     LARGE_INTEGER shown;
     (void)QueryPerformanceCounter(&shown);

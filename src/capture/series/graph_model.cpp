@@ -88,7 +88,12 @@ std::vector<AxisLabel> TimeLabels(const GraphModel& model, bool live, const Grap
     for (uint64_t at = 0; at <= model.spanSeconds; at += step) {
         const auto offset = static_cast<int>(std::lround(static_cast<double>(at) * width / span));
         if (live) {
-            labels.push_back({area.right - offset, at == 0 ? std::string("now") : "-" + FormatElapsed(at)});
+            std::string text = "now";
+            if (at != 0) {
+                text = FormatElapsed(at);
+                text.insert(text.begin(), '-');
+            }
+            labels.push_back({area.right - offset, std::move(text)});
         } else {
             labels.push_back({area.left + offset, FormatElapsed(at)});
         }

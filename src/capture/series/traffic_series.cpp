@@ -30,15 +30,12 @@ TrafficSeries::TrafficSeries() = default;
 TrafficSeries::~TrafficSeries() = default;
 
 void TrafficSeries::OnCounted(const FlowRow&, uint32_t length, uint64_t captureTime) {
-    const uint64_t second = captureTime / kMicrosecondsPerSecond;
-    const uint64_t index = second / kBlockSeconds;
-    if (m_current == nullptr || index != m_currentIndex) {
-        m_current = &BlockAt(index);
-        m_currentIndex = index;
+    // Unsigned: a time before the slot's second is far beyond it too.
+    if (m_slotDatagrams == nullptr || captureTime - m_slotStart >= kMicrosecondsPerSecond) {
+        MoveToSecond(captureTime / kMicrosecondsPerSecond);
     }
-    const auto slot = static_cast<std::size_t>(second % kBlockSeconds);
-    Raise(m_peak.datagrams, Add(m_current->datagrams[slot], uint32_t{1}));
-    Raise(m_peak.bytes, Add(m_current->bytes[slot], uint64_t{length}));
+    Raise(m_peak.datagrams, Add(*m_slotDatagrams, uint32_t{1}));
+    Raise(m_peak.bytes, Add(*m_slotBytes, uint64_t{length}));
     const bool first = m_total.datagrams.load(kRelaxed) == 0;
     if (first || captureTime < m_earliest.load(kRelaxed)) {
         m_earliest.store(captureTime, kRelaxed);
@@ -49,6 +46,14 @@ void TrafficSeries::OnCounted(const FlowRow&, uint32_t length, uint64_t captureT
     (void)Add(m_total.bytes, uint64_t{length});
     // Published last: a reader that sees a datagram counted sees its time and its second's counts too.
     m_total.datagrams.store(m_total.datagrams.load(kRelaxed) + 1, std::memory_order_release);
+}
+
+void TrafficSeries::MoveToSecond(uint64_t second) {
+    Block& block = BlockAt(second / kBlockSeconds);
+    const auto slot = static_cast<std::size_t>(second % kBlockSeconds);
+    m_slotDatagrams = &block.datagrams[slot];
+    m_slotBytes = &block.bytes[slot];
+    m_slotStart = second * kMicrosecondsPerSecond;
 }
 
 TrafficSeries::Block& TrafficSeries::BlockAt(uint64_t index) {
@@ -67,8 +72,9 @@ TrafficSeries::Block& TrafficSeries::BlockAt(uint64_t index) {
 void TrafficSeries::Reset() {
     const std::lock_guard lock(m_lock);
     m_blocks.clear();
-    m_current = nullptr;
-    m_currentIndex = 0;
+    m_slotDatagrams = nullptr;
+    m_slotBytes = nullptr;
+    m_slotStart = 0;
     m_earliest.store(0, kRelaxed);
     m_latest.store(0, kRelaxed);
     for (Counts* counts : {&m_total, &m_peak}) {

@@ -76,13 +76,18 @@ private:
     using BlockList = std::vector<std::pair<uint64_t, const Block*>>;
 
     Block& BlockAt(uint64_t index);
+    // Makes the slot of the given second the one at hand.
+    void MoveToSecond(uint64_t second);
     // The blocks that hold seconds of [from, to), in order.
     BlockList BlocksBetween(uint64_t from, uint64_t to) const;
 
     mutable std::mutex m_lock;                           // guards the structure of m_blocks
     std::map<uint64_t, std::unique_ptr<Block>> m_blocks; // by second / kBlockSeconds
-    Block* m_current = nullptr;                          // the capture thread's: the block of its last datagram
-    uint64_t m_currentIndex = 0;
+    // The capture thread's: the counts of the second of its last datagram, which the next one most often
+    // shares, and that second's first microsecond.
+    std::atomic<uint32_t>* m_slotDatagrams = nullptr;
+    std::atomic<uint64_t>* m_slotBytes = nullptr;
+    uint64_t m_slotStart = 0;
     std::atomic<uint64_t> m_earliest{0};
     std::atomic<uint64_t> m_latest{0};
     Counts m_total;

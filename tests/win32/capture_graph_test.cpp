@@ -1,10 +1,16 @@
 // The capture window's traffic graph, painted by Wine's GDI: the bars of its series at the heights and in
 // the colours its model gives, its scales' labels drawn, and a repaint after new data without a trace of
-// the old.
+// the old. And the window's menu items that go with it, whose check marks and states show what it does.
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "capture/host/traffic_graph.h"
+#include "capture/engine/capture_engine.h"
+#include "capture/host/capture_window.h"
+#include "capture/host/graph_preference.h"
+#include "capture/host/host_ids.h"
+#include "files.h"
+#include "framework/message_loop.h"
+#include "message_boxes.h"
 #include "picture.h"
 
 #include <algorithm>
@@ -140,6 +146,43 @@ TEST(TrafficGraph, DrawsItsSeriesToItsScalesAndRepaintsWithoutTraces) {
         EXPECT_EQ(pixels.inside, BarArea(*plot));
         EXPECT_EQ(pixels.outside, 0) << plot->title << ": traces of the old bars";
     }
+}
+
+// The state of a menu bar item as its popup shows it when it opens.
+UINT ItemState(HWND window, int popup, int command) {
+    const HMENU menu = GetSubMenu(GetMenu(window), popup);
+    (void)SendMessageA(window, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(menu), popup);
+    return GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND);
+}
+
+TEST(CaptureWindowMenu, ItsChecksAndStatesShowWhatTheWindowDoes) {
+    using namespace capture_host;
+    testsupport::MessageBoxRecorder boxes;
+    CCaptureWindow window;
+    ASSERT_TRUE(window.Create(false));
+    HWND graph = GetDlgItem(window.m_hWnd, kTrafficGraph);
+    const auto graphShown = [graph] { return (GetWindowLongA(graph, GWL_STYLE) & WS_VISIBLE) != 0; };
+    ASSERT_TRUE(graphShown()) << "shown at first";
+    EXPECT_TRUE(ItemState(window.m_hWnd, 1, kShowGraphCommand) & MF_CHECKED);
+
+    (void)SendMessageA(window.m_hWnd, WM_COMMAND, kShowGraphCommand, 0);
+    EXPECT_FALSE(graphShown());
+    EXPECT_FALSE(ItemState(window.m_hWnd, 1, kShowGraphCommand) & MF_CHECKED);
+    EXPECT_FALSE(LoadGraphShown()) << "remembered";
+    (void)SendMessageA(window.m_hWnd, WM_COMMAND, kShowGraphCommand, 0);
+    EXPECT_TRUE(graphShown());
+    EXPECT_TRUE(LoadGraphShown());
+
+    // The history's file is chosen between captures only.
+    EXPECT_FALSE(ItemState(window.m_hWnd, 0, kKeepHistoryCommand) & (MF_GRAYED | MF_CHECKED));
+    window.SetAdapter(testsupport::DataPath("pcap/eth-icmp-echo.pcap"));
+    ASSERT_TRUE(window.StartCapturing());
+    EXPECT_TRUE(ItemState(window.m_hWnd, 0, kKeepHistoryCommand) & MF_GRAYED);
+    EXPECT_TRUE(fw::PumpUntil([] { return WaitForCaptureEnd(0); }, 30000));
+    window.StopCapturing();
+    EXPECT_FALSE(ItemState(window.m_hWnd, 0, kKeepHistoryCommand) & MF_GRAYED);
+    EXPECT_TRUE(boxes.Boxes().empty());
+    (void)window.DestroyWindow();
 }
 
 } // namespace

@@ -186,7 +186,7 @@ GraphModel BuildGraphModel(const TrafficSeries& series, GraphSpan span, int widt
         model.secondsPerBar = (model.spanSeconds + static_cast<uint64_t>(columns) - 1) / static_cast<uint64_t>(columns);
         const uint64_t bars = (model.spanSeconds + model.secondsPerBar - 1) / model.secondsPerBar;
         const std::vector<SecondCounts> sums =
-            empty ? std::vector<SecondCounts>(bars)
+            empty ? std::vector<SecondCounts>(static_cast<std::size_t>(bars))
                   : series.SumColumns(model.firstSecond, model.secondsPerBar, static_cast<std::size_t>(bars));
         for (uint64_t bar = 0; bar < bars; ++bar) {
             // A bar's rate is over the seconds it covers since the capture's first, up to the span's end.

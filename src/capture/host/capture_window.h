@@ -44,6 +44,8 @@ public:
 
     // Has the graph show the series as it stands now (see CTrafficGraph::Refresh).
     void RefreshGraph();
+    // The time the graph has spent painting since the window was made, in seconds.
+    double GraphPaintSeconds() const { return m_graph.PaintSeconds(); }
 
 protected:
     const fw::MessageMap* GetMessageMap() const override;

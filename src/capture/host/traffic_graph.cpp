@@ -100,6 +100,17 @@ BOOL CTrafficGraph::OnEraseBkgnd(HDC) {
 }
 
 void CTrafficGraph::OnPaint() {
+    LARGE_INTEGER start;
+    (void)::QueryPerformanceCounter(&start);
+    Paint();
+    LARGE_INTEGER end;
+    LARGE_INTEGER frequency;
+    (void)::QueryPerformanceCounter(&end);
+    (void)::QueryPerformanceFrequency(&frequency);
+    m_paintSeconds += static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+void CTrafficGraph::Paint() {
     CPaintDC paint(this);
     RECT client{};
     GetClientRect(&client);

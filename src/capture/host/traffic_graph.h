@@ -25,6 +25,8 @@ public:
 
     // What the graph showed when it was last painted.
     const capture::GraphModel& Model() const { return m_model; }
+    // The time spent painting, all paints together, in seconds (for the window's timed run).
+    double PaintSeconds() const { return m_paintSeconds; }
 
     // Draws a model over the whole of area (the graph's client area) in dc.
     static void Draw(HDC dc, const RECT& area, const capture::GraphModel& model);
@@ -35,6 +37,7 @@ protected:
 
 private:
     void OnPaint();
+    void Paint();
     BOOL OnEraseBkgnd(HDC dc);
 
     const capture::TrafficSeries* m_series = nullptr;
@@ -46,4 +49,5 @@ private:
     platform::GdiObject m_bitmap;
     HGDIOBJ m_canvasDefault = nullptr; // the bitmap the memory DC was made with
     SIZE m_bitmapSize{};
+    double m_paintSeconds = 0;
 };

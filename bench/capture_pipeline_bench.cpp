@@ -1,7 +1,8 @@
 // The capture path's speed without the platform: the stand-in's file reading and driver-format replay into
 // a 1 MiB receive buffer, the record walk, and the flow table with an in-memory view (log off), over the
 // large shared capture; beside "tcpdump -nn -q -r FILE" reading the same file, measured in the same run. The
-// same capture converted to pcapng by editcap (at run time, into a temporary folder) beside its classic form.
+// same capture converted to pcapng by editcap (at run time, into a temporary folder) beside its classic form;
+// and what the per-second series (which the window's graph draws) adds to it.
 //
 //   capture_pipeline_bench                 Google Benchmark figures, then the comparison with tcpdump
 //   capture_pipeline_bench --seconds-only  only the best time of the pipeline, in seconds (for scripts)
@@ -24,6 +25,7 @@
 #include "capture/flows/traffic_counters.h"
 #include "capture/log/protocol_names.h"
 #include "capture/names/services_parser.h"
+#include "capture/series/traffic_series.h"
 #include "packet/capture_replay.h"
 #include "packet/link_types.h"
 
@@ -38,10 +40,12 @@ struct PassResult {
     std::size_t flows = 0;
 };
 
-// One capture of the whole file, as the capture thread would run it against the stand-in.
-PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer, const std::string& capture = kCapture) {
+// One capture of the whole file, as the capture thread would run it against the stand-in; with a series, that
+// listens too.
+PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer, const std::string& file = kCapture,
+                       capture::TrafficSeries* series = nullptr) {
     PassResult result;
-    const std::unique_ptr<packet::CaptureReplay> replay = packet::OpenFileReplay(capture.c_str());
+    const std::unique_ptr<packet::CaptureReplay> replay = packet::OpenFileReplay(file.c_str());
     if (replay == nullptr) {
         return result;
     }
@@ -56,6 +60,10 @@ PassResult CaptureFile(std::vector<uint8_t>& receiveBuffer, const std::string& c
     settings.idleseconds = 0xffffffffu;
     uint32_t now = 0;
     capture::FlowTable table({&view, [&now] { return now; }, nullptr, &services, &settings, nullptr});
+    if (series != nullptr) {
+        series->Reset();
+        table.AddListener(series);
+    }
     for (;;) {
         const packet::ReplayFill fill =
             replay->Fill(receiveBuffer.data(), kReceiveBufferBytes, packet::CaptureReplay::kAllDue);
@@ -88,6 +96,23 @@ void BM_CapturePipeline(benchmark::State& state) {
     state.counters["flows"] = static_cast<double>(result.flows);
 }
 BENCHMARK(BM_CapturePipeline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The per-second series alone: as many datagrams as the large capture holds, over ten seconds.
+void BM_TrafficSeries(benchmark::State& state) {
+    constexpr uint64_t kDatagrams = 242735;
+    constexpr uint64_t kStart = 1'796'710'347'000'000;
+    capture::TrafficSeries series;
+    const capture::FlowRow row{};
+    for (auto _ : state) {
+        series.Reset();
+        for (uint64_t i = 0; i < kDatagrams; ++i) {
+            series.OnCounted(row, 100, kStart + i * 10'000'000 / kDatagrams);
+        }
+        benchmark::DoNotOptimize(series.Total());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kDatagrams));
+}
+BENCHMARK(BM_TrafficSeries)->Unit(benchmark::kMillisecond);
 
 double PipelineSeconds(PassResult& result, const std::string& capture = kCapture) {
     FillUnknownProtocolNames();
@@ -186,6 +211,17 @@ int CompareWithTcpdump() {
     std::printf("  reader, replay, walk, flow table:  %7.3f s  %12.0f datagrams/s\n", ourSeconds,
                 datagrams / ourSeconds);
     CompareWithPcapng(result);
+    // Taken in turns, so that whatever else the machine does weighs on both alike.
+    capture::TrafficSeries series;
+    std::vector<uint8_t> buffer(kReceiveBufferBytes);
+    double without = 1e30;
+    double with = 1e30;
+    for (int round = 0; round < 9; ++round) {
+        without = std::min(without, bench::BestSecondsOf(1, [&] { return CaptureFile(buffer).ok; }));
+        with = std::min(with, bench::BestSecondsOf(1, [&] { return CaptureFile(buffer, kCapture, &series).ok; }));
+    }
+    std::printf("  per-second series added, in turns:  %7.3f s against %.3f s  (%+.1f %%)\n", with, without,
+                100 * (with / without - 1));
     if (tcpdumpSeconds < 0) {
         std::printf("  tcpdump -nn -q -r FILE:            not available, no comparison\n");
         return 0;

@@ -1,5 +1,5 @@
 # End-to-end tests of the capture host: the console against the reference tables, the window, and bad input.
-foreach(name oracle window bad_input)
+foreach(name oracle window bad_input series)
     brisklane_e2e_test(e2e_capture_${name} SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_${name}_e2e_test.cpp
                        DEPENDS BrisklaneCapture packet)
 endforeach()

@@ -13,3 +13,7 @@ brisklane_native_test(native_capture_flow_table SOURCES ${CMAKE_CURRENT_LIST_DIR
 brisklane_native_test(native_capture_pipeline SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pipeline_test.cpp)
 brisklane_uses_pcapng_corpus(native_capture_pipeline)
 brisklane_native_test(native_capture_pcap_writer SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pcap_writer_test.cpp)
+# The traffic over time: the per-second series against the reference reader, the graph's model, the history.
+brisklane_native_test(native_capture_series SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_series_test.cpp
+                                                    ${CMAKE_CURRENT_LIST_DIR}/capture_graph_model_test.cpp
+                                                    ${CMAKE_CURRENT_LIST_DIR}/capture_flow_history_test.cpp)

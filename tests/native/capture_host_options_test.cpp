@@ -48,3 +48,22 @@ TEST(CaptureHostOptions, TimingAppliesToTheConsoleAndToAWindowThatStartsAtOnce) 
 }
 
 } // namespace
+
+namespace {
+
+TEST(CaptureHostOptions, SeriesAndFlowHistoryFilesApplyToTheConsoleAndNeedANameEach) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--console", "a.pcap", "--series-out", "s.csv", "--flows-out", "f.csv"}, ""},
+        {{"--console", "a.pcap", "--series-out"}, "--series-out needs a file name"},
+        {{"--console", "a.pcap", "--flows-out", ""}, "--flows-out needs a file name"},
+        {{"a.pcap", "--series-out", "s.csv"}, "--series-out applies to --console only"},
+        {{"a.pcap", "--start", "--flows-out", "f.csv"}, "--flows-out applies to --console only"},
+    };
+    for (const auto& [arguments, error] : cases) {
+        EXPECT_EQ(capture::ParseHostOptions(arguments).error, error);
+    }
+    const capture::HostOptions options = capture::ParseHostOptions(cases[0].first);
+    EXPECT_EQ(options.seriesOut + " " + options.flowsOut, "s.csv f.csv");
+}
+
+} // namespace

@@ -19,3 +19,12 @@ if(TARGET win32_capture_engine)
     # The stand-in is loaded from beside the test program.
     add_dependencies(win32_capture_engine packet)
 endif()
+
+# The capture window's traffic graph, painted in process, and the menu items that go with it in the window.
+brisklane_win32_test(win32_capture_graph
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_graph_test.cpp
+            ${CMAKE_CURRENT_LIST_DIR}/capture_globals.cpp
+            ${CMAKE_SOURCE_DIR}/src/capture/host/capture_window.cpp)
+if(TARGET win32_capture_graph)
+    add_dependencies(win32_capture_graph packet)
+endif()

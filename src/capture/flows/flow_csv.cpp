@@ -22,17 +22,23 @@ std::string FormatFlowCsv(std::vector<FlowLine> flows) {
     return FormatFlowCsvInOrder(flows);
 }
 
+std::string FormatFlowLine(const FlowLine& line) {
+    const uint32_t source = HostOrder32(line.key.sourceAddress);
+    const uint32_t destination = HostOrder32(line.key.destinationAddress);
+    char row[120];
+    std::snprintf(row, sizeof row, "%u.%u.%u.%u,%u.%u.%u.%u,%u,%u,%u,%u,%u", source >> 24, source >> 16 & 0xff,
+                  source >> 8 & 0xff, source & 0xff, destination >> 24, destination >> 16 & 0xff,
+                  destination >> 8 & 0xff, destination & 0xff, HostOrder16(line.key.sourcePort),
+                  HostOrder16(line.key.destinationPort), line.key.protocol, line.packets, line.bytes);
+    return row;
+}
+
 std::string FormatFlowCsvInOrder(const std::vector<FlowLine>& flows) {
-    std::string text = "src,dst,sport,dport,proto,packets,bytes\n";
+    std::string text(kFlowCsvColumns);
+    text += '\n';
     for (const FlowLine& line : flows) {
-        const uint32_t source = HostOrder32(line.key.sourceAddress);
-        const uint32_t destination = HostOrder32(line.key.destinationAddress);
-        char row[120];
-        std::snprintf(row, sizeof row, "%u.%u.%u.%u,%u.%u.%u.%u,%u,%u,%u,%u,%u\n", source >> 24, source >> 16 & 0xff,
-                      source >> 8 & 0xff, source & 0xff, destination >> 24, destination >> 16 & 0xff,
-                      destination >> 8 & 0xff, destination & 0xff, HostOrder16(line.key.sourcePort),
-                      HostOrder16(line.key.destinationPort), line.key.protocol, line.packets, line.bytes);
-        text += row;
+        text += FormatFlowLine(line);
+        text += '\n';
     }
     return text;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "capture/flows/flow_table.h"
@@ -15,6 +16,12 @@ struct FlowLine {
     uint32_t packets;
     uint32_t bytes;
 };
+
+// The header's columns, without the line end.
+inline constexpr std::string_view kFlowCsvColumns = "src,dst,sport,dport,proto,packets,bytes";
+
+// One flow as "10.0.0.1,10.0.0.2,1024,80,6,3,180", without the line end.
+std::string FormatFlowLine(const FlowLine& line);
 
 // "src,dst,sport,dport,proto,packets,bytes" and one line per flow, sorted; lines end with "\n".
 std::string FormatFlowCsv(std::vector<FlowLine> flows);

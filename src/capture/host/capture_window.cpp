@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include <cstdio>
+#include <span>
 #include <vector>
 
 #include "capture/engine/capture_engine.h"
@@ -12,9 +13,13 @@
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/list_view_view.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/graph_preference.h"
 #include "capture/host/host_ids.h"
 #include "capture/names/services_parser.h"
+#include "capture/series/series_csv.h"
 #include "capture/settings/settings.h"
+#include "framework/cmd_ui.h"
+#include "framework/menu.h"
 #include "framework/message_box.h"
 #include "framework/message_map.h"
 
@@ -27,9 +32,11 @@ constexpr UINT kUpdateMilliseconds = 1000;
 constexpr int kMargin = 8;
 constexpr int kRowHeight = 24;
 constexpr int kListTop = 3 * kRowHeight + 2 * kMargin;
-// The status line's first part holds the totals; the second the capture's own figures (the frames'
-// account and what the capture dropped);
-// the third says what the user should know about the capture file or the settings.
+// The traffic graph, when shown, sits between the settings and the list.
+constexpr int kGraphHeight = 170;
+// The status line's first part holds the totals; the second the capture's own figures (the frames' account
+// and what the capture dropped); the third says what the user should know about the capture file or the
+// settings.
 constexpr int kTotalsPartWidth = 340;
 constexpr int kFiguresPartWidth = 420;
 constexpr WPARAM kFiguresPart = 1;
@@ -81,6 +88,39 @@ constexpr CheckSetting kChecks[] = {
 
 constexpr char kListPaneClass[] = "BrisklaneFlowPane";
 
+// One item of a popup of the menu bar; id 0 is a separator.
+struct MenuItem {
+    int id;
+    const char* text;
+};
+
+constexpr MenuItem kFileMenu[] = {
+    {kSaveSeriesCommand, "Save &series to..."},
+    {kKeepHistoryCommand, "&Keep history in..."},
+    {0, nullptr},
+    {kExitCommand, "E&xit"},
+};
+
+constexpr MenuItem kViewMenu[] = {
+    {kShowGraphCommand, "Traffic &graph"},
+};
+
+// The window's menu bar, popup by popup from the tables above. The window it is given to destroys it.
+HMENU CreateMenuBar() {
+    HMENU bar = ::CreateMenu();
+    const auto addPopup = [bar](const char* title, std::span<const MenuItem> items) {
+        HMENU popup = ::CreatePopupMenu();
+        for (const MenuItem& item : items) {
+            (void)::AppendMenuA(popup, item.id == 0 ? MF_SEPARATOR : MF_STRING, static_cast<UINT_PTR>(item.id),
+                                item.text);
+        }
+        (void)::AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), title);
+    };
+    addPopup("&File", kFileMenu);
+    addPopup("&View", kViewMenu);
+    return bar;
+}
+
 // The list view's parent. The list asks for the text of every cell it paints; those questions end here, in
 // a plain procedure, instead of passing through the window's message map.
 LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -113,6 +153,7 @@ CCaptureWindow::~CCaptureWindow() {
     if (m_capturing) {
         (void)StopCapture();
     }
+    StopListening(false);
     theTrafficList.UseNames(nullptr);
     theTrafficList.ListView().SetOnStatus(nullptr);
 }
@@ -128,6 +169,13 @@ const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterUdp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterIcmp),
         fw::OnCommand<&CCaptureWindow::OnAlwaysOnTop>(kAlwaysOnTop),
+        fw::OnCommand<&CCaptureWindow::OnSaveSeries>(kSaveSeriesCommand),
+        fw::OnCommand<&CCaptureWindow::OnKeepHistory>(kKeepHistoryCommand),
+        fw::OnUpdateCommand<&CCaptureWindow::OnUpdateKeepHistory>(kKeepHistoryCommand),
+        fw::OnCommand<&CCaptureWindow::OnExit>(kExitCommand),
+        fw::OnCommand<&CCaptureWindow::OnShowGraph>(kShowGraphCommand),
+        fw::OnUpdateCommand<&CCaptureWindow::OnUpdateShowGraph>(kShowGraphCommand),
+        fw::OnWmInitMenuPopup<&CCaptureWindow::OnInitMenuPopup>(),
         fw::OnWmTimer<&CCaptureWindow::OnTimer>(),
         fw::OnMessage<&CCaptureWindow::OnSize>(WM_SIZE),
         fw::OnMessage<&CCaptureWindow::OnClose>(WM_CLOSE),
@@ -153,8 +201,9 @@ bool CCaptureWindow::Create(bool visible) {
     const int y = placed ? theSettings.top : CW_USEDEFAULT;
     const int width = placed ? theSettings.right - theSettings.left : 960;
     const int height = placed ? theSettings.bottom - theSettings.top : 600;
+    m_graphShown = capture_host::LoadGraphShown();
     if (!CreateEx(theSettings.alwaysontop != 0 ? WS_EX_TOPMOST : 0, windowClass.c_str(), kWindowCaption,
-                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, nullptr)) {
+                  WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, x, y, width, height, nullptr, CreateMenuBar())) {
         return false;
     }
     CreateControls();
@@ -233,6 +282,9 @@ void CCaptureWindow::CreateControls() {
     paneClass.hInstance = ::GetModuleHandleA(nullptr);
     paneClass.lpszClassName = kListPaneClass;
     (void)::RegisterClassA(&paneClass); // fails harmlessly once the class exists
+    if (m_graph.Create(m_hWnd, kTrafficGraph, m_series)) {
+        (void)m_graph.ShowWindow(m_graphShown ? SW_SHOWNA : SW_HIDE);
+    }
     m_listPane = AddControl(kListPaneClass, "", WS_CLIPCHILDREN, kListPane, 0, kListTop, 100, 100);
     // Owner data: the list holds no rows of its own and asks the traffic list for the cells it shows.
     m_listView = AddControl(WC_LISTVIEWA, "", LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP,
@@ -290,8 +342,11 @@ void CCaptureWindow::LayOut() {
     (void)::SendMessageA(m_statusBar, SB_SETPARTS, 3, reinterpret_cast<LPARAM>(parts));
     RECT status{};
     (void)::GetWindowRect(m_statusBar, &status);
-    const int listHeight = client.bottom - kListTop - (status.bottom - status.top);
-    (void)::MoveWindow(m_listPane, 0, kListTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
+    const int graphHeight = m_graphShown ? kGraphHeight : 0;
+    (void)::MoveWindow(m_graph.m_hWnd, 0, kListTop, client.right, graphHeight, TRUE);
+    const int listTop = kListTop + graphHeight;
+    const int listHeight = client.bottom - listTop - (status.bottom - status.top);
+    (void)::MoveWindow(m_listPane, 0, listTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
 }
 
 std::string CCaptureWindow::CaptureFiguresText() const {
@@ -355,9 +410,13 @@ bool CCaptureWindow::StartCapturing() {
     theTrafficList.ListView().SetOnStatus([this] { ShowCaptureFigures(); });
     char packetsPath[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, packetsPath, sizeof packetsPath);
+    if (!StartListening()) {
+        return false;
+    }
     if (StartCapture(adapter, packetsPath) != 0) {
         // A thread that could not be started leaves the engine to be released by a stop.
         (void)StopCapture();
+        StopListening(true);
         ShowSettings();     // the log setting may have been switched off
         ShowLibraryNotes(); // why the file could not be opened, beside the error code in the message box
         ShowCaptureFigures();
@@ -377,15 +436,11 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
         return;
     }
     (void)KillTimer(kUpdateTimer);
-    // The last figures stay in view once the capture is over.
-    (void)StopCapture([&] {
-        ShowCaptureFigures();
-        if (lastLook) {
-            lastLook();
-        }
-    }); // packets that could not all be saved have been reported
+    (void)StopCapture(lastLook); // packets that could not all be saved have been reported
     m_capturing = false;
-    ShowCaptureFigures();
+    ShowCaptureFigures(); // the last capture's figures stay in view
+    StopListening(true);  // after the rows still there have gone into the history
+    RefreshGraph();
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     ShowLibraryNotes();
     EnableForState();
@@ -477,6 +532,7 @@ bool AskForFile(HWND owner, const FileQuestion& question, char (&path)[MAX_PATH]
 // Captures are opened in either format; received packets are saved as classic libpcap files.
 constexpr char kOpenCaptureFilter[] = "Capture files (*.pcap;*.pcapng)\0*.pcap;*.pcapng\0All files (*.*)\0*.*\0";
 constexpr char kCaptureFilter[] = "Capture files (*.pcap)\0*.pcap\0All files (*.*)\0*.*\0";
+constexpr char kCsvFilter[] = "CSV files (*.csv)\0*.csv\0All files (*.*)\0*.*\0";
 
 } // namespace
 
@@ -508,6 +564,102 @@ void CCaptureWindow::OnSavePackets() {
     }
 }
 
+bool CCaptureWindow::StartListening() {
+    if (!m_historyPath.empty()) {
+        std::string error;
+        if (!m_history.Open(m_historyPath, error)) {
+            (void)fw::ShowMessageBox(m_hWnd, ("The flow history cannot be kept: " + error).c_str(), kWindowCaption,
+                                     MB_OK | MB_ICONERROR);
+            return false;
+        }
+        theTrafficList.AddListener(&m_history);
+    }
+    // A new capture, a new series: the last one's goes now.
+    m_series.Reset();
+    theTrafficList.AddListener(&m_series);
+    m_graph.StartLive();
+    return true;
+}
+
+void CCaptureWindow::StopListening(bool report) {
+    theTrafficList.RemoveListener(&m_series);
+    theTrafficList.RemoveListener(&m_history);
+    std::string error;
+    if (!m_history.Close(error) && report) {
+        (void)fw::ShowMessageBox(m_hWnd, ("The flow history could not all be written: " + error).c_str(),
+                                 kWindowCaption, MB_OK | MB_ICONERROR);
+    }
+}
+
+void CCaptureWindow::RefreshGraph() {
+    // Live while the capture runs on; once its data have ended or it stopped, the whole of it.
+    m_graph.Refresh(m_capturing && !WaitForCaptureEnd(0));
+}
+
+bool CCaptureWindow::SaveSeries(const std::string& path, std::string& error) const {
+    capture::SeriesCsvFile file;
+    return file.Create(path, error) && file.Save(m_series, error);
+}
+
+void CCaptureWindow::OnSaveSeries() {
+    char path[MAX_PATH] = "series.csv";
+    const FileQuestion question{"Save the traffic of each second", kCsvFilter, "csv",
+                                OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR, true};
+    if (!AskForFile(m_hWnd, question, path)) {
+        return;
+    }
+    std::string error;
+    if (!SaveSeries(path, error)) {
+        (void)fw::ShowMessageBox(m_hWnd, ("The series cannot be written: " + error).c_str(), kWindowCaption,
+                                 MB_OK | MB_ICONERROR);
+    }
+}
+
+void CCaptureWindow::OnKeepHistory() {
+    if (m_capturing) {
+        return; // the history's file is chosen between captures
+    }
+    if (!m_historyPath.empty()) {
+        m_historyPath.clear();
+        return;
+    }
+    // The lines are appended: an existing file is no reason to ask.
+    char path[MAX_PATH] = "history.csv";
+    if (AskForFile(m_hWnd, {"Keep the history of the flows in", kCsvFilter, "csv", OFN_NOCHANGEDIR, true}, path)) {
+        m_historyPath = path;
+    }
+}
+
+void CCaptureWindow::OnUpdateKeepHistory(CCmdUI* ui) {
+    ui->SetCheck(m_historyPath.empty() ? 0 : 1);
+    ui->Enable(m_capturing ? FALSE : TRUE);
+}
+
+void CCaptureWindow::OnExit() {
+    (void)SendMessage(WM_CLOSE);
+}
+
+void CCaptureWindow::OnShowGraph() {
+    m_graphShown = !m_graphShown;
+    (void)m_graph.ShowWindow(m_graphShown ? SW_SHOWNA : SW_HIDE);
+    LayOut();
+    RefreshGraph();
+    // A registry that refuses the value leaves the choice to this run; nothing else depends on it.
+    (void)capture_host::SaveGraphShown(m_graphShown);
+}
+
+void CCaptureWindow::OnUpdateShowGraph(CCmdUI* ui) {
+    ui->SetCheck(m_graphShown ? 1 : 0);
+}
+
+void CCaptureWindow::OnInitMenuPopup(CMenu* popup, UINT, BOOL isSystemMenu) {
+    if (popup == nullptr || isSystemMenu) {
+        return;
+    }
+    CMenu bar = CMenu::Borrow(GetMenu());
+    fw::UpdatePopupCommands(*this, *popup, &bar);
+}
+
 void CCaptureWindow::OnFilter() {
     capture::StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
     capture::StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
@@ -524,6 +676,7 @@ void CCaptureWindow::OnTimer(UINT_PTR id) {
     if (id == kUpdateTimer) {
         updateDue = 1;
         ShowCaptureFigures(); // skipped frames change no totals
+        RefreshGraph();
         ShowLogSwitch();
         ShowLibraryNotes(); // e.g. that the file ended inside a record
     }

@@ -1,5 +1,6 @@
-// The capture host's window: adapter choice, start and stop, the filter, name and log settings, the list
-// of flows and the status line with the totals and the account of every frame.
+// The capture host's window: adapter choice, start and stop, the filter, name and log settings, the graph of
+// the traffic over time, the list of flows and the status line with the totals, the account of every frame
+// and what the capture dropped.
 #pragma once
 
 #include <windows.h>
@@ -7,8 +8,14 @@
 #include <functional>
 #include <string>
 
+#include "capture/flows/flow_history.h"
+#include "capture/host/traffic_graph.h"
 #include "capture/names/name_resolver.h"
+#include "capture/series/traffic_series.h"
 #include "framework/wnd.h"
+
+class CCmdUI;
+class CMenu;
 
 class CCaptureWindow : public CWnd {
 public:
@@ -34,6 +41,15 @@ public:
     // Writes the list's flows, in the list's order, as CSV to the file; false when it cannot be written.
     bool ExportFlows(const std::string& path) const;
 
+    // Writes the per-second series of the current or last capture as CSV; false, with a sentence in error,
+    // when it cannot be written.
+    [[nodiscard]] bool SaveSeries(const std::string& path, std::string& error) const;
+
+    // Has the graph show the series as it stands now (see CTrafficGraph::Refresh).
+    void RefreshGraph();
+    // The time the graph has spent painting since the window was made, in seconds.
+    double GraphPaintSeconds() const { return m_graph.PaintSeconds(); }
+
 protected:
     const fw::MessageMap* GetMessageMap() const override;
     static const fw::MessageMap* GetThisMessageMap();
@@ -46,6 +62,10 @@ private:
     void CreateControls();
     void CreateColumns();
     void LayOut();
+    // The series, and the history when a file for it is chosen, listen to theTrafficList during a capture.
+    // False, after a message box has said why, when the history file cannot be opened.
+    [[nodiscard]] bool StartListening();
+    void StopListening(bool report);
     void ShowSettings();
     void ShowLogSwitch();
     // The status line's middle part: what the capture's own figures say (the frames' account, and what it
@@ -64,6 +84,13 @@ private:
     void OnSavePackets();
     void OnFilter();
     void OnAlwaysOnTop();
+    void OnSaveSeries();
+    void OnKeepHistory();
+    void OnUpdateKeepHistory(CCmdUI* ui);
+    void OnExit();
+    void OnShowGraph();
+    void OnUpdateShowGraph(CCmdUI* ui);
+    void OnInitMenuPopup(CMenu* popup, UINT index, BOOL isSystemMenu);
     void OnTimer(UINT_PTR id);
     void OnSize(WPARAM type, LPARAM size);
     void OnClose();
@@ -82,4 +109,10 @@ private:
     bool m_quitOnDestroy = false;
     // Host names for the list, looked up by theNameCache on a thread of their own.
     capture::NameResolver m_names{theNameCache, capture::NameResolver::Mode::OnOwnThread};
+    // The traffic of the current or last capture, kept after it stops so that it can still be seen and saved.
+    capture::TrafficSeries m_series;
+    CTrafficGraph m_graph; // shows m_series
+    bool m_graphShown = true;
+    capture::FlowHistoryFile m_history;
+    std::string m_historyPath; // empty: no history is kept
 };

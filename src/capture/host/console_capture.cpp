@@ -5,12 +5,14 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "capture/engine/capture_engine.h"
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/flows/traffic_list.h"
 #include "capture/host/console_interrupt.h"
+#include "capture/host/console_outputs.h"
 #include "framework/message_box.h"
 
 namespace capture_host {
@@ -105,6 +107,12 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     // table keeps them, and they are printed from it at the end.
     theTrafficList.SetView(nullptr);
     theTrafficList.SetNames(nullptr);
+    ConsoleOutputs outputs;
+    std::string problem;
+    if (!outputs.Open(options, problem)) {
+        (void)WriteOutput(("Error: " + problem + "\n").c_str(), true);
+        return 1;
+    }
     // Ready before the capture starts, so that Ctrl+C ends it however early it comes.
     const ConsoleInterrupt interrupt;
     LARGE_INTEGER start;
@@ -124,6 +132,11 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n" +
                  capture::FormatFramesLine(CaptureFrameFigures()) + "\n" + DroppedLine(measured, dropped) + "\n";
     });
+    std::vector<std::string> problems;
+    const bool written = outputs.Finish(problems);
+    for (const std::string& text : problems) {
+        (void)WriteOutput(("Error: " + text + "\n").c_str(), true);
+    }
     DWORD writeError = 0;
     if (!WriteOutput(output.c_str(), false, &writeError)) {
         char line[160];
@@ -137,7 +150,7 @@ int RunConsoleCapture(const capture::HostOptions& options) {
         std::snprintf(line, sizeof line, "capture: the last datagram was counted %.6f s after the start\n", counted);
         (void)WriteOutput(line, true);
     }
-    return saved ? 0 : kExitPacketsNotSaved;
+    return saved && written ? 0 : kExitPacketsNotSaved;
 }
 
 } // namespace capture_host

@@ -13,10 +13,11 @@
 namespace capture_host {
 
 // Captures on options.adapter until its data end (a replayed file or a stream has ended), options.seconds
-// have passed or Ctrl+C comes, saving the received records to options.packetsOut when it is given; then
-// prints the flows, the status line and the packets dropped. Exit code: 0 done, 1 capture could not start,
-// 3 the packets could not all be saved, 4 the output could not be written. Message boxes become lines on
-// standard error.
+// have passed or Ctrl+C comes, saving the received records to options.packetsOut, the series to
+// options.seriesOut and the flow history to options.flowsOut when they are given; then prints the flows, the
+// status line, the account of every frame and the packets dropped. Exit code: 0 done, 1 capture could not
+// start (or an output file could not be opened), 3 the packets, the series or the history could not all be
+// written, 4 the output could not be written. Message boxes become lines on standard error.
 int RunConsoleCapture(const capture::HostOptions& options);
 
 // Exit codes of the console mode beside 0 and 1.

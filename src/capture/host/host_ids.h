@@ -25,6 +25,16 @@ enum ControlId : int {
     kExportButton = 1017,      // writes the list, in its order, to a CSV file chosen with the file dialog
     kSavePacketsButton = 1018, // chooses, with the file dialog, where to save the received packets
     kSavePacketsEdit = 1019,   // that file (classic libpcap); empty: the packets are not saved
+    kTrafficGraph = 1020,      // datagrams and bytes per second of capture time, above the list; can be hidden
+};
+
+// Commands of the window's menu bar.
+enum MenuCommand : int {
+    kSaveSeriesCommand = 2001,  // File: writes the per-second series of the current or last capture as CSV
+    kKeepHistoryCommand = 2002, // File: the file the next captures append their flows' history to (checked
+                                // while one is chosen; choosing it then stops keeping the history)
+    kExitCommand = 2003,        // File: closes the window
+    kShowGraphCommand = 2101,   // View: shows or hides the traffic graph (checked while shown)
 };
 
 } // namespace capture_host

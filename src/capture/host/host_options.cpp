@@ -8,7 +8,8 @@ namespace capture {
 
 const char* HostUsage() {
     return "usage: BrisklaneCapture [ADAPTER [--start [--timing]] [--pcap-out FILE]]\n"
-           "       BrisklaneCapture --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]\n";
+           "       BrisklaneCapture --console ADAPTER [--seconds N] [--pcap-out FILE] [--series-out FILE]\n"
+           "                        [--flows-out FILE] [--timing]\n";
 }
 
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
@@ -37,12 +38,15 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
             }
             options.seconds = static_cast<int>(value);
             haveSeconds = true;
-        } else if (argument == "--pcap-out") {
+        } else if (argument == "--pcap-out" || argument == "--series-out" || argument == "--flows-out") {
             if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
-                options.error = "--pcap-out needs a file name";
+                options.error = argument + " needs a file name";
                 return options;
             }
-            options.packetsOut = arguments[++i];
+            std::string& file = argument == "--pcap-out"     ? options.packetsOut
+                                : argument == "--series-out" ? options.seriesOut
+                                                             : options.flowsOut;
+            file = arguments[++i];
         } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
             options.error = "unknown option " + argument;
             return options;
@@ -59,6 +63,10 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         options.error = "--seconds applies to --console only";
     } else if (options.timing && !options.console && !options.start) {
         options.error = "--timing applies to --console, or to the window with --start";
+    } else if (!options.seriesOut.empty() && !options.console) {
+        options.error = "--series-out applies to --console only";
+    } else if (!options.flowsOut.empty() && !options.console) {
+        options.error = "--flows-out applies to --console only";
     } else if (options.start && (options.console || options.adapter.empty())) {
         options.error = "--start applies to the window with an adapter only";
     }

@@ -13,6 +13,9 @@ struct HostOptions {
     std::string adapter;    // window: filled into the adapter box; console: the adapter to capture on
     int seconds = 0;        // console: capture for at most this long; 0 = until the adapter's data end
     std::string packetsOut; // also save every received record here (classic libpcap file); window: proposed
+    std::string seriesOut;  // console: write the datagrams and bytes of each second here (CSV)
+    std::string flowsOut;   // console: append a line here for every flow as it leaves the list (CSV); rows
+                            // idle longer than idleseconds then leave it while the capture runs
     bool timing = false;    // print on standard error when the data's end was counted, or shown (window)
     std::string error;      // not empty: the command line is wrong, and this says how
 };
@@ -22,7 +25,7 @@ struct HostOptions {
 //                                       the window, capturing on the adapter at once with --start; with
 //                                       --timing it closes itself once the list has shown the data's end;
 //                                       --pcap-out fills in where its packets are saved
-//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]
+//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--series-out FILE] [--flows-out FILE] [--timing]
 //                                       one capture, flows and status line printed to standard output
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
 

@@ -12,3 +12,4 @@ brisklane_native_test(native_capture_record_walk SOURCES ${CMAKE_CURRENT_LIST_DI
 brisklane_native_test(native_capture_flow_table SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_flow_table_test.cpp)
 brisklane_native_test(native_capture_pipeline SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pipeline_test.cpp)
 brisklane_native_test(native_capture_pcap_writer SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_pcap_writer_test.cpp)
+brisklane_native_test(native_capture_export SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_export_test.cpp)

@@ -1,0 +1,37 @@
+// How fast flow records leave for the collector: a burst the collector's socket buffer absorbs, then a
+// steady rate it keeps up with, so that a burst of flows ending together (the end of a capture) arrives
+// whole instead of overflowing the buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace capture {
+
+// A token bucket in the form of a theoretical arrival time: messages go at most at messagesPerSecond on
+// average, with up to burstMessages at once after a quiet spell.
+class ExportPacing {
+public:
+    // Measured against nfcapd 1.7.1 with its default socket buffer on this project's 2-core machines, on
+    // loopback: the buffer holds 92 datagrams whatever their size below 2 KB, and nfcapd takes in some 16
+    // messages of 37 records a millisecond while the machine is busy. Bursts of 300 messages lost none at 12
+    // a millisecond and lost records at 16. The first burst keeps well inside the buffer.
+    static constexpr uint32_t kMessagesPerSecond = 12'000;
+    static constexpr uint32_t kBurstMessages = 48;
+
+    explicit ExportPacing(uint32_t messagesPerSecond = kMessagesPerSecond, uint32_t burstMessages = kBurstMessages);
+
+    // Nanoseconds to wait from now (a steady clock, in nanoseconds) before the next message may go; 0: at once.
+    uint64_t WaitBeforeNext(uint64_t now) const;
+    // A message went at now.
+    void Sent(uint64_t now);
+    // Nanoseconds that sending this many messages takes at the steady rate, from an empty bucket.
+    uint64_t DurationOf(std::size_t messages) const;
+
+private:
+    uint64_t m_interval;  // nanoseconds between messages at the steady rate
+    uint64_t m_tolerance; // how far ahead of the steady rate a burst may run
+    uint64_t m_due = 0;   // when the next message would be due at the steady rate
+};
+
+} // namespace capture

@@ -14,14 +14,16 @@ struct HostOptions {
     int seconds = 0;        // console: capture for at most this long; 0 = until the adapter's data end
     std::string packetsOut; // console: also save every received record here (classic libpcap file)
     bool timing = false;    // print on standard error when the data's end was counted, or shown (window)
+    std::string ipfix;      // console: send the flows as IPFIX to this collector, "HOST:PORT"
     std::string error;      // not empty: the command line is wrong, and this says how
 };
 
 // Arguments after the program name:
 //   [ADAPTER [--start [--timing]]]      the window, capturing on the adapter at once with --start; with
 //                                       --timing it closes itself once the list has shown the data's end
-//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--timing]
-//                                       one capture, flows and status line printed to standard output
+//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--ipfix HOST:PORT] [--timing]
+//                                       one capture, flows and status line printed to standard output,
+//                                       with --ipfix also sent to a flow collector
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
 
 // The usage text printed for a wrong command line.

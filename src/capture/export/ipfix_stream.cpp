@@ -38,4 +38,12 @@ uint32_t Stream::Sequence(uint32_t observationDomain) const {
     return found == m_domains.end() ? 0 : found->second.sequence;
 }
 
+uint32_t ObservationDomainOf(const std::string& adapterName) {
+    uint32_t hash = 2166136261u;
+    for (const char c : adapterName) {
+        hash = (hash ^ static_cast<uint8_t>(c)) * 16777619u;
+    }
+    return hash != 0 ? hash : 1;
+}
+
 } // namespace capture::ipfix

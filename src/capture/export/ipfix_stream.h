@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -51,5 +52,10 @@ private:
 
     std::unordered_map<uint32_t, Domain> m_domains;
 };
+
+// The observation domain of a capture: a number from the adapter's name (FNV-1a), so that a collector
+// keeps the records of one adapter together across captures; never 0, which RFC 7011 keeps for records
+// of no particular domain.
+uint32_t ObservationDomainOf(const std::string& adapterName);
 
 } // namespace capture::ipfix

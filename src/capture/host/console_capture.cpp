@@ -10,6 +10,7 @@
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/console_export.h"
 #include "framework/message_box.h"
 
 namespace capture_host {
@@ -92,19 +93,27 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     theTrafficList.SetNames(nullptr);
     LARGE_INTEGER start;
     (void)QueryPerformanceCounter(&start);
+    ConsoleExport exporter;
+    if (!exporter.Start(options)) {
+        return 1;
+    }
     if (StartCapture(options.adapter.c_str(), options.packetsOut.c_str()) != 0) {
         (void)StopCapture(); // a thread that could not be started leaves the engine to be released by a stop
+        exporter.Finish();
         return 1;
     }
     const double counted = WaitUntilDone(options, start);
 
-    std::string output;
+    std::vector<capture::FlowLine> flows;
+    char totals[300];
     const bool saved = StopCapture([&] {
-        char totals[300];
+        flows = capture::FlowLinesOf(theTrafficList);
         capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
-        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n";
     });
-    WriteOutput(output.c_str(), false);
+    // Formatted and printed while the flows recorded at the end of the capture are on their way to the
+    // collector; the run ends once they have gone.
+    WriteOutput((capture::FormatFlowCsv(std::move(flows)) + totals + "\n").c_str(), false);
+    exporter.Finish();
     if (options.timing) {
         char line[120];
         std::snprintf(line, sizeof line, "capture: the last datagram was counted %.6f s after the start\n", counted);

@@ -1,0 +1,37 @@
+// The console's --ipfix.
+#include "capture/host/console_export.h"
+
+#include <string>
+
+#include "capture/flows/traffic_list.h"
+#include "capture/host/console_capture.h"
+
+namespace capture_host {
+
+bool ConsoleExport::Start(const capture::HostOptions& options) {
+    if (options.ipfix.empty()) {
+        return true;
+    }
+    capture::CollectorAddress collector;
+    std::string error;
+    m_exporter.emplace();
+    const auto tell = [](const std::string& note) { WriteOutput(("ipfix: " + note + "\n").c_str(), true); };
+    if (!capture::ParseCollectorAddress(options.ipfix, collector, error) || !m_exporter->Open(collector, tell, error)) {
+        WriteOutput(("Error: " + error + "\n").c_str(), true);
+        m_exporter.reset();
+        return false;
+    }
+    m_exporter->StartCapture(theTrafficList, options.adapter);
+    return true;
+}
+
+void ConsoleExport::Finish() {
+    if (!m_exporter) {
+        return;
+    }
+    (void)m_exporter->EndCapture(theTrafficList); // records left unsent have been said
+    WriteOutput(("ipfix: " + m_exporter->Summary() + "\n").c_str(), true);
+    m_exporter.reset();
+}
+
+} // namespace capture_host

@@ -17,3 +17,7 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
     set_tests_properties(e2e_console_headless e2e_live_netns PROPERTIES TIMEOUT 300 LABELS e2e)
     set_tests_properties(e2e_live_netns PROPERTIES SKIP_RETURN_CODE 77)
 endif()
+
+# The window's export of flows to a collector, which the test itself plays on a loopback port.
+brisklane_e2e_test(e2e_capture_export_window SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_export_window_e2e_test.cpp
+                   DEPENDS BrisklaneCapture packet)

@@ -119,7 +119,7 @@ void FlowExporter::StartCapture(FlowTable& table, const std::string& adapterName
         const std::lock_guard lock(m_lock);
         m_domain = ipfix::ObservationDomainOf(adapterName);
         m_counts = {};
-        m_toldFailure = false;
+        m_failure.clear();
         m_toldDrops = false;
     }
     table.AddListener(&m_maker);
@@ -158,6 +158,10 @@ std::string FlowExporter::Summary() const {
                           std::to_string(counts.messagesSent) + (counts.messagesSent == 1 ? " message" : " messages");
     if (counts.recordsNotSent != 0) {
         summary += "; " + std::to_string(counts.recordsNotSent) + " not sent";
+    }
+    const std::lock_guard lock(m_lock);
+    if (!m_failure.empty()) {
+        summary += "; " + m_failure;
     }
     return summary;
 }
@@ -262,14 +266,15 @@ void FlowExporter::CheckForError() {
 }
 
 void FlowExporter::NoteFailure(int code) {
+    const bool unreachable = code == WSAECONNREFUSED || code == WSAECONNRESET;
     {
         const std::lock_guard lock(m_lock);
-        if (m_toldFailure) {
+        if (!m_failure.empty()) {
             return;
         }
-        m_toldFailure = true;
+        m_failure = unreachable ? "no collector answered (port unreachable)" : "sending failed: " + ErrorText(code);
     }
-    if (code == WSAECONNREFUSED || code == WSAECONNRESET) {
+    if (unreachable) {
         Tell("No collector answers at " + m_destination +
              " (port unreachable): the flows sent there are lost; the capture goes on");
     } else {

@@ -63,7 +63,8 @@ public:
         uint64_t recordsNotSent = 0; // refused by the socket, dropped from a full queue, or left at the end
     };
     Counts CaptureCounts() const;
-    // One line about the current capture, e.g. "12924 flow records sent to 127.0.0.1:9995 in 350 messages".
+    // One line about the current capture, e.g. "12924 flow records sent to 127.0.0.1:9995 in 350 messages",
+    // with what failed, if anything did.
     std::string Summary() const;
 
     // The capture thread's side: queues a record.
@@ -99,7 +100,7 @@ private:
     bool m_stopping = false;
     uint32_t m_domain = 0;
     Counts m_counts;
-    bool m_toldFailure = false;
+    std::string m_failure; // the first failure of the capture to send, said once; empty: none
     bool m_toldDrops = false;
 
     // The sending thread's alone.

@@ -12,6 +12,7 @@
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/list_view_view.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/collector_prompt.h"
 #include "capture/host/host_ids.h"
 #include "capture/names/services_parser.h"
 #include "capture/settings/settings.h"
@@ -109,6 +110,7 @@ LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lPa
 CCaptureWindow::~CCaptureWindow() {
     if (m_capturing) {
         (void)StopCapture();
+        (void)m_export.EndCapture(); // the table lets go of the exporter before it goes
     }
     theTrafficList.UseNames(nullptr);
 }
@@ -120,6 +122,7 @@ const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
         fw::OnCommand<&CCaptureWindow::OnBrowse>(kBrowseButton),
         fw::OnCommand<&CCaptureWindow::OnExport>(kExportButton),
         fw::OnCommand<&CCaptureWindow::OnSavePackets>(kSavePacketsButton),
+        fw::OnCommand<&CCaptureWindow::OnExportToCollector>(kCollectorItem),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterTcp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterUdp),
         fw::OnCommand<&CCaptureWindow::OnFilter>(kFilterIcmp),
@@ -154,6 +157,7 @@ bool CCaptureWindow::Create(bool visible) {
         return false;
     }
     CreateControls();
+    AddCollectorMenuItem(m_hWnd);
     CreateColumns();
     ShowSettings();
     EnableForState();
@@ -276,6 +280,8 @@ void CCaptureWindow::EnableForState() {
         (void)::EnableWindow(::GetDlgItem(m_hWnd, id), idle);
     }
     (void)::EnableWindow(::GetDlgItem(m_hWnd, kStopButton), m_capturing ? TRUE : FALSE);
+    // The collector is set up when capture starts, like the log.
+    (void)::EnableMenuItem(::GetMenu(m_hWnd), kCollectorItem, m_capturing ? MF_GRAYED : MF_ENABLED);
 }
 
 void CCaptureWindow::LayOut() {
@@ -331,9 +337,14 @@ bool CCaptureWindow::StartCapturing() {
     ShowNote(m_settingsNote);
     char packetsPath[MAX_PATH] = {};
     (void)::GetWindowTextA(m_savePacketsEdit, packetsPath, sizeof packetsPath);
+    const std::string exportNote = m_export.StartCapture(adapter);
+    if (!exportNote.empty() && m_settingsNote.empty()) {
+        ShowNote(exportNote);
+    }
     if (StartCapture(adapter, packetsPath) != 0) {
         // A thread that could not be started leaves the engine to be released by a stop.
         (void)StopCapture();
+        (void)m_export.EndCapture();
         ShowSettings();     // the log setting may have been switched off
         ShowLibraryNotes(); // why the file could not be opened, beside the error code in the message box
         return false;
@@ -355,6 +366,11 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
     m_capturing = false;
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     ShowLibraryNotes();
+    // The flows left at the end have just been recorded; they are sent before the window goes on.
+    const std::string exportNote = m_export.EndCapture();
+    if (!exportNote.empty()) {
+        ShowNote(exportNote);
+    }
     EnableForState();
 }
 
@@ -473,6 +489,13 @@ void CCaptureWindow::OnSavePackets() {
     }
 }
 
+void CCaptureWindow::OnExportToCollector() {
+    std::string note;
+    if (!m_capturing && m_export.Choose(m_hWnd, note)) {
+        ShowNote(note);
+    }
+}
+
 void CCaptureWindow::OnFilter() {
     capture::StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
     capture::StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
@@ -489,7 +512,11 @@ void CCaptureWindow::OnTimer(UINT_PTR id) {
     if (id == kUpdateTimer) {
         updateDue = 1;
         ShowLogSwitch();
-        ShowLibraryNotes(); // e.g. that the file ended inside a record
+        ShowLibraryNotes();                                 // e.g. that the file ended inside a record
+        const std::string exportNote = m_export.TakeNote(); // e.g. that no collector answers
+        if (!exportNote.empty()) {
+            ShowNote(exportNote);
+        }
     }
 }
 

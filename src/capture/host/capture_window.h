@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 
+#include "capture/host/window_export.h"
 #include "capture/names/name_resolver.h"
 #include "framework/wnd.h"
 
@@ -56,6 +57,7 @@ private:
     void OnBrowse();
     void OnExport();
     void OnSavePackets();
+    void OnExportToCollector();
     void OnFilter();
     void OnAlwaysOnTop();
     void OnTimer(UINT_PTR id);
@@ -73,6 +75,8 @@ private:
     bool m_capturing = false;
     std::string m_settingsNote; // why the settings cannot be saved; empty when they can
     bool m_quitOnDestroy = false;
+    // Where the flows of each capture are sent, if anywhere.
+    capture_host::WindowExport m_export;
     // Host names for the list, looked up by theNameCache on a thread of their own.
     capture::NameResolver m_names{theNameCache, capture::NameResolver::Mode::OnOwnThread};
 };

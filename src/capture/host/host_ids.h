@@ -4,6 +4,8 @@
 namespace capture_host {
 
 inline constexpr char kWindowCaption[] = "Brisklane Capture";
+// The dialog of the "Export flows to collector..." item.
+inline constexpr char kCollectorDialogCaption[] = "Export flows to collector";
 
 enum ControlId : int {
     kAdapterBox = 1001,   // editable combo box: the adapter name (a capture file's path for the stand-in)
@@ -25,6 +27,8 @@ enum ControlId : int {
     kExportButton = 1017,      // writes the list, in its order, to a CSV file chosen with the file dialog
     kSavePacketsButton = 1018, // chooses, with the file dialog, where to save the received packets
     kSavePacketsEdit = 1019,   // that file (classic libpcap); empty: the packets are not saved
+    kCollectorItem = 1020,     // menu item: asks where the flows of each capture go as IPFIX
+    kCollectorEdit = 1021,     // in its dialog: HOST:PORT, empty for no collector
 };
 
 } // namespace capture_host

@@ -8,6 +8,7 @@ brisklane_packages=(
     googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64 fonts-wine xvfb tcpdump iproute2 iputils-ping
+    nfdump softflowd
 )
 
 brisklane_install_missing() {

@@ -93,7 +93,7 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     theTrafficList.SetNames(nullptr);
     LARGE_INTEGER start;
     (void)QueryPerformanceCounter(&start);
-    ConsoleExport exporter;
+    ConsoleExport exporter([](const std::string& line) { WriteOutput(line.c_str(), true); });
     if (!exporter.Start(options)) {
         return 1;
     }

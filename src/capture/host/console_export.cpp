@@ -4,7 +4,6 @@
 #include <string>
 
 #include "capture/flows/traffic_list.h"
-#include "capture/host/console_capture.h"
 
 namespace capture_host {
 
@@ -15,9 +14,9 @@ bool ConsoleExport::Start(const capture::HostOptions& options) {
     capture::CollectorAddress collector;
     std::string error;
     m_exporter.emplace();
-    const auto tell = [](const std::string& note) { WriteOutput(("ipfix: " + note + "\n").c_str(), true); };
+    const auto tell = [say = m_say](const std::string& note) { say("ipfix: " + note + "\n"); };
     if (!capture::ParseCollectorAddress(options.ipfix, collector, error) || !m_exporter->Open(collector, tell, error)) {
-        WriteOutput(("Error: " + error + "\n").c_str(), true);
+        m_say("Error: " + error + "\n");
         m_exporter.reset();
         return false;
     }
@@ -30,7 +29,7 @@ void ConsoleExport::Finish() {
         return;
     }
     (void)m_exporter->EndCapture(theTrafficList); // records left unsent have been said
-    WriteOutput(("ipfix: " + m_exporter->Summary() + "\n").c_str(), true);
+    m_say("ipfix: " + m_exporter->Summary() + "\n");
     m_exporter.reset();
 }
 

@@ -2,7 +2,9 @@
 // and at the end one line saying how many records went.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "capture/export/flow_exporter.h"
 #include "capture/host/host_options.h"
@@ -11,6 +13,9 @@ namespace capture_host {
 
 class ConsoleExport {
 public:
+    // say writes one line on standard error.
+    explicit ConsoleExport(std::function<void(const std::string& line)> say) : m_say(std::move(say)) {}
+
     // Before the capture starts: finds the collector of options.ipfix (nothing to do without one). False,
     // after saying why on standard error, when it cannot be found.
     [[nodiscard]] bool Start(const capture::HostOptions& options);
@@ -18,6 +23,7 @@ public:
     void Finish();
 
 private:
+    std::function<void(const std::string& line)> m_say;
     std::optional<capture::FlowExporter> m_exporter;
 };
 

@@ -9,6 +9,7 @@
 #include <map>
 #include <tuple>
 
+#include "capture/export/ipfix_message.h"
 #include "capture/host/host_ids.h"
 #include "capture_bytes.h"
 #include "capture_host.h"
@@ -21,6 +22,7 @@ namespace {
 
 using namespace capture_host;
 using e2e::HostFolder;
+namespace ipfix = capture::ipfix;
 
 constexpr char kIni[] = "[main]\r\nidleseconds=1000000\r\n";
 const std::string kCapture = "eth-mixed-http-dns-udp-icmp";
@@ -126,10 +128,13 @@ TEST(CaptureWindowExport, FileMenuSendsEachCapturesFlowsToTheCollector) {
             EXPECT_EQ(message.header.sequence, records) << "data records sent before this message";
             ++messages;
             for (const ipfix_reader::Record& r : message.records) {
-                const ExportedKey key{r[8], r[12], r.Has(32) ? r[32] : r[7], r[11], r[4]};
-                received[key].first += r[2];
-                received[key].second += r[1];
-                packets += r[2];
+                const ExportedKey key{r[ipfix::kSourceIPv4Address], r[ipfix::kDestinationIPv4Address],
+                                      r.Has(ipfix::kIcmpTypeCodeIPv4) ? r[ipfix::kIcmpTypeCodeIPv4]
+                                                                      : r[ipfix::kSourceTransportPort],
+                                      r[ipfix::kDestinationTransportPort], r[ipfix::kProtocolIdentifier]};
+                received[key].first += r[ipfix::kPacketDeltaCount];
+                received[key].second += r[ipfix::kOctetDeltaCount];
+                packets += r[ipfix::kPacketDeltaCount];
                 ++records;
             }
             return packets >= datagrams;

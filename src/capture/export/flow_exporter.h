@@ -26,8 +26,8 @@ namespace capture {
 
 class FlowExporter final : public FlowRecordSink {
 public:
-    // Told, on the sending thread, what the user should know: the first failure to send in a capture,
-    // and records that had to be dropped.
+    // Told what the user should know: the first failure to send in a capture (on the sending thread), and
+    // records that had to be dropped (on the thread that queued or waited for them).
     using NoteHandler = std::function<void(const std::string& note)>;
 
     // Records queued beyond this many are dropped (and said): a live capture whose flows end faster than

@@ -12,6 +12,8 @@ namespace {
 
 // Records moved from the queue at a time: more than a message holds, so each lock serves a message.
 constexpr std::size_t kRecordsPerTake = 128;
+// As many records as a message of TCP and UDP flows holds.
+constexpr std::size_t kRecordsToFillAMessage = 37;
 
 // A steady clock in nanoseconds.
 uint64_t SteadyNanoseconds() {
@@ -222,9 +224,20 @@ void FlowExporter::SendQueued() {
             if (m_stopping) {
                 return;
             }
-            while (batch.size() < kRecordsPerTake && !m_queue.empty()) {
-                batch.push_back(m_queue.front());
-                m_queue.pop_front();
+            const auto topUp = [&] {
+                while (batch.size() < kRecordsPerTake && !m_queue.empty()) {
+                    batch.push_back(m_queue.front());
+                    m_queue.pop_front();
+                }
+            };
+            topUp();
+            if (batch.size() < kRecordsToFillAMessage && m_queue.empty()) {
+                // Records come faster than messages go when many flows end at once (the end of a capture):
+                // a moment's wait fills the message, where sending it short would cost a send more.
+                lock.unlock();
+                Sleep(1);
+                lock.lock();
+                topUp();
             }
             domain = m_domain;
         }

@@ -14,12 +14,11 @@ class ExportPacing {
 public:
     // Measured against nfcapd 1.7.1 with its default socket buffer (on Linux 212,992 bytes, which hold 92
     // datagrams of any size up to 1,400 bytes) on loopback, on this project's 2-core machines while others
-    // worked on them. Evenly paced, 3,000 messages of 37 records all arrived at 12 a millisecond. Sent by
-    // the console under Wine, the large capture's 344 messages all arrived in 40 runs of 40 with a burst of
-    // 48 at 12 a millisecond; with a burst of 64, or at 14 or 16 a millisecond, a quarter to a third of the
-    // runs lost some. What the burst leaves free of the buffer is what covers the moments nfcapd is not
-    // scheduled.
-    static constexpr uint32_t kMessagesPerSecond = 12'000;
+    // worked on them, with the console under Wine sending the large capture's 344 full messages: at 10 a
+    // millisecond after a burst of 48, every record arrived in 54 runs of 54; at 12, 2 runs of 30 lost
+    // some; with a burst of 64, or at 14 or 16, a quarter to a third of the runs did. What the burst leaves
+    // free of the buffer covers the moments nfcapd is not scheduled.
+    static constexpr uint32_t kMessagesPerSecond = 10'000;
     static constexpr uint32_t kBurstMessages = 48;
 
     explicit ExportPacing(uint32_t messagesPerSecond = kMessagesPerSecond, uint32_t burstMessages = kBurstMessages);

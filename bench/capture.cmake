@@ -7,6 +7,10 @@ if(BRISKLANE_CONFIG STREQUAL "bench")
     configure_file(${CMAKE_CURRENT_LIST_DIR}/capture_wine_ratio.sh ${CMAKE_BINARY_DIR}/bin/capture_wine_ratio.sh
                    COPYONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                                              WORLD_READ WORLD_EXECUTE)
+    # The console's flow export to nfcapd under Wine, against softflowd on the same file.
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/capture_ipfix_export.sh ${CMAKE_BINARY_DIR}/bin/capture_ipfix_export.sh
+                   COPYONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                             WORLD_READ WORLD_EXECUTE)
 endif()
 # The flow table's memory per flow, its peak on a million flows, and idle removal on a paced replay.
 brisklane_benchmark(capture_flow_memory_bench SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_flow_memory_bench.cpp)

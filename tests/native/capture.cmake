@@ -17,3 +17,4 @@ brisklane_native_test(native_capture_pcap_writer SOURCES ${CMAKE_CURRENT_LIST_DI
 brisklane_native_test(native_capture_series SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_series_test.cpp
                                                     ${CMAKE_CURRENT_LIST_DIR}/capture_graph_model_test.cpp
                                                     ${CMAKE_CURRENT_LIST_DIR}/capture_flow_history_test.cpp)
+brisklane_native_test(native_capture_export SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_export_test.cpp)

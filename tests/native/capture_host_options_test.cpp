@@ -1,4 +1,4 @@
-// The capture host's command line: where --timing applies, and what a wrong line is told.
+// The capture host's command line: where --timing and --ipfix apply, and what a wrong line is told.
 #include "capture/host/host_options.h"
 
 #include <gtest/gtest.h>
@@ -44,6 +44,35 @@ TEST(CaptureHostOptions, TimingAppliesToTheConsoleAndToAWindowThatStartsAtOnce) 
         EXPECT_EQ(options.console, c.console);
         EXPECT_EQ(options.start, c.start);
         EXPECT_EQ(options.timing, c.timing);
+    }
+}
+
+TEST(CaptureHostOptions, IpfixTakesACollectorForTheConsole) {
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* error;
+        const char* ipfix;
+    };
+    const Case cases[] = {
+        {{"--console", "a.pcap", "--ipfix", "127.0.0.1:9995"}, "", "127.0.0.1:9995"},
+        {{"--ipfix", "collector.example:4739", "--console", "a.pcap", "--timing"}, "", "collector.example:4739"},
+        {{"--console", "a.pcap", "--ipfix"}, "--ipfix needs a collector, HOST:PORT", ""},
+        {{"--console", "a.pcap", "--ipfix", ""}, "--ipfix needs a collector, HOST:PORT", ""},
+        {{"--console", "a.pcap", "--ipfix", "127.0.0.1"},
+         "--ipfix: the collector is HOST:PORT (a port from 1 to 65535), not \"127.0.0.1\"",
+         ""},
+        {{"--console", "a.pcap", "--ipfix", "127.0.0.1:0"},
+         "--ipfix: the collector is HOST:PORT (a port from 1 to 65535), not \"127.0.0.1:0\"",
+         ""},
+        {{"a.pcap", "--ipfix", "127.0.0.1:9995"},
+         "--ipfix applies to --console only (the window has Export flows to collector...)",
+         "127.0.0.1:9995"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const capture::HostOptions options = capture::ParseHostOptions(c.arguments);
+        EXPECT_EQ(options.error, c.error);
+        EXPECT_EQ(options.ipfix, c.ipfix);
     }
 }
 

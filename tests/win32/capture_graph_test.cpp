@@ -117,14 +117,17 @@ TEST(CaptureWindowMenu, ItsChecksAndStatesShowWhatTheWindowDoes) {
     EXPECT_FALSE(graphShown() || (ItemState(window.m_hWnd, 1, kShowGraphCommand) & MF_CHECKED));
     EXPECT_FALSE(LoadGraphShown()) << "remembered";
 
-    // The history's file is chosen between captures only.
+    // The history's file and the collector are chosen between captures only.
     EXPECT_FALSE(ItemState(window.m_hWnd, 0, kKeepHistoryCommand) & (MF_GRAYED | MF_CHECKED));
+    EXPECT_FALSE(ItemState(window.m_hWnd, 0, kCollectorCommand) & MF_GRAYED);
     window.SetAdapter(testsupport::DataPath("pcap/eth-icmp-echo.pcap"));
     ASSERT_TRUE(window.StartCapturing());
     EXPECT_TRUE(ItemState(window.m_hWnd, 0, kKeepHistoryCommand) & MF_GRAYED);
+    EXPECT_TRUE(ItemState(window.m_hWnd, 0, kCollectorCommand) & MF_GRAYED);
     EXPECT_TRUE(fw::PumpUntil([] { return WaitForCaptureEnd(0); }, 30000));
     window.StopCapturing();
     EXPECT_FALSE(ItemState(window.m_hWnd, 0, kKeepHistoryCommand) & MF_GRAYED);
+    EXPECT_FALSE(ItemState(window.m_hWnd, 0, kCollectorCommand) & MF_GRAYED);
     EXPECT_TRUE(boxes.Boxes().empty());
     (void)window.DestroyWindow();
 }

@@ -14,6 +14,7 @@
 #include "capture/flows/list_view_view.h"
 #include "capture/flows/traffic_list.h"
 #include "capture/host/graph_preference.h"
+#include "capture/host/collector_prompt.h"
 #include "capture/host/host_ids.h"
 #include "capture/names/services_parser.h"
 #include "capture/series/series_csv.h"
@@ -97,6 +98,7 @@ struct MenuItem {
 constexpr MenuItem kFileMenu[] = {
     {kSaveSeriesCommand, "Save &series to..."},
     {kKeepHistoryCommand, "&Keep history in..."},
+    {kCollectorCommand, "Export flows to &collector..."},
     {0, nullptr},
     {kExitCommand, "E&xit"},
 };
@@ -152,6 +154,7 @@ LRESULT CALLBACK ListPaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lPa
 CCaptureWindow::~CCaptureWindow() {
     if (m_capturing) {
         (void)StopCapture();
+        (void)m_export.EndCapture(); // the table lets go of the exporter before it goes
     }
     StopListening(false);
     theTrafficList.UseNames(nullptr);
@@ -172,6 +175,8 @@ const fw::MessageMap* CCaptureWindow::GetThisMessageMap() {
         fw::OnCommand<&CCaptureWindow::OnSaveSeries>(kSaveSeriesCommand),
         fw::OnCommand<&CCaptureWindow::OnKeepHistory>(kKeepHistoryCommand),
         fw::OnUpdateCommand<&CCaptureWindow::OnUpdateKeepHistory>(kKeepHistoryCommand),
+        fw::OnCommand<&CCaptureWindow::OnExportToCollector>(kCollectorCommand),
+        fw::OnUpdateCommand<&CCaptureWindow::OnUpdateExportToCollector>(kCollectorCommand),
         fw::OnCommand<&CCaptureWindow::OnExit>(kExitCommand),
         fw::OnCommand<&CCaptureWindow::OnShowGraph>(kShowGraphCommand),
         fw::OnUpdateCommand<&CCaptureWindow::OnUpdateShowGraph>(kShowGraphCommand),
@@ -413,10 +418,15 @@ bool CCaptureWindow::StartCapturing() {
     if (!StartListening()) {
         return false;
     }
+    const std::string exportNote = m_export.StartCapture(adapter);
+    if (!exportNote.empty() && m_settingsNote.empty()) {
+        ShowNote(exportNote);
+    }
     if (StartCapture(adapter, packetsPath) != 0) {
         // A thread that could not be started leaves the engine to be released by a stop.
         (void)StopCapture();
         StopListening(true);
+        (void)m_export.EndCapture();
         ShowSettings();     // the log setting may have been switched off
         ShowLibraryNotes(); // why the file could not be opened, beside the error code in the message box
         ShowCaptureFigures();
@@ -443,6 +453,11 @@ void CCaptureWindow::StopCapturing(const std::function<void()>& lastLook) {
     RefreshGraph();
     ShowLogSwitch(); // a log that could not be opened again switched logging off, for the saved settings too
     ShowLibraryNotes();
+    // The flows left at the end have just been recorded; they are sent before the window goes on.
+    const std::string exportNote = m_export.EndCapture();
+    if (!exportNote.empty()) {
+        ShowNote(exportNote);
+    }
     EnableForState();
 }
 
@@ -660,6 +675,18 @@ void CCaptureWindow::OnInitMenuPopup(CMenu* popup, UINT, BOOL isSystemMenu) {
     fw::UpdatePopupCommands(*this, *popup, &bar);
 }
 
+void CCaptureWindow::OnExportToCollector() {
+    std::string note;
+    if (!m_capturing && m_export.Choose(m_hWnd, note)) {
+        ShowNote(note);
+    }
+}
+
+// The collector is set up when capture starts, like the log and the history.
+void CCaptureWindow::OnUpdateExportToCollector(CCmdUI* ui) {
+    ui->Enable(m_capturing ? FALSE : TRUE);
+}
+
 void CCaptureWindow::OnFilter() {
     capture::StoreShared(theSettings.filtertcp, IsDlgButtonChecked(kFilterTcp) == BST_CHECKED ? 1 : 0);
     capture::StoreShared(theSettings.filterudp, IsDlgButtonChecked(kFilterUdp) == BST_CHECKED ? 1 : 0);
@@ -678,7 +705,11 @@ void CCaptureWindow::OnTimer(UINT_PTR id) {
         ShowCaptureFigures(); // skipped frames change no totals
         RefreshGraph();
         ShowLogSwitch();
-        ShowLibraryNotes(); // e.g. that the file ended inside a record
+        ShowLibraryNotes();                                 // e.g. that the file ended inside a record
+        const std::string exportNote = m_export.TakeNote(); // e.g. that no collector answers
+        if (!exportNote.empty()) {
+            ShowNote(exportNote);
+        }
     }
 }
 

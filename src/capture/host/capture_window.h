@@ -10,6 +10,7 @@
 
 #include "capture/flows/flow_history.h"
 #include "capture/host/traffic_graph.h"
+#include "capture/host/window_export.h"
 #include "capture/names/name_resolver.h"
 #include "capture/series/traffic_series.h"
 #include "framework/wnd.h"
@@ -82,6 +83,8 @@ private:
     void OnBrowse();
     void OnExport();
     void OnSavePackets();
+    void OnExportToCollector();
+    void OnUpdateExportToCollector(CCmdUI* ui);
     void OnFilter();
     void OnAlwaysOnTop();
     void OnSaveSeries();
@@ -107,6 +110,8 @@ private:
     std::string m_figuresText;  // as the middle part shows it
     std::string m_settingsNote; // why the settings cannot be saved; empty when they can
     bool m_quitOnDestroy = false;
+    // Where the flows of each capture are sent, if anywhere.
+    capture_host::WindowExport m_export;
     // Host names for the list, looked up by theNameCache on a thread of their own.
     capture::NameResolver m_names{theNameCache, capture::NameResolver::Mode::OnOwnThread};
     // The traffic of the current or last capture, kept after it stops so that it can still be seen and saved.

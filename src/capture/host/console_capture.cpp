@@ -13,6 +13,7 @@
 #include "capture/flows/traffic_list.h"
 #include "capture/host/console_interrupt.h"
 #include "capture/host/console_outputs.h"
+#include "capture/host/console_export.h"
 #include "framework/message_box.h"
 
 namespace capture_host {
@@ -117,28 +118,39 @@ int RunConsoleCapture(const capture::HostOptions& options) {
     const ConsoleInterrupt interrupt;
     LARGE_INTEGER start;
     (void)QueryPerformanceCounter(&start);
+    ConsoleExport exporter([](const std::string& line) { (void)WriteOutput(line.c_str(), true); });
+    if (!exporter.Start(options)) {
+        return 1;
+    }
     if (StartCapture(options.adapter.c_str(), options.packetsOut.c_str()) != 0) {
         (void)StopCapture(); // a thread that could not be started leaves the engine to be released by a stop
+        exporter.Finish();
         return 1;
     }
     const double counted = WaitUntilDone(options, start, interrupt.Event());
 
-    std::string output;
+    std::vector<capture::FlowLine> flows;
+    char totals[300];
+    std::string figures;
     const bool saved = StopCapture([&] {
-        char totals[300];
+        flows = capture::FlowLinesOf(theTrafficList);
         capture::FormatTotals(totals, packetCount.load(), totalBytes.load());
         uint32_t dropped = 0;
         const bool measured = QueryCaptureDrops(dropped);
-        output = capture::FormatFlowCsv(capture::FlowLinesOf(theTrafficList)) + totals + "\n" +
-                 capture::FormatFramesLine(CaptureFrameFigures()) + "\n" + DroppedLine(measured, dropped) + "\n";
+        figures = capture::FormatFramesLine(CaptureFrameFigures()) + "\n" + DroppedLine(measured, dropped) + "\n";
     });
     std::vector<std::string> problems;
     const bool written = outputs.Finish(problems);
     for (const std::string& text : problems) {
         (void)WriteOutput(("Error: " + text + "\n").c_str(), true);
     }
+    // Formatted and printed while the flows recorded at the end of the capture are on their way to the
+    // collector; the run ends once they have gone.
     DWORD writeError = 0;
-    if (!WriteOutput(output.c_str(), false, &writeError)) {
+    const bool printed =
+        WriteOutput((capture::FormatFlowCsv(std::move(flows)) + totals + "\n" + figures).c_str(), false, &writeError);
+    exporter.Finish();
+    if (!printed) {
         char line[160];
         std::snprintf(line, sizeof line, "Error: the flows could not be written to the standard output (error %lu)\n",
                       writeError);

@@ -39,13 +39,16 @@ bool ConsoleOutputs::Open(const capture::HostOptions& options, std::string& erro
             return false;
         }
         theTrafficList.AddListener(&m_history);
-        if (!CreateTimerQueueTimer(&m_updateTimer, nullptr, AskForUpdate, nullptr, kUpdateMilliseconds,
-                                   kUpdateMilliseconds, WT_EXECUTEDEFAULT)) {
-            m_updateTimer = nullptr;
-            error = "The flow history cannot be kept: the periodic update cannot be started";
-            StopListening();
-            return false;
-        }
+    }
+    // The history and the collector hear of a flow as it leaves the list: idle rows go at the periodic
+    // update, which the console then runs once a second, as the window does.
+    if ((!options.flowsOut.empty() || !options.ipfix.empty()) &&
+        !CreateTimerQueueTimer(&m_updateTimer, nullptr, AskForUpdate, nullptr, kUpdateMilliseconds, kUpdateMilliseconds,
+                               WT_EXECUTEDEFAULT)) {
+        m_updateTimer = nullptr;
+        error = "The periodic update of the list cannot be started";
+        StopListening();
+        return false;
     }
     return true;
 }

@@ -1,8 +1,8 @@
 // The files a console capture writes beside the flows it prints: the traffic of each second (--series-out)
-// and the history of the flows as they leave the list (--flows-out). While a history is kept, the periodic
-// update runs once a second, as the window's timer has it run, so that rows idle longer than idleseconds
-// leave the list and reach the history while the capture runs; the flows printed at the end are then those
-// still in the list.
+// and the history of the flows as they leave the list (--flows-out). While a history is kept or flows are
+// exported (--ipfix), the periodic update runs once a second, as the window's timer has it run, so that rows
+// idle longer than idleseconds leave the list and reach the history and the collector while the capture runs;
+// the flows printed at the end are then those still in the list.
 #pragma once
 
 #include <windows.h>
@@ -26,7 +26,7 @@ public:
     ConsoleOutputs& operator=(const ConsoleOutputs&) = delete;
 
     // Before the capture starts: opens the files the options name, listens to theTrafficList for them, and
-    // for a history starts asking for the periodic update. False, with a sentence in error, when a file
+    // for a history or an export starts asking for the periodic update. False, with a sentence in error, when a file
     // cannot be opened.
     [[nodiscard]] bool Open(const capture::HostOptions& options, std::string& error);
 

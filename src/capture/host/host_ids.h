@@ -4,6 +4,8 @@
 namespace capture_host {
 
 inline constexpr char kWindowCaption[] = "Brisklane Capture";
+// The dialog of the "Export flows to collector..." item.
+inline constexpr char kCollectorDialogCaption[] = "Export flows to collector";
 
 enum ControlId : int {
     kAdapterBox = 1001,   // editable combo box: the adapter name (a capture file's path for the stand-in)
@@ -26,6 +28,7 @@ enum ControlId : int {
     kSavePacketsButton = 1018, // chooses, with the file dialog, where to save the received packets
     kSavePacketsEdit = 1019,   // that file (classic libpcap); empty: the packets are not saved
     kTrafficGraph = 1020,      // datagrams and bytes per second of capture time, above the list; can be hidden
+    kCollectorEdit = 1021,     // in the collector's dialog: HOST:PORT, empty for no collector
 };
 
 // Commands of the window's menu bar.
@@ -34,6 +37,7 @@ enum MenuCommand : int {
     kKeepHistoryCommand = 2002, // File: the file the next captures append their flows' history to (checked
                                 // while one is chosen; choosing it then stops keeping the history)
     kExitCommand = 2003,        // File: closes the window
+    kCollectorCommand = 2004,   // File: asks where the flows of each capture go as IPFIX
     kShowGraphCommand = 2101,   // View: shows or hides the traffic graph (checked while shown)
 };
 

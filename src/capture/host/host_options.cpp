@@ -4,12 +4,14 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "capture/export/collector_address.h"
+
 namespace capture {
 
 const char* HostUsage() {
     return "usage: BrisklaneCapture [ADAPTER [--start [--timing]] [--pcap-out FILE]]\n"
            "       BrisklaneCapture --console ADAPTER [--seconds N] [--pcap-out FILE] [--series-out FILE]\n"
-           "                        [--flows-out FILE] [--timing]\n";
+           "                        [--flows-out FILE] [--ipfix HOST:PORT] [--timing]\n";
 }
 
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
@@ -47,6 +49,17 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
                                 : argument == "--series-out" ? options.seriesOut
                                                              : options.flowsOut;
             file = arguments[++i];
+        } else if (argument == "--ipfix") {
+            if (i + 1 == arguments.size() || arguments[i + 1].empty()) {
+                options.error = "--ipfix needs a collector, HOST:PORT";
+                return options;
+            }
+            CollectorAddress collector;
+            if (!ParseCollectorAddress(arguments[++i], collector, options.error)) {
+                options.error = "--ipfix: " + options.error;
+                return options;
+            }
+            options.ipfix = arguments[i];
         } else if (argument.size() > 1 && argument[0] == '-' && argument[1] == '-') {
             options.error = "unknown option " + argument;
             return options;
@@ -67,6 +80,8 @@ HostOptions ParseHostOptions(const std::vector<std::string>& arguments) {
         options.error = "--series-out applies to --console only";
     } else if (!options.flowsOut.empty() && !options.console) {
         options.error = "--flows-out applies to --console only";
+    } else if (!options.ipfix.empty() && !options.console) {
+        options.error = "--ipfix applies to --console only (the window has Export flows to collector...)";
     } else if (options.start && (options.console || options.adapter.empty())) {
         options.error = "--start applies to the window with an adapter only";
     }

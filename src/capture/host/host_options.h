@@ -17,6 +17,8 @@ struct HostOptions {
     std::string flowsOut;   // console: append a line here for every flow as it leaves the list (CSV); rows
                             // idle longer than idleseconds then leave it while the capture runs
     bool timing = false;    // print on standard error when the data's end was counted, or shown (window)
+    std::string ipfix;      // console: send the flows as IPFIX to this collector, "HOST:PORT"; rows idle longer
+                            // than idleseconds then leave the list while the capture runs
     std::string error;      // not empty: the command line is wrong, and this says how
 };
 
@@ -25,8 +27,10 @@ struct HostOptions {
 //                                       the window, capturing on the adapter at once with --start; with
 //                                       --timing it closes itself once the list has shown the data's end;
 //                                       --pcap-out fills in where its packets are saved
-//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--series-out FILE] [--flows-out FILE] [--timing]
-//                                       one capture, flows and status line printed to standard output
+//   --console ADAPTER [--seconds N] [--pcap-out FILE] [--series-out FILE] [--flows-out FILE]
+//             [--ipfix HOST:PORT] [--timing]
+//                                       one capture, flows and status line printed to standard output,
+//                                       with --ipfix also sent to a flow collector
 HostOptions ParseHostOptions(const std::vector<std::string>& arguments);
 
 // The usage text printed for a wrong command line.

@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# Flow export as a person runs it, against the peer tools in the same run: the whole console process under
+# Wine (start to exit, no display) on the large shared capture, without and with --ipfix to nfcapd on
+# loopback with its default settings; the time the export adds against the target of 15%; the records
+# nfcapd received against the capture's flows; and softflowd on the same file to a collector of the same
+# kind, with its default flow limit and with it raised above the file's flows.
+#
+#   capture_ipfix_export.sh [WIN64_BIN_DIR]
+# Defaults: the win64 build beside this bench build. The data folder and the checkout come from this bench
+# build's CMakeCache.txt, as for capture_wine_ratio.sh.
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+win_bin=${1:-$here/../../win64/bin}
+cache="$here/../CMakeCache.txt"
+cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
+data=$(cached BRISKLANE_DATA_DIR)
+root=$(cached CMAKE_HOME_DIRECTORY)
+large="$data/pcap/eth-tcp-bulk-large.pcap"
+if [ -z "$data" ] || [ ! -f "$large" ]; then
+    echo "flow export: no large capture: BRISKLANE_DATA_DIR in $cache is \"$data\"" >&2
+    exit 1
+fi
+if [ -z "$root" ] || [ ! -f "$root/scripts/setup.sh" ]; then
+    echo "flow export: no checkout with scripts/setup.sh at \"$root\" (CMAKE_HOME_DIRECTORY in $cache)" >&2
+    exit 1
+fi
+if [ ! -f "$win_bin/BrisklaneCapture.exe" ] || [ ! -f "$win_bin/packet.dll" ] || ! command -v wine >/dev/null; then
+    echo "flow export: no win64 build at $win_bin (or no wine): skipped"
+    exit 0
+fi
+for tool in nfcapd nfdump softflowd softflowctl ss; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "flow export: no $tool (scripts/setup.sh installs it): skipped"
+        exit 0
+    fi
+done
+
+# shellcheck source=scripts/setup.sh
+source "$root/scripts/setup.sh"
+set +e +o pipefail # the runs' exit codes are looked at one by one
+
+work=$(mktemp -d)
+own_prefix=0
+collector_pid=""
+feeder_pid=""
+cleanup() {
+    [ -z "$feeder_pid" ] || kill "$feeder_pid" 2>/dev/null
+    [ -z "$collector_pid" ] || kill "$collector_pid" 2>/dev/null
+    [ "$own_prefix" -eq 0 ] || wineserver -k 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+cp "$win_bin/BrisklaneCapture.exe" "$win_bin/packet.dll" "$work/"
+printf '[main]\r\nidleseconds=1000000\r\n' >"$work/BrisklaneCapture.ini"
+export WINEDEBUG=-all
+unset DISPLAY # the console needs none
+if [ -z "${WINEPREFIX:-}" ]; then
+    brisklane_fresh_prefix "$work/prefix" || exit 1
+    own_prefix=1
+fi
+
+calc() { awk "BEGIN { print $1 }"; }
+now() { date +%s.%N; }
+flows=$(sed -n 's/^flows=//p' "${large%.pcap}.totals.txt")
+datagrams=$(sed -n 's/^packetCount=//p' "${large%.pcap}.totals.txt")
+
+# nfcapd as it comes, on a free loopback port, writing into a folder of its own; collector_port is set.
+collector_start() {
+    collector_port=$(python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    rm -rf "$work/flows"
+    mkdir "$work/flows"
+    nfcapd -w "$work/flows" -b 127.0.0.1 -p "$collector_port" >"$work/nfcapd.log" 2>&1 &
+    collector_pid=$!
+    local i
+    for i in $(seq 1 200); do
+        ss -Huln "sport = :$collector_port" | grep -q . && return 0
+        kill -0 "$collector_pid" 2>/dev/null || break
+        sleep 0.02
+    done
+    echo "flow export: nfcapd did not start: $(cat "$work/nfcapd.log")" >&2
+    exit 1
+}
+# Stops nfcapd once it has read every datagram waiting in its socket, lets it write its file and reads that
+# back into $work/received.txt: "records datagrams sequence-errors".
+collector_stop() {
+    local i
+    for i in $(seq 1 250); do
+        [ "$(ss -Huln "sport = :$collector_port" | awk '{ print $2 }')" = 0 ] && break
+        sleep 0.02
+    done
+    kill -INT "$collector_pid"
+    wait "$collector_pid"
+    collector_pid=""
+    local errors
+    errors=$(tr -d '\0' <"$work/nfcapd.log" | sed -n 's/.*Sequence Errors: \([0-9]*\).*/\1/p' | tail -1)
+    nfdump -R "$work/flows" -q -o csv 2>/dev/null |
+        awk -F, -v errors="${errors:-?}" '{ n++; p += $12 } END { print n + 0, p + 0, errors }' >"$work/received.txt"
+}
+
+console() { (cd "$work" && timeout --kill-after=10 120 wine BrisklaneCapture.exe --console "Z:$large" "$@"); }
+
+least_received=""
+most_received=""
+summary=""
+# Each round: nfcapd starts, a plain run that is not counted (nfcapd's start-up takes the processor for a
+# moment), the run with export, and a plain run while nfcapd is up, as it is for the run with export. The
+# machines are shared, so single runs vary by tens of milliseconds: the medians of 10 are compared, and the
+# best of each shown beside.
+rounds=10
+plain_run() { # file for the time, or /dev/null
+    local start end
+    start=$(now)
+    console >"$work/plain.csv" 2>"$work/plain.err"
+    end=$(now)
+    calc "$end - $start" >>"$1"
+}
+: >"$work/plain-times.txt"
+: >"$work/export-times.txt"
+for round in $(seq 1 $rounds); do
+    collector_start
+    plain_run /dev/null
+    start=$(now)
+    console --ipfix "127.0.0.1:$collector_port" >"$work/export.csv" 2>"$work/export.err"
+    status=$?
+    end=$(now)
+    plain_run "$work/plain-times.txt"
+    collector_stop
+    read -r received delivered errors <"$work/received.txt"
+    if [ "$status" -ne 0 ] || ! cmp -s "$work/plain.csv" "$work/export.csv"; then
+        echo "flow export: the run with --ipfix failed or printed other flows (exit $status): $(cat "$work/export.err")" >&2
+        exit 1
+    fi
+    calc "$end - $start" >>"$work/export-times.txt"
+    if [ -z "$least_received" ] || [ "$received" -lt "$least_received" ]; then least_received=$received; fi
+    if [ -z "$most_received" ] || [ "$received" -gt "$most_received" ]; then most_received=$received; fi
+    summary=$(tr -d '\r' <"$work/export.err" | sed -n 's/^ipfix: //p' | tail -1)
+    echo "  round $round: $(tail -1 "$work/plain-times.txt") s without export, $(tail -1 "$work/export-times.txt") s with;" \
+        "nfcapd received $received records, $delivered datagrams, sequence errors $errors"
+done
+
+# softflowd 1.1.0 reading a file waits for a connection on its control socket before each 8,192 packets;
+# a client that keeps asking for its statistics lets it run through (the time includes the asking).
+softflowd_run() { # extra options
+    collector_start
+    rm -f "$work/softflowd.ctl"
+    python3 - "$work/softflowd.ctl" <<'PY' &
+import socket, sys, time
+while True:
+    s = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+    try:
+        s.connect(sys.argv[1])
+        s.sendall(b"statistics\n")
+        while s.recv(65536):
+            pass
+    except OSError:
+        time.sleep(0.0005)
+    finally:
+        s.close()
+PY
+    feeder_pid=$!
+    local start end
+    start=$(now)
+    timeout --kill-after=5 120 softflowd -d -r "$large" -n "127.0.0.1:$collector_port" -v 10 \
+        -p "$work/softflowd.pid" -c "$work/softflowd.ctl" "$@" >"$work/softflowd.log" 2>&1
+    end=$(now)
+    kill "$feeder_pid" 2>/dev/null
+    wait "$feeder_pid" 2>/dev/null
+    feeder_pid=""
+    collector_stop
+    echo "$(calc "$end - $start") $(cat "$work/received.txt")" >"$work/softflowd.txt"
+}
+softflowd_run
+read -r sf_seconds sf_records sf_datagrams sf_errors <"$work/softflowd.txt"
+softflowd_run -m 100000
+read -r sfm_seconds sfm_records sfm_datagrams sfm_errors <"$work/softflowd.txt"
+
+verdict() { [ "$1" = 1 ] && echo "met" || echo "NOT met"; }
+median() { sort -n "$1" | awk '{ a[NR] = $1 } END { print NR % 2 ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
+best() { sort -n "$1" | head -1; }
+plain_median=$(median "$work/plain-times.txt")
+export_median=$(median "$work/export-times.txt")
+added=$(calc "($export_median - $plain_median) / $plain_median * 100")
+added_best=$(calc "($(best "$work/export-times.txt") - $(best "$work/plain-times.txt")) / $(best "$work/plain-times.txt") * 100")
+printf '\nflow export under Wine, %s (%s flows, %s datagrams), %s runs each\n' "$(basename "$large")" "$flows" \
+    "$datagrams" "$rounds"
+printf '  console run without export:            %7.3f s median, %.3f s best\n' "$plain_median" \
+    "$(best "$work/plain-times.txt")"
+printf '  console run with --ipfix to nfcapd:    %7.3f s median, %.3f s best  (%s)\n' "$export_median" \
+    "$(best "$work/export-times.txt")" "$summary"
+printf '  time added by the export:              %7.1f %% of the median run (target: at most 15%%: %s); best runs: %.1f %%\n' \
+    "$added" "$(verdict "$(calc "$added <= 15")")" "$added_best"
+printf '  records nfcapd received, %2s runs:      %s to %s of %s  (all: %s)\n' "$rounds" "$least_received" "$most_received" \
+    "$flows" "$(verdict "$(calc "$least_received == $flows")")"
+printf 'softflowd 1.1.0 -v 10 on the same file, to nfcapd the same way\n'
+printf '  default flow limit:  %7.3f s, %5s records, %6s of %s datagrams delivered, %s sequence errors\n' \
+    "$sf_seconds" "$sf_records" "$sf_datagrams" "$datagrams" "$sf_errors"
+printf '  -m 100000:           %7.3f s, %5s records, %6s of %s datagrams delivered, %s sequence errors\n' \
+    "$sfm_seconds" "$sfm_records" "$sfm_datagrams" "$datagrams" "$sfm_errors"

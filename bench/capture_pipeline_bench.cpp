@@ -1,6 +1,6 @@
 // The capture path's speed without the platform: the stand-in's file reading and driver-format replay into
 // a 1 MiB receive buffer, the record walk, and the flow table with an in-memory view (log off), over the
-// large shared capture; beside "tcpdump -nn -q -r FILE" reading the same file, measured in the same run.
+// generated large capture; beside "tcpdump -nn -q -r FILE" reading the same file, measured in the same run.
 //
 //   capture_pipeline_bench                 Google Benchmark figures, then the comparison with tcpdump
 //   capture_pipeline_bench --seconds-only  only the best time of the pipeline, in seconds (for scripts)
@@ -24,7 +24,8 @@
 
 namespace {
 
-const std::string kCapture = std::string(BRISKLANE_DATA_DIR) + "/pcap/eth-tcp-bulk-large.pcap";
+// Written into the build by tests/data/generate_large_capture.py.
+const std::string kCapture = BRISKLANE_LARGE_CAPTURE;
 constexpr uint32_t kReceiveBufferBytes = 1048576;
 
 struct PassResult {

@@ -74,6 +74,38 @@ if(BRISKLANE_WINDOWS)
                                                shell32 advapi32 comctl32 gdi32 user32)
 endif()
 
+# The large capture of the benchmarks and of the tests that need many flows: written at build time by a
+# generator of ours, deterministic from its seed, with its expected flows and totals beside it. Only
+# regenerated when the generator changes. BRISKLANE_LARGE_CAPTURE is its one name; tests and benchmarks get
+# it as a compile definition, scripts from CMakeCache.txt.
+if(BRISKLANE_CONFIG STREQUAL "native" OR BRISKLANE_CONFIG STREQUAL "win64" OR BRISKLANE_CONFIG STREQUAL "bench")
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    set(BRISKLANE_LARGE_CAPTURE "${CMAKE_BINARY_DIR}/data/pcap/eth-generated-large.pcap" CACHE INTERNAL
+        "the generated large capture")
+    set(BRISKLANE_LARGE_CAPTURE_SEED 1)
+    get_filename_component(_large_dir "${BRISKLANE_LARGE_CAPTURE}" DIRECTORY)
+    get_filename_component(_large_name "${BRISKLANE_LARGE_CAPTURE}" NAME_WLE)
+    set(_large_generator "${CMAKE_SOURCE_DIR}/tests/data/generate_large_capture.py")
+    add_custom_command(
+        OUTPUT "${BRISKLANE_LARGE_CAPTURE}" "${_large_dir}/${_large_name}.flows.csv"
+               "${_large_dir}/${_large_name}.totals.txt"
+        COMMAND Python3::Interpreter "${_large_generator}" --seed ${BRISKLANE_LARGE_CAPTURE_SEED} --out "${_large_dir}"
+                --name "${_large_name}"
+        DEPENDS "${_large_generator}"
+        COMMENT "Generating the large capture and its expected flows"
+        VERBATIM)
+    add_custom_target(brisklane_large_capture ALL DEPENDS "${BRISKLANE_LARGE_CAPTURE}")
+endif()
+
+# Gives a test or benchmark the test data: the folder of the real captures and the generated large capture.
+function(brisklane_use_test_data target)
+    target_compile_definitions(${target} PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}"
+                                                 BRISKLANE_LARGE_CAPTURE="${BRISKLANE_LARGE_CAPTURE}")
+    if(TARGET brisklane_large_capture)
+        add_dependencies(${target} brisklane_large_capture)
+    endif()
+endfunction()
+
 function(brisklane_native_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
     if(NOT BRISKLANE_CONFIG STREQUAL "native")
@@ -83,7 +115,7 @@ function(brisklane_native_test name)
     target_link_libraries(${name} PRIVATE brisklane_core gtest_main gmock ${ARG_LIBS})
     # The builders of capture bytes are shared with the Win32 and end-to-end tests.
     target_include_directories(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests/support")
-    target_compile_definitions(${name} PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}")
+    brisklane_use_test_data(${name})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS native)
 endfunction()
@@ -95,7 +127,7 @@ function(brisklane_win32_test name)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE brisklane_test_support gtest_main gmock ${ARG_LIBS})
-    target_compile_definitions(${name} PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}")
+    brisklane_use_test_data(${name})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS win32)
 endfunction()
@@ -109,8 +141,8 @@ function(brisklane_e2e_test name)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE brisklane_test_support gtest_main ${ARG_LIBS})
-    target_compile_definitions(${name} PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}"
-                                               BRISKLANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+    brisklane_use_test_data(${name})
+    target_compile_definitions(${name} PRIVATE BRISKLANE_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
     add_dependencies(${name} Brisklane ${ARG_DEPENDS})
     add_test(NAME ${name} COMMAND ${CMAKE_SOURCE_DIR}/tests/support/run_isolated.sh $<TARGET_FILE:${name}>)
     set_tests_properties(${name} PROPERTIES TIMEOUT 900 LABELS e2e)
@@ -134,7 +166,7 @@ function(brisklane_benchmark name)
     endif()
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE brisklane_core benchmark::benchmark ${ARG_LIBS})
-    target_compile_definitions(${name} PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}")
+    brisklane_use_test_data(${name})
 endfunction()
 
 # Includes every *.cmake file of a folder, so that each area registers its tests in a file of its own.

@@ -3,5 +3,5 @@
 if(BRISKLANE_CONFIG STREQUAL "win64")
     add_executable(e2e_release_zip ${CMAKE_CURRENT_LIST_DIR}/release_zip_e2e_test.cpp)
     target_link_libraries(e2e_release_zip PRIVATE brisklane_test_support gtest_main)
-    target_compile_definitions(e2e_release_zip PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}")
+    brisklane_use_test_data(e2e_release_zip)
 endif()

@@ -1,5 +1,5 @@
 // The capture host run from outside: a folder of its own holding the host, the stand-in and an INI file,
-// console runs, and the reference tables of the shared captures as the host prints them.
+// console runs, and the reference tables of the test captures as the host prints them.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +32,7 @@ private:
     return RunConsole(folder.Exe(), folder.Path(), arguments, timeoutMs);
 }
 
-// What the console prints for a shared capture: the reference flows (without the truncation column) and
+// What the console prints for a test capture: the reference flows (without the truncation column) and
 // the status line with the reference totals.
 [[nodiscard]] std::string ExpectedConsoleOutput(const std::string& captureName);
 

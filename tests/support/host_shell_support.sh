@@ -22,7 +22,7 @@ host_console() {
     timeout --kill-after=10 120 wine "$work/host/BrisklaneCapture.exe" --console "$@"
 }
 
-# What the console prints for a shared capture: its reference flows and the status line of its totals.
+# What the console prints for a real capture of the data folder: its reference flows and the status line of its totals.
 host_reference() {
     local base="$BRISKLANE_DATA_DIR/pcap/$1"
     cut -d, -f1-7 "$base.flows.csv"

@@ -13,7 +13,7 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
         ${CMAKE_CURRENT_LIST_DIR}/process_figures.cpp
         ${CMAKE_CURRENT_LIST_DIR}/registry.cpp)
     target_include_directories(brisklane_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-    target_compile_definitions(brisklane_test_support PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}")
+    brisklane_use_test_data(brisklane_test_support)
     target_link_libraries(brisklane_test_support PUBLIC brisklane_app brisklane_lookout brisklane_core gtest gmock
                                                         ws2_32 psapi advapi32 user32 gdi32)
 endif()

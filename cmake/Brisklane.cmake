@@ -1,13 +1,17 @@
 # Compiler settings per configuration and the helper functions that every folder uses to add targets.
 
 set(BRISKLANE_WINDOWS FALSE)
-set(BRISKLANE_RUN_TESTS FALSE)
-if(BRISKLANE_CONFIG STREQUAL "win64" OR BRISKLANE_CONFIG STREQUAL "win32")
+set(BRISKLANE_BUILD_TESTS FALSE)   # GoogleTest and the test programs are built
+set(BRISKLANE_WINDOWS_TESTS FALSE) # the Win32 and end-to-end test programs are built
+if(BRISKLANE_CONFIG MATCHES "^win(64|32|64-clang)$")
     set(BRISKLANE_WINDOWS TRUE)
     enable_language(RC)
 endif()
-if(BRISKLANE_CONFIG STREQUAL "win64" OR BRISKLANE_CONFIG STREQUAL "native")
-    set(BRISKLANE_RUN_TESTS TRUE)
+if(BRISKLANE_CONFIG MATCHES "^(win64|native|win64-clang)$")
+    set(BRISKLANE_BUILD_TESTS TRUE)
+endif()
+if(BRISKLANE_CONFIG MATCHES "^win64(-clang)?$")
+    set(BRISKLANE_WINDOWS_TESTS TRUE)
 endif()
 
 if(NOT CMAKE_BUILD_TYPE)
@@ -15,13 +19,25 @@ if(NOT CMAKE_BUILD_TYPE)
         set(CMAKE_BUILD_TYPE Release)
     elseif(BRISKLANE_CONFIG STREQUAL "native" OR BRISKLANE_CONFIG STREQUAL "fuzz")
         set(CMAKE_BUILD_TYPE Debug)
+    elseif(BRISKLANE_CONFIG STREQUAL "win64-clang")
+        set(CMAKE_BUILD_TYPE None) # what the compiler says does not need its optimiser: the quickest compile
     else()
         set(CMAKE_BUILD_TYPE RelWithDebInfo)
     endif()
 endif()
 
+if(BRISKLANE_CONFIG STREQUAL "win64-clang")
+    # Compiled only: each link step just marks its program or DLL as made, so that one ninja run compiles every
+    # Windows target. (Linking the clang objects against MinGW's GCC runtime is not what this build checks.)
+    foreach(_language C CXX)
+        set(CMAKE_${_language}_LINK_EXECUTABLE "${CMAKE_COMMAND} -E touch <TARGET>")
+        set(CMAKE_${_language}_CREATE_SHARED_LIBRARY "${CMAKE_COMMAND} -E touch <TARGET> <TARGET_IMPLIB>")
+        set(CMAKE_${_language}_CREATE_SHARED_MODULE "${CMAKE_COMMAND} -E touch <TARGET>")
+    endforeach()
+endif()
+
 # GoogleTest from Debian's source package, built by each toolchain before our warning flags apply.
-if(BRISKLANE_RUN_TESTS)
+if(BRISKLANE_BUILD_TESTS)
     set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
     set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
     set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
@@ -78,11 +94,11 @@ endif()
 # generator of ours, deterministic from its seed, with its expected flows and totals beside it. Only
 # regenerated when the generator changes. BRISKLANE_LARGE_CAPTURE is its one name; tests and benchmarks get
 # it as a compile definition, scripts from CMakeCache.txt.
-if(BRISKLANE_CONFIG STREQUAL "native" OR BRISKLANE_CONFIG STREQUAL "win64" OR BRISKLANE_CONFIG STREQUAL "bench")
+set(BRISKLANE_LARGE_CAPTURE "${CMAKE_BINARY_DIR}/data/pcap/eth-generated-large.pcap" CACHE INTERNAL
+    "the generated large capture")
+set(BRISKLANE_LARGE_CAPTURE_SEED 1)
+if(BRISKLANE_CONFIG MATCHES "^(native|win64|bench)$")
     find_package(Python3 REQUIRED COMPONENTS Interpreter)
-    set(BRISKLANE_LARGE_CAPTURE "${CMAKE_BINARY_DIR}/data/pcap/eth-generated-large.pcap" CACHE INTERNAL
-        "the generated large capture")
-    set(BRISKLANE_LARGE_CAPTURE_SEED 1)
     get_filename_component(_large_dir "${BRISKLANE_LARGE_CAPTURE}" DIRECTORY)
     get_filename_component(_large_name "${BRISKLANE_LARGE_CAPTURE}" NAME_WLE)
     set(_large_generator "${CMAKE_SOURCE_DIR}/tests/data/generate_large_capture.py")
@@ -122,7 +138,7 @@ endfunction()
 
 function(brisklane_win32_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    if(NOT BRISKLANE_CONFIG STREQUAL "win64")
+    if(NOT BRISKLANE_WINDOWS_TESTS)
         return()
     endif()
     add_executable(${name} ${ARG_SOURCES})
@@ -136,7 +152,7 @@ endfunction()
 # display of its own. DEPENDS names the programs it starts besides Brisklane.exe.
 function(brisklane_e2e_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;DEPENDS" ${ARGN})
-    if(NOT BRISKLANE_CONFIG STREQUAL "win64")
+    if(NOT BRISKLANE_WINDOWS_TESTS)
         return()
     endif()
     add_executable(${name} ${ARG_SOURCES})

@@ -7,7 +7,7 @@ endforeach()
 # Shell-driven end to end: the console mode with no display at all (a file, and a FIFO written in pieces),
 # and live traffic on a veth pair between two namespaces through scripts/live.sh (skipped, and saying why,
 # where namespaces cannot be created).
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     add_test(NAME e2e_console_headless
              COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/console_headless_e2e.sh $<TARGET_FILE_DIR:BrisklaneCapture>
                      ${BRISKLANE_DATA_DIR})

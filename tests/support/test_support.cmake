@@ -2,7 +2,7 @@
 # message boxes, the registry, files and temporary folders, the process's figures, the end-to-end harness
 # that drives the programs from outside, the capture host's runs and the main dialog's layout. Every
 # Win32 and end-to-end test program links it.
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     add_library(brisklane_test_support STATIC
         ${CMAKE_CURRENT_LIST_DIR}/capture_host.cpp
         ${CMAKE_CURRENT_LIST_DIR}/dialog_runner.cpp

@@ -1,6 +1,6 @@
 # Win32 tests of src/framework (run under Wine). They need the framework alone, so they link it
 # rather than the whole application library.
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     add_executable(win32_framework
         ${CMAKE_CURRENT_LIST_DIR}/framework_message_map_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/framework_dialog_test.cpp

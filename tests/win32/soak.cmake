@@ -1,7 +1,7 @@
 # The soak program: long runs of the capture host's window, the acceleration switch and the statistics
 # tick, with the process's figures before and after. scripts/test.sh runs it on its own, not through ctest,
 # so that its figures show in the output.
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     add_executable(win32_soak
         ${CMAKE_CURRENT_LIST_DIR}/soak_test.cpp
         ${CMAKE_CURRENT_LIST_DIR}/capture_globals.cpp

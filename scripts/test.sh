@@ -13,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=${BRISKLANE_BUILD_DIR:-$root/build}
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-30}
 jobs=${BRISKLANE_JOBS:-$(nproc)}
 
 # shellcheck source=scripts/setup.sh

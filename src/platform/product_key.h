@@ -1,5 +1,5 @@
-// The program's own registry key, which the main dialog's preferences, its statistics and the capture host
-// all write under: plain text, so every folder may include it without the platform's headers.
+// The program's own registry key, which the main dialog's preferences and its statistics write under. Plain
+// text, so every folder may include it (the capture program too) without the platform's headers.
 #pragma once
 
 #include <string>

@@ -6,18 +6,17 @@
 # kind, with its default flow limit and with it raised above the file's flows.
 #
 #   capture_ipfix_export.sh [WIN64_BIN_DIR]
-# Defaults: the win64 build beside this bench build. The data folder and the checkout come from this bench
+# Defaults: the win64 build beside this bench build. The large capture and the checkout come from this bench
 # build's CMakeCache.txt, as for capture_wine_ratio.sh.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 win_bin=${1:-$here/../../win64/bin}
 cache="$here/../CMakeCache.txt"
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
-data=$(cached BRISKLANE_DATA_DIR)
 root=$(cached CMAKE_HOME_DIRECTORY)
-large="$data/pcap/eth-tcp-bulk-large.pcap"
-if [ -z "$data" ] || [ ! -f "$large" ]; then
-    echo "flow export: no large capture: BRISKLANE_DATA_DIR in $cache is \"$data\"" >&2
+large=$(cached BRISKLANE_LARGE_CAPTURE)
+if [ -z "$large" ] || [ ! -f "$large" ]; then
+    echo "flow export: no large capture: BRISKLANE_LARGE_CAPTURE in $cache is \"$large\"" >&2
     exit 1
 fi
 if [ -z "$root" ] || [ ! -f "$root/scripts/setup.sh" ]; then

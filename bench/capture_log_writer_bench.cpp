@@ -21,7 +21,8 @@
 namespace {
 
 constexpr uint32_t kLinkHeader = 14;
-const std::string kCapture = std::string(BRISKLANE_DATA_DIR) + "/pcap/eth-tcp-bulk-large.pcap";
+// Written into the build by tests/data/generate_large_capture.py.
+const std::string kCapture = BRISKLANE_LARGE_CAPTURE;
 
 struct Datagram {
     std::size_t offset;

@@ -1,6 +1,6 @@
 // The capture path's speed without the platform: the stand-in's file reading and driver-format replay into
 // a 1 MiB receive buffer, the record walk, and the flow table with an in-memory view (log off), over the
-// large shared capture; beside "tcpdump -nn -q -r FILE" reading the same file, measured in the same run. The
+// generated large capture; beside "tcpdump -nn -q -r FILE" reading the same file, measured in the same run. The
 // same capture converted to pcapng by editcap (at run time, into a temporary folder) beside its classic form;
 // and what the per-second series (which the window's graph draws) adds to it.
 //
@@ -31,7 +31,8 @@
 
 namespace {
 
-const std::string kCapture = std::string(BRISKLANE_DATA_DIR) + "/pcap/eth-tcp-bulk-large.pcap";
+// Written into the build by tests/data/generate_large_capture.py.
+const std::string kCapture = BRISKLANE_LARGE_CAPTURE;
 constexpr uint32_t kReceiveBufferBytes = 1048576;
 
 struct PassResult {
@@ -97,7 +98,7 @@ void BM_CapturePipeline(benchmark::State& state) {
 }
 BENCHMARK(BM_CapturePipeline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
-// The per-second series alone: as many datagrams as the large capture holds, over ten seconds.
+// The per-second series alone: about as many datagrams as the large capture holds, over ten seconds.
 void BM_TrafficSeries(benchmark::State& state) {
     constexpr uint64_t kDatagrams = 242735;
     constexpr uint64_t kStart = 1'796'710'347'000'000;

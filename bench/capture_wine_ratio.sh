@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The capture host as a person runs it, against tcpdump in the same run: the whole process of a console run
-# under Wine, from start to exit (no display at all), on the large shared capture against the native
+# under Wine, from start to exit (no display at all), on the generated large capture against the native
 # `tcpdump -nn -q -r` on the same file, the same again on the capture converted to pcapng by editcap, and on
 # a capture of 8 frames. Then the program paths against the
 # native pipeline benchmark's best time on the same file: the window, started on the file with --start
@@ -10,7 +10,7 @@
 #
 #   capture_wine_ratio.sh [WIN64_BIN_DIR [NATIVE_BENCH]]
 # Defaults: the win64 build beside this bench build, and capture_pipeline_bench beside this script. The
-# data folder and the checkout come from this bench build's CMakeCache.txt. The window needs a display: a
+# data folder, the generated large capture and the checkout come from this bench build's CMakeCache.txt. The window needs a display: a
 # virtual one is started when none is set. Between the console's runs and the window's, the Wine server of
 # the prefix (WINEPREFIX, or one of the script's own) is ended. In a prefix of its own, the window runs once
 # more in Wine's visual style, which the program's prefixes turn off.
@@ -22,11 +22,16 @@ cache="$here/../CMakeCache.txt"
 cached() { sed -n "s/^$1:[A-Z]*=//p" "$cache" 2>/dev/null; }
 data=$(cached BRISKLANE_DATA_DIR)
 root=$(cached CMAKE_HOME_DIRECTORY)
-large="$data/pcap/eth-tcp-bulk-large.pcap"
+large=$(cached BRISKLANE_LARGE_CAPTURE)
 small="$data/pcap/eth-icmp-echo.pcap"
-if [ -z "$data" ] || [ ! -f "$large" ] || [ ! -f "$small" ]; then
+if [ -z "$data" ] || [ ! -f "$small" ]; then
     echo "traffic under Wine: no captures: BRISKLANE_DATA_DIR in $cache is \"$data\"," \
-        "which should hold pcap/$(basename "$large") and pcap/$(basename "$small")" >&2
+        "which should hold pcap/$(basename "$small")" >&2
+    exit 1
+fi
+if [ -z "$large" ] || [ ! -f "$large" ]; then
+    echo "traffic under Wine: the generated large capture \"$large\" (BRISKLANE_LARGE_CAPTURE in $cache)" \
+        "is missing: the bench build writes it" >&2
     exit 1
 fi
 if [ -z "$root" ] || [ ! -f "$root/scripts/setup.sh" ]; then
@@ -221,5 +226,6 @@ printf '  %-48s %7.2f    (target: at most 3: %s)\n' "ratio, Wine window host / n
 printf '  %-48s %7.2f\n' "ratio, Wine console (no list view) / native" "$(calc "$counted_seconds / $native_seconds")"
 if [ -n "$themed_seconds" ]; then
     row "window in Wine's visual style (not our look)" "$themed_seconds"
-    printf '  %-48s %7.2f\n' "ratio, that window / native" "$(calc "$themed_seconds / $native_seconds")"
+    printf '  %-48s %7.2f    (target: at most 3: %s)\n' "ratio, that window / native" \
+        "$(calc "$themed_seconds / $native_seconds")" "$(verdict "$themed_seconds" "$(calc "3 * $native_seconds")")"
 fi

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the capture window under Wine: the window replays a capture at the pace of
-# its time stamps (the large shared capture unless another is given), and once its status line shows the
+# its time stamps (the generated large capture unless another is given), and once its status line shows the
 # capture's totals and its graph the whole capture, a screenshot of the window is saved as a PNG file.
 # Uses the win64 build (scripts/run.sh or scripts/test.sh makes it) and a Wine prefix and virtual display of
 # its own.
@@ -10,8 +10,8 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BRISKLANE_BUILD_DIR:-$root/build}
 bin=$build/win64/bin
-data=$(sed -n 's/^BRISKLANE_DATA_DIR:[A-Z]*=//p' "$build/win64/CMakeCache.txt" 2>/dev/null || true)
-capture=${1:-$data/pcap/eth-tcp-bulk-large.pcap}
+large=$(sed -n 's/^BRISKLANE_LARGE_CAPTURE:[A-Z]*=//p' "$build/win64/CMakeCache.txt" 2>/dev/null || true)
+capture=${1:-$large}
 out=${2:-$root/docs/capture-window.png}
 for file in BrisklaneCapture.exe packet.dll BrisklaneLookout.exe; do
     [ -f "$bin/$file" ] || { echo "capture picture: no $bin/$file: build win64 first" >&2; exit 1; }

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 brisklane_packages=(
-    cmake ninja-build g++ clang clang-format-16 libclang-rt-14-dev python3 git
+    cmake ninja-build g++ clang clang-16 clang-format-16 libclang-rt-14-dev python3 git
     googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64 fonts-wine xvfb tcpdump iproute2 iputils-ping

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Builds every configuration and runs every test: the format and include checks; native unit tests
-# (sanitizers); the Win32 and end-to-end tests under Wine, two programs at a time, each in a prefix and on
-# a virtual display of its own, then the soak; each fuzzer for a bounded time; the benchmarks (which print
-# their figures); the 32-bit program, compiled and linked; and the release zips with their test. Installs
-# what is missing first, and prints how long each stage took.
+# (sanitizers); the Win32 and end-to-end tests under Wine, as many programs at a time as there are
+# processors, each in a prefix and on a virtual display of its own, then the soak; each fuzzer for a bounded
+# time; the benchmarks (which print their figures); the 32-bit program, compiled and linked; every Windows
+# target compiled by clang as a second compiler; and the release zips with their test. Installs what is
+# missing first, and prints how long each stage took and how many tests passed, were skipped (with the
+# reason each gave) and failed. Needs nothing beside the checkout: the test data is in tests/data.
 #
 #   scripts/test.sh                  everything
 #   FUZZ_SECONDS=10 scripts/test.sh  shorter fuzzing
@@ -11,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 build=${BRISKLANE_BUILD_DIR:-$root/build}
-fuzz_seconds=${FUZZ_SECONDS:-60}
+fuzz_seconds=${FUZZ_SECONDS:-30}
 jobs=${BRISKLANE_JOBS:-$(nproc)}
 
 # shellcheck source=scripts/setup.sh
@@ -22,7 +24,7 @@ passed=0
 failed=0
 skipped=0
 failures=()
-skips=()
+skips=() # "name: reason" of every test or test case that could not run here
 record() { # name, exit status
     if [ "$2" -eq 0 ]; then
         passed=$((passed + 1))
@@ -31,15 +33,33 @@ record() { # name, exit status
         failures+=("$1")
     fi
 }
-count_ctest() { # name, log file, exit status
+# GoogleTest cases skipped inside a program that passed, with the reason each gave (the line after
+# "Skipped"), from a test log.
+note_skipped_cases() { # log file
+    local line
+    while IFS= read -r line; do
+        skips+=("$line")
+    done < <(awk '/: Skipped$/ { getline reason; next_reason = reason }
+                  /^\[  SKIPPED \] [^ ]+ \(/ { print $4 ": " next_reason; next_reason = "" }' "$1" 2>/dev/null)
+}
+count_ctest() { # name, log file, exit status, CTest's full log (LastTest.log)
     local summary
     summary=$(grep -E '[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$2" | tail -1 || true)
     if [ -n "$summary" ]; then
-        local total bad
+        local total bad not_run name
         total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$summary")
         bad=$(sed -E 's/.*passed, ([0-9]+) tests? failed.*/\1/' <<<"$summary")
-        passed=$((passed + total - bad))
+        # "The following tests did not run:" lists the skipped ones, "(Skipped)" each.
+        not_run=$(grep -cE '^[[:space:]]*[0-9]+ - .* \(Skipped\)$' "$2" || true)
+        passed=$((passed + total - bad - not_run))
         failed=$((failed + bad))
+        skipped=$((skipped + not_run))
+        while read -r name; do
+            [ -n "$name" ] || continue
+            skips+=("$name: $(grep -A200 -E "^[0-9]+/[0-9]+ Test: $name\$" "$4" | grep -m1 '^SKIPPED: ' |
+                sed 's/^SKIPPED: //')")
+        done < <(sed -nE 's/^[[:space:]]*[0-9]+ - (.*) \(Skipped\)$/\1/p' "$2")
+        note_skipped_cases "$4"
     fi
     if [ "$3" -ne 0 ]; then
         failures+=("$1")
@@ -77,7 +97,8 @@ status=0
 set +e
 
 # 0. Every C++ file follows the repository's .clang-format (clang-format 16: the first Debian's that can
-#    insert braces), and no include cycle joins the files of src/.
+#    insert braces); no include cycle joins the files of src/, and every include between its folders points
+#    down the layers of scripts/check_includes.py.
 stage "format and include checks"
 git ls-files '*.cpp' '*.h' | xargs clang-format-16 --dry-run --Werror >"$build/format.log" 2>&1
 s=$?
@@ -85,6 +106,10 @@ s=$?
 record "format check" "$s"
 python3 "$root/scripts/check_includes.py"
 record "include check" $?
+python3 "$root/scripts/check_includes_test.py" >"$build/check-includes-test.log" 2>&1
+s=$?
+[ "$s" -eq 0 ] || cat "$build/check-includes-test.log"
+record "include check's own test" "$s"
 
 # 1. Native unit tests of the portable core, under the address and undefined-behaviour sanitizers.
 stage "native: build"
@@ -94,13 +119,14 @@ if configure_and_build native; then
     s=$?
     grep -E 'Test +#|tests passed' "$build/native.test.log"
     [ "$s" -eq 0 ] || grep -B2 -A20 -E 'Failure|FAILED' "$build/native.test.log" | head -80
-    count_ctest native "$build/native.test.log" "$s"
+    count_ctest native "$build/native.test.log" "$s" "$build/native/Testing/Temporary/LastTest.log"
 else
     record "native build" 1
 fi
 
 # 2. The 64-bit program, its Win32 tests and the end-to-end tests under Wine. Every test program gets a
-#    prefix of its own, copied from one made here, and a virtual display of its own, so two run at a time.
+#    prefix of its own, copied from one made here, and a virtual display of its own, so as many run at a
+#    time as there are processors.
 stage "win64: build"
 if configure_and_build win64; then
     stage "win64: Wine prefix and tests"
@@ -112,11 +138,12 @@ if configure_and_build win64; then
     s=$?
     grep -E 'Test +#|tests passed' "$build/win64.test.log"
     [ "$s" -eq 0 ] || grep -B2 -A20 -E 'Failure|FAILED' "$build/win64.test.log" | head -120
-    count_ctest win64 "$build/win64.test.log" "$s"
+    count_ctest win64 "$build/win64.test.log" "$s" "$build/win64/Testing/Temporary/LastTest.log"
     # Long runs after which the process may hold no more than before; alone, so that its pace is its own.
     stage "win64: soak"
     tests/support/run_isolated.sh "$build/win64/bin/win32_soak.exe" --gtest_brief=1 2>&1 | tee "$build/soak.log"
     record soak "${PIPESTATUS[0]}"
+    note_skipped_cases "$build/soak.log"
 else
     record "win64 build" 1
 fi
@@ -164,9 +191,9 @@ if configure_and_build bench; then
         echo "-- benchmark: $(basename "$bench")"
         "$bench" 2>&1 | tee "$build/bench-$(basename "$bench").log"
         s=${PIPESTATUS[0]}
-        if [ "$s" -eq 77 ]; then # it cannot run here, and has said why
+        if [ "$s" -eq 77 ]; then # it cannot run here, and has said why on its last line
             skipped=$((skipped + 1))
-            skips+=("benchmark $(basename "$bench")")
+            skips+=("benchmark $(basename "$bench"): $(tail -1 "$build/bench-$(basename "$bench").log")")
         else
             record "benchmark $(basename "$bench")" "$s"
         fi
@@ -180,7 +207,13 @@ stage "win32: build"
 configure_and_build win32
 record "win32 build" $?
 
-# 6. Release zips from the builds above, written and checked by scripts/package.sh (each zip's programs
+# 6. A second compiler: clang 16 compiles every Windows target of the 64-bit build with the same warnings
+#    as errors (compiled only; the link steps just mark their targets made).
+stage "win64-clang: compile"
+configure_and_build win64-clang
+record "win64 compiled by clang" $?
+
+# 7. Release zips from the builds above, written and checked by scripts/package.sh (each zip's programs
 #    for its architecture, no build paths, the same bytes from a second build from scratch); then the
 #    64-bit zip is unpacked into a fresh prefix and both programs are started from there.
 stage "release zips"
@@ -208,6 +241,10 @@ if [ ${#failures[@]} -gt 0 ]; then
     echo "failed: ${failures[*]}"
     status=1
 fi
-[ ${#skips[@]} -eq 0 ] || echo "skipped: ${skips[*]}"
-echo "tests: $passed passed, $failed failed, $skipped skipped"
+if [ ${#skips[@]} -gt 0 ]; then
+    echo "skipped here, each with its reason:"
+    printf '  %s\n' "${skips[@]}"
+fi
+echo "tests: $passed passed, $skipped skipped, $failed failed" \
+    "(and $((${#skips[@]} - skipped)) test cases skipped inside programs that passed)"
 exit "$status"

@@ -13,8 +13,8 @@
 #include "net/elapsed_clock.h"
 #include "net/if_table_api.h"
 #include "net/interface_rows.h"
+#include "platform/product_key.h"
 #include "platform/registry_key.h"
-#include "ui/preference_values.h"
 #include "widgets/transparent_static.h"
 
 namespace {
@@ -182,7 +182,7 @@ void CHollowmereDlg::OnSelChangeNetwork() {
     RefreshIfTable();
     ShowSelectedCounters();
     platform::RegistryKey key;
-    if (key.Create(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
+    if (key.Create(HKEY_CURRENT_USER, platform::ProductKeyPath().c_str(), KEY_ALL_ACCESS) != ERROR_SUCCESS) {
         return;
     }
     (void)key.WriteDword("Network", static_cast<uint32_t>(m_nNetwork));

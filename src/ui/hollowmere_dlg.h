@@ -106,7 +106,7 @@ public:
     void OnAccelerate();
     void OpenRawSocket();
 
-    // ---- Dial-up (net/ip_utils.cpp) -----------------------------------------------------------------------
+    // ---- Dial-up (net/dial_up.cpp) ------------------------------------------------------------------------
     DWORD HangUpDialUp();
 
     // ---- Window handlers (hollowmere_dlg.cpp) -------------------------------------------------------------

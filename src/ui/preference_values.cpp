@@ -6,12 +6,6 @@
 
 namespace ui {
 
-std::string ProductKeyPath() {
-    char path[64];
-    std::snprintf(path, sizeof path, "SOFTWARE\\%s", "Brisklane");
-    return path;
-}
-
 namespace {
 
 bool IsBlank(char c) {

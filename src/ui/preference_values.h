@@ -8,8 +8,7 @@
 
 namespace ui {
 
-// The program's own key under HKEY_CURRENT_USER ("SOFTWARE\\Brisklane") and the current user's Run key.
-[[nodiscard]] std::string ProductKeyPath();
+// The current user's Run key (the program's own key is platform::ProductKeyPath).
 constexpr const char* kRunKeyPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 // The decimal conversion of an edit's text: leading white space skipped, an optional sign, then digits

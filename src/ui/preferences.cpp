@@ -2,6 +2,7 @@
 #include "ui/hollowmere_dlg.h"
 
 #include "platform/module_path.h"
+#include "platform/product_key.h"
 #include "platform/registry_key.h"
 #include "ui/preference_values.h"
 
@@ -18,14 +19,14 @@ constexpr const char* kRunValue = "Brisklane";
 // Readers never create the product key: a missing key leaves every value at its default.
 platform::RegistryKey OpenProductKeyForQuery() {
     platform::RegistryKey key;
-    (void)key.Open(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_QUERY_VALUE);
+    (void)key.Open(HKEY_CURRENT_USER, platform::ProductKeyPath().c_str(), KEY_QUERY_VALUE);
     return key;
 }
 
 // Writers create it when it is missing; the key is not open when that fails.
 platform::RegistryKey CreateProductKey() {
     platform::RegistryKey key;
-    (void)key.Create(HKEY_CURRENT_USER, ui::ProductKeyPath().c_str(), KEY_ALL_ACCESS);
+    (void)key.Create(HKEY_CURRENT_USER, platform::ProductKeyPath().c_str(), KEY_ALL_ACCESS);
     return key;
 }
 

@@ -78,12 +78,12 @@ TEST(ConsoleFlowHistory, APacedReplayWhoseRowsGoIdleHasEveryFlowWithItsFinalCoun
     HostFolder folder("[main]\r\nidleseconds=1\r\n"); // rows idle for a second leave while the capture runs
     const std::string history = folder.File("history.csv");
     SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
-    const ConsoleRun run = e2e::RunHost(
-        folder, "--console " + Capture("eth-tcp-bulk-large") + " --flows-out \"" + history + "\"", kRunTimeoutMs);
+    const std::string large = capture_bytes::LargeCaptureName();
+    const ConsoleRun run =
+        e2e::RunHost(folder, "--console " + Capture(large) + " --flows-out \"" + history + "\"", kRunTimeoutMs);
     SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
     EXPECT_EQ(run.exitCode, 0u) << run.err;
-    const auto reference =
-        CountsPerFlow(capture_bytes::ReadText(capture_bytes::DataFile("eth-tcp-bulk-large.flows.csv")), false);
+    const auto reference = CountsPerFlow(capture_bytes::ReadText(capture_bytes::DataFile(large + ".flows.csv")), false);
     const auto printed = static_cast<size_t>(std::count(run.out.begin(), run.out.end(), '\n')) - 2; // no header, totals
     EXPECT_LT(printed, reference.size() - 100) << "rows left the list before the end";
     EXPECT_EQ(CountsPerFlow(capture_bytes::ReadText(history), true), reference);

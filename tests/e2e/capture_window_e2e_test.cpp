@@ -202,8 +202,8 @@ TEST(CaptureWindow, IgnoringTcpLeavesOnlyTheOtherProtocols) {
 TEST(CaptureWindow, ClosingDuringAPacedReplayStopsTheCaptureFirst) {
     HostFolder folder(kIni);
     SetEnvironmentVariableA("BRISKLANE_REPLAY", "paced");
-    e2e::Program program("\"" + testsupport::DataPath("pcap/eth-tcp-bulk-large.pcap") + "\"", folder.Exe(),
-                         folder.Path());
+    e2e::Program program("\"" + testsupport::DataPath("pcap/" + capture_bytes::LargeCaptureName() + ".pcap") + "\"",
+                         folder.Exe(), folder.Path());
     SetEnvironmentVariableA("BRISKLANE_REPLAY", nullptr);
     HWND window = FindHostWindow(program);
     ASSERT_NE(window, nullptr);

@@ -6,8 +6,10 @@
 # is held to independently computed tables by the oracle test, so what this shows is that the live path
 # loses, adds and changes nothing. The known traffic must be in it, and its datagram count must equal the
 # IPv4 packets tcpdump itself reads from its file, and the drops must be measured (none here). A second
-# run with a capture filter lists only what the filter lets through and saves it with --pcap-out. Without
-# CAP_NET_ADMIN the test says so and is skipped.
+# run with a capture filter lists only what the filter lets through and saves it with --pcap-out. Where the
+# machine cannot give the test what it needs (namespaces, running commands in them, a veth pair, a capture on
+# it, the tools), the test says what failed and is skipped, never failed: that is the environment, not the
+# program.
 #
 #   live_netns_e2e.sh BIN_DIR SOURCE_DIR DATA_DIR
 set -u
@@ -36,9 +38,26 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-if ! reason=$(ip netns add "$ns_a" 2>&1); then
-    echo "SKIPPED: this machine cannot create network namespaces (root or CAP_NET_ADMIN is needed): $reason"
+skip() {
+    echo "SKIPPED: $*"
     exit 77
+}
+for tool in ip tcpdump python3 setpriv; do
+    command -v "$tool" >/dev/null || skip "$tool is not installed"
+done
+# Tried one by one before anything is judged: creating a namespace needs root or CAP_NET_ADMIN, and running
+# a command in one mounts a /sys of its own, which a container or a minimal root may refuse.
+if ! reason=$(ip netns add "$ns_a" 2>&1); then
+    skip "this machine cannot create network namespaces (root or CAP_NET_ADMIN is needed): $reason"
+fi
+if ! reason=$(ip netns exec "$ns_a" true 2>&1); then
+    skip "commands cannot run in a network namespace here: $reason"
+fi
+if ! reason=$(ip netns add "$ns_b" 2>&1); then
+    skip "a second network namespace cannot be created: $reason"
+fi
+if ! reason=$(ip link add "$veth_a" netns "$ns_a" type veth peer name "$veth_b" netns "$ns_b" 2>&1); then
+    skip "no veth pair can be made here: $reason"
 fi
 fail() {
     echo "FAIL: $*"
@@ -58,8 +77,6 @@ wait_for() {
     return 1
 }
 
-ip netns add "$ns_b" || fail "second namespace"
-ip link add "$veth_a" netns "$ns_a" type veth peer name "$veth_b" netns "$ns_b" || fail "veth pair"
 for side in a b; do
     ns_var="ns_$side" veth_var="veth_$side" addr_var="addr_$side"
     ns=${!ns_var} veth=${!veth_var} addr=${!addr_var}
@@ -69,6 +86,10 @@ for side in a b; do
     ip -n "$ns" addr add "$addr/24" dev "$veth" || fail "address in $ns"
     ip -n "$ns" link set "$veth" up || fail "link up in $ns"
 done
+
+# A capture on the pair: tcpdump waits for packets until the time is up unless it cannot capture at all.
+probe=$(timeout 2 ip netns exec "$ns_a" tcpdump -i "$veth_a" -w /dev/null 2>&1)
+[ $? -eq 124 ] || skip "tcpdump cannot capture in the namespace here: $(tail -1 <<<"$probe")"
 
 host_setup "$bin"
 

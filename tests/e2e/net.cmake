@@ -1,6 +1,6 @@
 # End-to-end tests of the preferences, statistics, acceleration, launchers and About box, with a recording
 # stand-in for the programs that Brisklane starts.
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     add_executable(net_recorder ${CMAKE_CURRENT_LIST_DIR}/net_recorder.cpp)
     target_link_libraries(net_recorder PRIVATE brisklane_platform)
 endif()

@@ -1,5 +1,5 @@
 // The capture-file reader of the packet library stand-in: both byte orders and time resolutions, damaged
-// files, and the shared captures read record by record.
+// files, and the real captures read record by record.
 #include "packet/pcap_reader.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Builders of test bytes (IPv4 datagrams, link frames, driver receive buffers, libpcap files) and the
-// reference tables of the shared captures. Plain C++: the native, Win32 and end-to-end tests all use it.
+// reference tables of the test captures. Plain C++: the native, Win32 and end-to-end tests all use it.
 #pragma once
 
 #include <cstdint>
@@ -156,8 +156,21 @@ inline Bytes AsTokenRing(const Bytes& ethernet) {
     return out;
 }
 
-// The shared captures and their reference tables.
+// The captures and their reference tables. The real ones are in the repository's data folder; the large one
+// is written into the build with its expected figures (BRISKLANE_LARGE_CAPTURE names its .pcap) and is found
+// by its name all the same.
+inline std::string LargeCaptureName() {
+    const std::string path = BRISKLANE_LARGE_CAPTURE;
+    const size_t slash = path.rfind('/');
+    return path.substr(slash + 1, path.rfind(".pcap") - slash - 1);
+}
+
 inline std::string DataFile(const std::string& name) {
+    const std::string large = LargeCaptureName();
+    if (name.compare(0, large.size() + 1, large + ".") == 0) {
+        const std::string path = BRISKLANE_LARGE_CAPTURE;
+        return path.substr(0, path.rfind('/') + 1) + name;
+    }
     return std::string(BRISKLANE_DATA_DIR) + "/pcap/" + name;
 }
 
@@ -214,7 +227,7 @@ inline std::string ReferenceFlowCsv(const std::string& captureName) {
     return csv;
 }
 
-// Every capture of the shared corpus, by name without ".pcap".
+// Every real capture of the data folder, by name without ".pcap" (the generated large one is not among them).
 inline std::vector<std::string> SharedCaptures() {
     std::vector<std::string> names;
     std::istringstream in(ReadText(DataFile("SHA256SUMS")));

@@ -1,5 +1,5 @@
 // The capture host run from outside: a folder of its own holding the host, the stand-in and an INI file,
-// console runs, and the reference tables of the shared captures as the host prints them.
+// console runs, and the reference tables of the test captures as the host prints them.
 #pragma once
 
 #include <cstdint>
@@ -33,8 +33,8 @@ private:
     return RunConsole(folder.Exe(), folder.Path(), arguments, timeoutMs);
 }
 
-// What the console prints for a shared capture: the reference flows (without the truncation column), the
-// status line with the reference totals, and the Frames line of ReferenceFrameFigures, and that a replay dropped
+// What the console prints for a test capture: the reference flows (without the truncation column), the
+// status line with the reference totals, the Frames line of ReferenceFrameFigures, and that a replay dropped
 // nothing.
 [[nodiscard]] std::string ExpectedConsoleOutput(const std::string& captureName);
 

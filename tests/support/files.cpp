@@ -15,7 +15,11 @@ std::string BinDir() {
 }
 
 std::string DataPath(const std::string& relative) {
-    std::string path = std::string("Z:") + BRISKLANE_DATA_DIR + "/" + relative;
+    // Captures go through the one place that knows where each is, the generated one included.
+    const std::string captures = "pcap/";
+    std::string path = "Z:" + (relative.compare(0, captures.size(), captures) == 0
+                                   ? capture_bytes::DataFile(relative.substr(captures.size()))
+                                   : std::string(BRISKLANE_DATA_DIR) + "/" + relative);
     for (char& c : path) {
         if (c == '/') {
             c = '\\';

@@ -1,4 +1,4 @@
-// Files of the Win32 and end-to-end tests: the test program's folder, the shared captures by their Windows
+// Files of the Win32 and end-to-end tests: the test program's folder, the test captures by their Windows
 // paths, names in the temporary folder, and a temporary folder that goes with its files.
 #pragma once
 
@@ -12,7 +12,8 @@ namespace testsupport {
 // skin are built beside it.
 [[nodiscard]] std::string BinDir();
 
-// The shared data folder as Wine sees it (the unix root is drive Z:).
+// A file of the test data as Wine sees it (the unix root is drive Z:): "pcap/NAME" is a capture or its
+// reference table (capture_bytes::DataFile), the generated large capture included.
 [[nodiscard]] std::string DataPath(const std::string& relative);
 
 // A path in the temporary folder, "<temp>\<name>".

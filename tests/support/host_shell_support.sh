@@ -22,7 +22,7 @@ host_console() {
     timeout --kill-after=10 120 wine "$work/host/BrisklaneCapture.exe" --console "$@"
 }
 
-# What the console prints for a shared capture: its reference flows, the status line of its totals and the
+# What the console prints for a real capture of the data folder: its reference flows, the status line of its totals and the
 # Frames line: read, counted and ignored from its totals; of the frames its frame rule skips (the reference
 # counts them together), those whose byte at the link offset is there and is not 0x45 are "not IPv4", the
 # rest too short; and that a replay dropped nothing.

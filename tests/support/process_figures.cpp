@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/handles.h"
 #include "platform/library.h"
 
 namespace testsupport {
@@ -33,7 +34,8 @@ struct SystemHandleTable {
 constexpr ULONG kSystemHandleInformation = 16;
 constexpr NTSTATUS kInfoLengthMismatch = static_cast<NTSTATUS>(0xC0000004L);
 
-unsigned long HandlesOfThisProcess() {
+// This process's kernel handles, and how they were counted (kNotCounted when neither way answers).
+unsigned long HandlesOfThisProcess(const char*& source) {
     using QueryFn = NTSTATUS(NTAPI*)(ULONG, PVOID, ULONG, PULONG);
     const platform::Library ntdll("ntdll.dll");
     const auto query = ntdll.Entry<QueryFn>("NtQuerySystemInformation");
@@ -45,10 +47,13 @@ unsigned long HandlesOfThisProcess() {
         buffer.resize(buffer.size() * 2);
     }
     if (status != 0) {
+        // A process always holds some handles: a count of 0 is an answer the platform does not have.
         DWORD count = 0;
-        (void)GetProcessHandleCount(GetCurrentProcess(), &count);
+        source =
+            GetProcessHandleCount(GetCurrentProcess(), &count) && count != 0 ? "GetProcessHandleCount" : kNotCounted;
         return count;
     }
+    source = "system handle table";
     const auto* table = reinterpret_cast<const SystemHandleTable*>(buffer.data());
     unsigned long mine = 0;
     for (ULONG i = 0; i < table->count; ++i) {
@@ -57,15 +62,21 @@ unsigned long HandlesOfThisProcess() {
     return mine;
 }
 
-unsigned long ThreadsOfThisProcess() {
+// This process's threads, and how they were counted (kNotCounted without a snapshot).
+unsigned long ThreadsOfThisProcess(const char*& source) {
+    // A snapshot fails as a file does, with INVALID_HANDLE_VALUE.
+    const platform::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.IsValid()) {
+        source = kNotCounted;
+        return 0;
+    }
+    source = "thread snapshot";
     unsigned long threads = 0;
-    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    for (BOOL more = Thread32First(snapshot.Get(), &entry); more; more = Thread32Next(snapshot.Get(), &entry)) {
         threads += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
     }
-    (void)CloseHandle(snapshot);
     return threads;
 }
 
@@ -148,14 +159,14 @@ unsigned long WindowsOfThisProcess() {
 
 ProcessFigures FiguresOfThisProcess() {
     ProcessFigures figures;
-    figures.threads = ThreadsOfThisProcess();
-    figures.handles = HandlesOfThisProcess();
+    figures.threads = ThreadsOfThisProcess(figures.threadsSource);
+    figures.handles = HandlesOfThisProcess(figures.handlesSource);
 
     // Wine answers 0 to GetGuiResources; then the GDI table and the windows are what can be counted.
     figures.gdiObjects = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
     figures.gdiSource = "GetGuiResources";
     if (figures.gdiObjects == 0) {
-        figures.gdiSource = CountGdiTable(figures.gdiObjects) ? "GDI handle table" : "not counted";
+        figures.gdiSource = CountGdiTable(figures.gdiObjects) ? "GDI handle table" : kNotCounted;
     }
     figures.userObjects = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
     figures.userSource = "GetGuiResources";
@@ -167,10 +178,12 @@ ProcessFigures FiguresOfThisProcess() {
     // Wine reports no PrivateUsage; its PagefileUsage counts the private memory in use.
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
+    figures.memorySource = kNotCounted;
     if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory)) {
-        figures.privateBytes = memory.PrivateUsage;
-        figures.memorySource = "PrivateUsage";
-        if (figures.privateBytes == 0) {
+        if (memory.PrivateUsage != 0) {
+            figures.privateBytes = memory.PrivateUsage;
+            figures.memorySource = "PrivateUsage";
+        } else if (memory.PagefileUsage != 0) {
             figures.privateBytes = memory.PagefileUsage;
             figures.memorySource = "PagefileUsage";
         }
@@ -179,11 +192,13 @@ ProcessFigures FiguresOfThisProcess() {
 }
 
 std::string Describe(const ProcessFigures& figures) {
-    char line[300];
+    char line[400];
     std::snprintf(line, sizeof line,
-                  "threads %lu, handles %lu, GDI objects %lu (%s), USER objects %lu (%s), private memory %.1f MB (%s)",
-                  figures.threads, figures.handles, figures.gdiObjects, figures.gdiSource, figures.userObjects,
-                  figures.userSource, static_cast<double>(figures.privateBytes) / 1048576.0, figures.memorySource);
+                  "threads %lu (%s), handles %lu (%s), GDI objects %lu (%s), USER objects %lu (%s), private memory "
+                  "%.1f MB (%s)",
+                  figures.threads, figures.threadsSource, figures.handles, figures.handlesSource, figures.gdiObjects,
+                  figures.gdiSource, figures.userObjects, figures.userSource,
+                  static_cast<double>(figures.privateBytes) / 1048576.0, figures.memorySource);
     return line;
 }
 

@@ -1,11 +1,11 @@
 # The one test-support library of the Win32 and end-to-end tests: the in-process dialog runner, recorded
-# message boxes, the registry, files and temporary folders, the process's figures, the end-to-end harness
-# that drives the programs from outside, the capture host's runs and the main dialog's layout. Every
-# Win32 and end-to-end test program links it.
+# message boxes, the registry, files and temporary folders, the process's figures, whether a control shows
+# its whole text, the end-to-end harness that drives the programs from outside, the capture host's runs and
+# the main dialog's layout. Every Win32 and end-to-end test program links it.
 
 # Where the shared captures converted to pcapng go (see the fixture below).
 set(BRISKLANE_PCAPNG_DIR "${CMAKE_BINARY_DIR}/pcapng-corpus")
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     add_library(brisklane_test_support STATIC
         ${CMAKE_CURRENT_LIST_DIR}/capture_host.cpp
         ${CMAKE_CURRENT_LIST_DIR}/dialog_runner.cpp
@@ -14,10 +14,11 @@ if(BRISKLANE_CONFIG STREQUAL "win64")
         ${CMAKE_CURRENT_LIST_DIR}/loopback.cpp
         ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
         ${CMAKE_CURRENT_LIST_DIR}/process_figures.cpp
-        ${CMAKE_CURRENT_LIST_DIR}/registry.cpp)
+        ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/text_fit.cpp)
     target_include_directories(brisklane_test_support PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-    target_compile_definitions(brisklane_test_support PRIVATE BRISKLANE_DATA_DIR="${BRISKLANE_DATA_DIR}"
-                                                               BRISKLANE_PCAPNG_DIR="${BRISKLANE_PCAPNG_DIR}")
+    brisklane_use_test_data(brisklane_test_support)
+    target_compile_definitions(brisklane_test_support PRIVATE BRISKLANE_PCAPNG_DIR="${BRISKLANE_PCAPNG_DIR}")
     target_link_libraries(brisklane_test_support PUBLIC brisklane_app brisklane_lookout brisklane_core gtest gmock
                                                         ws2_32 psapi advapi32 user32 gdi32)
 endif()

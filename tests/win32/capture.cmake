@@ -3,7 +3,7 @@
 brisklane_win32_test(win32_capture
     SOURCES ${CMAKE_CURRENT_LIST_DIR}/capture_settings_test.cpp
             ${CMAKE_CURRENT_LIST_DIR}/capture_log_test.cpp)
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     # Holds the process-wide settings and log, so that a test can see what its exit saves.
     add_executable(capture_log_exit_probe ${CMAKE_CURRENT_LIST_DIR}/capture_log_exit_probe.cpp)
     target_link_libraries(capture_log_exit_probe PRIVATE brisklane_app)

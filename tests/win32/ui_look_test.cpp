@@ -2,6 +2,7 @@
 // (measured with the control's own font against its client rectangle, line breaks included), and a value
 // that changes leaves no trace of its old text, also without a skin.
 #include "dialog_runner.h"
+#include "text_fit.h"
 
 #include "net/acceleration_text.h"
 #include "picture.h"
@@ -13,65 +14,9 @@
 namespace {
 
 using testsupport::RunModal;
+using testsupport::TextCut;
 
 class LookTest : public testsupport::DialogTest {};
-
-// The part of a button's client area that its text may use: inside the edge and the focus rectangle.
-RECT ButtonTextArea(HWND button) {
-    RECT area{};
-    (void)GetClientRect(button, &area);
-    const int inset = GetSystemMetrics(SM_CXEDGE) + 1;
-    (void)InflateRect(&area, -inset, -inset);
-    return area;
-}
-
-// Describes how `text` does not fit into `control` (empty when it fits), drawn as the control draws it.
-std::string CutOf(HWND control, const std::string& text) {
-    if (text.empty()) {
-        return {};
-    }
-    char className[32] = {};
-    (void)GetClassNameA(control, className, sizeof className);
-    const LONG style = GetWindowLongA(control, GWL_STYLE);
-    const bool button = lstrcmpiA(className, "Button") == 0;
-    const bool groupBox = button && (style & BS_TYPEMASK) == BS_GROUPBOX;
-
-    RECT area{};
-    UINT format = DT_CALCRECT | DT_EXPANDTABS;
-    if (groupBox) {
-        (void)GetClientRect(control, &area);
-        // The caption sits on the frame, indented from both ends.
-        area.right -= 2 * (GetSystemMetrics(SM_CXEDGE) + 4);
-        format |= DT_SINGLELINE;
-    } else if (button) {
-        area = ButtonTextArea(control);
-        format |= (style & BS_MULTILINE) != 0 ? DT_WORDBREAK : DT_SINGLELINE;
-    } else {
-        (void)GetClientRect(control, &area);
-        format |= (style & SS_TYPEMASK) == SS_LEFTNOWORDWRAP ? DT_SINGLELINE : DT_WORDBREAK;
-    }
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-
-    const HDC dc = GetDC(control);
-    const auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
-    const HGDIOBJ previous = SelectObject(dc, font != nullptr ? font : GetStockObject(DEFAULT_GUI_FONT));
-    RECT needed{0, 0, width, 0};
-    (void)DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &needed, format);
-    RECT oneLine{0, 0, 0, 0};
-    (void)DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &oneLine, DT_CALCRECT | DT_SINGLELINE);
-    (void)SelectObject(dc, previous);
-    (void)ReleaseDC(control, dc);
-
-    const int neededWidth = needed.right - needed.left;
-    const int neededHeight = needed.bottom - needed.top;
-    if (neededWidth <= width && neededHeight <= height) {
-        return {};
-    }
-    return "'" + text + "' (control " + std::to_string(GetDlgCtrlID(control)) + ") needs " +
-           std::to_string(neededWidth) + "x" + std::to_string(neededHeight) + " pixels, has " + std::to_string(width) +
-           "x" + std::to_string(height) + " (" + std::to_string(oneLine.right) + " on one line)";
-}
 
 // Checks the current text of every static and button of the dialog.
 void ExpectEveryTextWhole(HWND dialog) {
@@ -83,7 +28,7 @@ void ExpectEveryTextWhole(HWND dialog) {
         }
         char text[512] = {};
         (void)GetWindowTextA(child, text, sizeof text);
-        const std::string cut = CutOf(child, text);
+        const std::string cut = TextCut(child, text);
         EXPECT_TRUE(cut.empty()) << cut;
     }
 }
@@ -98,10 +43,10 @@ TEST_F(LookTest, TheMainWindowShowsEveryTextWhole) {
         CWnd* footer = dialog.GetDlgItem(IDC_FOOTER);
         for (const char* caption : {net::kCaptionAccelerating, net::kCaptionStopped}) {
             dialog.m_btnAccelerate.SetWindowText(caption);
-            EXPECT_EQ(CutOf(dialog.m_btnAccelerate.m_hWnd, caption), "");
+            EXPECT_EQ(TextCut(dialog.m_btnAccelerate.m_hWnd, caption), "");
         }
         const std::string note = net::RawSocketNote(net::RawSocketStep::Bind, 10049, "255.255.255.255");
-        EXPECT_EQ(CutOf(footer->m_hWnd, note), "");
+        EXPECT_EQ(TextCut(footer->m_hWnd, note), "");
     });
 }
 

@@ -1,6 +1,6 @@
 # Win32 tests of src/widgets under Wine: the tray icon against the real shell, the tooltip button, the
 # transparent label. The test program carries resources of its own (a tray menu, icons, strings).
-if(BRISKLANE_CONFIG STREQUAL "win64")
+if(BRISKLANE_WINDOWS_TESTS)
     find_package(Python3 REQUIRED COMPONENTS Interpreter)
     set(_widgets_test_dir "${CMAKE_CURRENT_BINARY_DIR}/widgets")
     add_custom_command(

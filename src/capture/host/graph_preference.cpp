@@ -5,13 +5,13 @@
 
 #include <cstdint>
 
+#include "platform/product_key.h"
 #include "platform/registry_key.h"
-#include "ui/preference_values.h"
 
 namespace capture_host {
 
 std::string CaptureKeyPath() {
-    return ui::ProductKeyPath() + "\\Capture";
+    return platform::ProductKeyPath() + "\\Capture";
 }
 
 bool LoadGraphShown() {

@@ -23,7 +23,7 @@ public:
     int32_t ReadInt(const char* section, const char* key, int32_t defaultValue) const;
     [[nodiscard]] bool WriteInt(const char* section, const char* key, int32_t value) const;
 
-    // Read as text and converted like the C library's unsigned conversion (see capture/decimal.h).
+    // Read as text and converted like the C library's unsigned conversion (see capture/settings/decimal.h).
     uint32_t ReadUInt(const char* section, const char* key, uint32_t defaultValue) const;
     [[nodiscard]] bool WriteUInt(const char* section, const char* key, uint32_t value) const;
 

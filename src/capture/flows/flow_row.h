@@ -60,17 +60,19 @@ inline void StoreCount(uint32_t& count, uint32_t value) {
 
 struct FlowRow {
     TrafficRecord record; // bytes and lastSeen through LoadCount and StoreCount
-    uint32_t packets = 0; // datagrams counted (not a column of the list); through LoadCount and StoreCount
     // Capture times (the records' time stamps, microseconds since 1970-01-01 UTC) of the first and the
     // latest datagram; the capture thread's alone, like the listeners that read them.
     uint64_t firstTime = 0;
     uint64_t lastTime = 0;
+    uint32_t packets = 0; // datagrams counted (not a column of the list); through LoadCount and StoreCount
     // Set by the periodic update: the interval and rate columns (empty until first set).
-    bool intervalShown = false;
-    bool rateShown = false;
     uint32_t interval = 0;
     uint32_t rate = 0;
+    bool intervalShown = false;
+    bool rateShown = false;
     bool gone = false; // removed from the table; the list still holds it until its next reorder
 };
+// A million flows cost a million of these: no padding inside.
+static_assert(sizeof(FlowRow) == 64);
 
 } // namespace capture

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "net/socket_handle.h"
+#include "platform/socket_handle.h"
 
 namespace net {
 
@@ -18,7 +18,7 @@ RawSocketOpening OpenRawSocket(const LocalAddress* table, int count) {
         const LocalAddress& chosen = table[ChooseBindAddress(table, count)];
         opening.address.assign(chosen.address, strnlen(chosen.address, sizeof chosen.address));
     }
-    SocketHandle socket(WSASocketA(AF_INET, SOCK_RAW, 0, nullptr, 0, WSA_FLAG_OVERLAPPED));
+    platform::SocketHandle socket(WSASocketA(AF_INET, SOCK_RAW, 0, nullptr, 0, WSA_FLAG_OVERLAPPED));
     if (!socket.IsValid()) {
         opening.step = RawSocketStep::Create;
         opening.error = WSAGetLastError();
@@ -76,7 +76,7 @@ void SocketSource::Close() {
     // Exchanged first, so that a stop and the watcher's own close never close the socket twice.
     const SOCKET socket = socket_.exchange(INVALID_SOCKET);
     if (socket != INVALID_SOCKET) {
-        SocketTraits::Close(socket);
+        platform::SocketTraits::Close(socket);
     }
 }
 

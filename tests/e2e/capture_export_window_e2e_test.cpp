@@ -57,7 +57,7 @@ std::string Note(HWND window) {
 TEST(CaptureWindowExport, FileMenuSendsEachCapturesFlowsToTheCollector) {
     testsupport::WinsockSession winsock;
     u_short port = 0;
-    const net::SocketHandle collector = testsupport::BoundUdpSocket(port);
+    const platform::SocketHandle collector = testsupport::BoundUdpSocket(port);
     const std::string destination = "127.0.0.1:" + std::to_string(port);
     HostFolder folder(kIni);
     e2e::Program program("\"" + testsupport::DataPath("pcap/" + kCapture + ".pcap") + "\"", folder.Exe(),

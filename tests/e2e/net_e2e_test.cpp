@@ -153,7 +153,7 @@ TEST_F(Statistics, TheCountersFollowTheLoopbackInterface) {
         // 200 datagrams of 1,000 bytes to a socket of our own.
         const testsupport::WinsockSession winsock;
         u_short port = 0;
-        const net::SocketHandle receiver = testsupport::BoundUdpSocket(port);
+        const platform::SocketHandle receiver = testsupport::BoundUdpSocket(port);
         testsupport::SendUdp(port, 1000, 200);
     }
     const LoopbackCounters after = ReadLoopback();

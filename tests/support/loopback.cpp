@@ -19,8 +19,8 @@ WinsockSession::~WinsockSession() {
     }
 }
 
-net::SocketHandle BoundUdpSocket(u_short& port) {
-    net::SocketHandle socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+platform::SocketHandle BoundUdpSocket(u_short& port) {
+    platform::SocketHandle socket(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -32,7 +32,7 @@ net::SocketHandle BoundUdpSocket(u_short& port) {
 }
 
 void SendUdp(u_short port, size_t size, int count) {
-    const net::SocketHandle sender(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
+    const platform::SocketHandle sender(::socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP));
     sockaddr_in target{};
     target.sin_family = AF_INET;
     target.sin_addr.s_addr = htonl(INADDR_LOOPBACK);

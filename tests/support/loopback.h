@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "net/socket_handle.h"
+#include "platform/socket_handle.h"
 
 namespace testsupport {
 
@@ -22,7 +22,7 @@ private:
 };
 
 // A UDP socket bound to a free port of 127.0.0.1, and the port.
-[[nodiscard]] net::SocketHandle BoundUdpSocket(u_short& port);
+[[nodiscard]] platform::SocketHandle BoundUdpSocket(u_short& port);
 
 // Sends `count` datagrams of `size` bytes to the port of 127.0.0.1.
 void SendUdp(u_short port, size_t size, int count = 1);

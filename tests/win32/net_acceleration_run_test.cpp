@@ -3,7 +3,7 @@
 
 #include "framework/thread.h"
 #include "loopback.h"
-#include "net/socket_handle.h"
+#include "platform/socket_handle.h"
 
 #include <gtest/gtest.h>
 

@@ -94,8 +94,7 @@ bool FlowExporter::Open(const CollectorAddress& collector, NoteHandler onNote, s
     // on a later send, which is how its absence becomes known at all.
     int refused = 0;
     for (const addrinfo* address = found; address != nullptr && !m_socket; address = address->ai_next) {
-        platform::UniqueHandle<SocketTraits> attempt(
-            socket(address->ai_family, address->ai_socktype, address->ai_protocol));
+        platform::SocketHandle attempt(socket(address->ai_family, address->ai_socktype, address->ai_protocol));
         if (attempt && connect(attempt.Get(), address->ai_addr, static_cast<int>(address->ai_addrlen)) == 0) {
             m_socket = std::move(attempt);
         } else {

@@ -1,17 +1,18 @@
-// An owned Windows Sockets handle, closed when its owner goes.
+// An owned Windows Sockets handle, closed when its owner goes: the acceleration's raw socket, the flow
+// exporter's, the tests'.
 #pragma once
 
 #include <winsock2.h>
 
 #include "platform/handles.h"
 
-namespace net {
+namespace platform {
 
 struct SocketTraits {
     using Handle = SOCKET;
     static Handle None() { return INVALID_SOCKET; }
     static void Close(Handle socket) { (void)::closesocket(socket); }
 };
-using SocketHandle = platform::UniqueHandle<SocketTraits>;
+using SocketHandle = UniqueHandle<SocketTraits>;
 
-} // namespace net
+} // namespace platform

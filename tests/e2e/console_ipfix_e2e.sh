@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The console's --ipfix against nfcapd, a collector people run, on loopback with its default settings:
-# every shared capture (but the large one, which the benchmark takes) read back with nfdump gives, per key
+# every real capture (but the large one, which the benchmark takes) read back with nfdump gives, per key
 # a collector sees, the packets and octets of the reference flows and their totals, with no sequence error;
 # a capture made here whose flows last longer than the active time-out gives a record per minute of each;
 # a collector that is absent is said once and the capture goes on; a collector that cannot be found, a bad
@@ -9,6 +9,8 @@
 #   console_ipfix_e2e.sh BIN_DIR DATA_DIR
 set -u
 source "$(dirname "$0")/../support/host_shell_support.sh"
+# shellcheck source=tests/support/nfcapd_collector.sh
+source "$(dirname "$0")/../support/nfcapd_collector.sh"
 BRISKLANE_DATA_DIR=$2
 for tool in nfcapd nfdump ss; do
     if ! command -v "$tool" >/dev/null; then
@@ -26,40 +28,12 @@ fail() {
     failures=$((failures + 1))
 }
 
-free_port() {
-    python3 -c 'import socket; s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
-s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
-}
-
-# nfcapd on a free loopback port, writing into a folder of its own; sets port.
-collector_start() {
-    port=$(free_port)
-    rm -rf "$work/flows"
-    mkdir "$work/flows"
-    nfcapd -w "$work/flows" -b 127.0.0.1 -p "$port" >"$work/nfcapd.log" 2>&1 &
-    collector_pid=$!
-    local i
-    for i in $(seq 1 250); do
-        ss -Huln "sport = :$port" | grep -q . && return 0
-        sleep 0.02
-    done
-    fail "nfcapd did not start: $(cat "$work/nfcapd.log")"
-}
-
-# Stops nfcapd once it has read every datagram waiting in its socket, and reads its file back into
-# $work/records.txt, one record a line: first|last|src|dst|sport|dport|proto|packets|bytes (times in UTC).
-collector_stop() {
-    local i
-    for i in $(seq 1 250); do
-        [ "$(ss -Huln "sport = :$port" | awk '{ print $2 }')" = 0 ] && break
-        sleep 0.02
-    done
-    kill -INT "$collector_pid"
-    wait "$collector_pid"
-    collector_pid=""
-    TZ=UTC nfdump -R "$work/flows" -q -N -o 'fmt:%ts|%te|%sa|%da|%sp|%dp|%pr|%pkt|%byt' 2>/dev/null |
+# Stops nfcapd and reads its file back into $work/records.txt, one record a line:
+# first|last|src|dst|sport|dport|proto|packets|bytes (times in UTC).
+collector_read() {
+    collector_stop
+    TZ=UTC nfdump -R "$collector_flows" -q -N -o 'fmt:%ts|%te|%sa|%da|%sp|%dp|%pr|%pkt|%byt' 2>/dev/null |
         grep '|' | sed 's/ *| */|/g; s/^ *//; s/ *$//' >"$work/records.txt"
-    sequence_errors=$(tr -d '\0' <"$work/nfcapd.log" | sed -n 's/.*Sequence Errors: \([0-9]*\).*/\1/p' | tail -1)
 }
 
 # Compares the records nfdump read with a capture's reference flows: per key a collector sees (ICMP flows
@@ -107,13 +81,13 @@ print('%d records, %d packets, %d octets for %d flows' % (count, packets, octets
 PY
 }
 
-# 1. Every shared capture but the large one, each to an nfcapd of its own.
+# 1. Every real capture but the large one, each to an nfcapd of its own.
 captures=$(sed -n 's/.*[ *]\(.*\)\.pcap$/\1/p' "$BRISKLANE_DATA_DIR/pcap/SHA256SUMS" | grep -v '^eth-tcp-bulk-large$')
 for name in $captures; do
-    collector_start
-    host_console "Z:$BRISKLANE_DATA_DIR/pcap/$name.pcap" --ipfix "127.0.0.1:$port" >"$work/out.csv" 2>"$work/err.txt"
+    collector_start "$work" || fail "no collector"
+    host_console "Z:$BRISKLANE_DATA_DIR/pcap/$name.pcap" --ipfix "127.0.0.1:$collector_port" >"$work/out.csv" 2>"$work/err.txt"
     status=$?
-    collector_stop
+    collector_read
     host_reference "$name" >"$work/expected.csv"
     differences=$(compare_with_reference "$name" 2>"$work/figures.txt")
     sent=$(tr -d '\r' <"$work/err.txt" | sed -n 's/^ipfix: \([0-9]*\) flow records sent to .*/\1/p')
@@ -122,8 +96,8 @@ for name in $captures; do
     elif [ -n "$differences" ]; then
         fail "$name: nfdump's records differ from the reference flows:"
         echo "$differences"
-    elif [ "$sent" != "$(wc -l <"$work/records.txt")" ] || [ "${sequence_errors:-?}" != 0 ]; then
-        fail "$name: the console sent \"$sent\" records, nfcapd stored $(wc -l <"$work/records.txt"), with ${sequence_errors:-?} sequence errors"
+    elif [ "$sent" != "$(wc -l <"$work/records.txt")" ] || [ "${collector_sequence_errors:-?}" != 0 ]; then
+        fail "$name: the console sent \"$sent\" records, nfcapd stored $(wc -l <"$work/records.txt"), with ${collector_sequence_errors:-?} sequence errors"
     else
         echo "ok: $name: $(cat "$work/figures.txt"), as the reference"
     fi
@@ -153,9 +127,9 @@ cat >"$work/long-expected.txt" <<'EOF2'
 2023-11-14 22:14:25.000|2023-11-14 22:14:25.000|10.9.0.2|10.9.0.1|80|40001|6|1|1000
 2023-11-14 22:15:20.250|2023-11-14 22:15:50.250|10.9.0.1|10.9.0.2|40000|53|17|4|400
 EOF2
-collector_start
-host_console "Z:$work/long.pcap" --ipfix "127.0.0.1:$port" >"$work/out.csv" 2>"$work/err.txt"
-collector_stop
+collector_start "$work" || fail "no collector"
+host_console "Z:$work/long.pcap" --ipfix "127.0.0.1:$collector_port" >"$work/out.csv" 2>"$work/err.txt"
+collector_read
 sort "$work/records.txt" >"$work/long-got.txt"
 if cmp -s "$work/long-expected.txt" "$work/long-got.txt"; then
     echo "ok: flows longer than the active time-out give a record a minute, which add up to their rows"
@@ -165,7 +139,7 @@ else
 fi
 
 # 3. No collector on the port: the capture runs as ever, and the console says so once.
-absent=$(free_port)
+absent=$(free_udp_port)
 capture="Z:$BRISKLANE_DATA_DIR/pcap/eth-mixed-http-dns-udp-icmp.pcap"
 host_console "$capture" --ipfix "127.0.0.1:$absent" >"$work/out.csv" 2>"$work/err.txt"
 status=$?

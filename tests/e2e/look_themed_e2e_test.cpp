@@ -15,6 +15,7 @@
 #include "e2e_harness.h"
 #include "lookout.h"
 #include "main_dialog_layout.h"
+#include "main_dialog_template.h"
 #include "picture.h"
 #include "text_fit.h"
 
@@ -29,43 +30,6 @@ void UseVisualStyle(bool on) {
     ASSERT_TRUE(e2e::Reg("add \"" + kThemeKey + "\" /v ThemeActive /d " + (on ? "1" : "0") + " /f"));
     ASSERT_EQ(e2e::RegQuery(kThemeKey, "ThemeActive").data, on ? "1" : "0");
 }
-
-// The main dialog's template created hidden in this process, for the font the running program's controls
-// use: a font handle does not cross processes, but the same template gives the same font.
-class TemplateFont {
-public:
-    TemplateFont() {
-        module_ =
-            LoadLibraryExA((testsupport::BinDir() + "\\Brisklane.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC found = module_ ? FindResourceA(module_, MAKEINTRESOURCEA(IDD_HOLLOWMERE_DIALOG), RT_DIALOG) : nullptr;
-        HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
-        auto* resource = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-        if (resource != nullptr) {
-            std::vector<BYTE> copy(resource, resource + SizeofResource(module_, found));
-            dialog_ = CreateDialogIndirectParamA(
-                GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), nullptr,
-                [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-        }
-    }
-    ~TemplateFont() {
-        if (dialog_ != nullptr) {
-            DestroyWindow(dialog_);
-        }
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    TemplateFont(const TemplateFont&) = delete;
-    TemplateFont& operator=(const TemplateFont&) = delete;
-
-    [[nodiscard]] HFONT Font() const {
-        return dialog_ ? reinterpret_cast<HFONT>(SendMessageA(dialog_, WM_GETFONT, 0, 0)) : nullptr;
-    }
-
-private:
-    HMODULE module_ = nullptr;
-    HWND dialog_ = nullptr;
-};
 
 // Pixels inside the rectangles that differ between two pictures of the same window.
 long PixelsThatDiffer(const lookout::Picture& a, const lookout::Picture& b, const std::vector<RECT>& areas) {
@@ -140,7 +104,7 @@ TEST_F(ThemedLook, TheMainWindowShowsEveryControlWholeInWinesVisualStyle) {
     ASSERT_EQ(classic.controls.size(), themed.controls.size());
     RECT client{};
     GetClientRect(dialog, &client);
-    TemplateFont font;
+    const testsupport::MainDialogTemplate font;
     ASSERT_NE(font.Font(), nullptr);
     for (size_t i = 0; i < themed.controls.size(); ++i) {
         const lookout::ControlInfo& c = themed.controls[i];

@@ -2,6 +2,7 @@
 #include "e2e_harness.h"
 #include "lookout.h"
 #include "main_dialog_layout.h"
+#include "main_dialog_template.h"
 #include "picture.h"
 
 #include <gtest/gtest.h>
@@ -16,48 +17,6 @@ using testsupport::kMainDialogLayout;
 
 class MainWindow : public e2e::MainProgramTest {};
 
-// Dialog units to pixels with the font of the program's own template, measured in this process by
-// creating the same template hidden (the conversion needs the dialog's own font metrics).
-class UnitConverter {
-public:
-    UnitConverter() {
-        module_ =
-            LoadLibraryExA((testsupport::BinDir() + "\\Brisklane.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        HRSRC found = module_ ? FindResourceA(module_, MAKEINTRESOURCEA(IDD_HOLLOWMERE_DIALOG), RT_DIALOG) : nullptr;
-        HGLOBAL loaded = found ? LoadResource(module_, found) : nullptr;
-        auto* resource = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
-        if (resource != nullptr) {
-            // Created invisible and without its controls' classes mattering: only the font is needed.
-            std::vector<BYTE> copy(resource, resource + SizeofResource(module_, found));
-            dialog_ = CreateDialogIndirectParamA(
-                GetModuleHandleA(nullptr), reinterpret_cast<LPCDLGTEMPLATEA>(copy.data()), nullptr,
-                [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; }, 0);
-            if (dialog_ != nullptr) {
-                ShowWindow(dialog_, SW_HIDE);
-            }
-        }
-    }
-    ~UnitConverter() {
-        if (dialog_ != nullptr) {
-            DestroyWindow(dialog_);
-        }
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    bool Ready() const { return dialog_ != nullptr; }
-    // The dialog manager converts the position and the size separately, as this does.
-    RECT ToPixels(const testsupport::DialogControl& control) const {
-        RECT r{control.x, control.y, control.cx, control.cy};
-        MapDialogRect(dialog_, &r);
-        return RECT{r.left, r.top, r.left + r.right, r.top + r.bottom};
-    }
-
-private:
-    HMODULE module_ = nullptr;
-    HWND dialog_ = nullptr;
-};
-
 TEST_F(MainWindow, AppearsCentredWithCaptionAndEveryControlAtItsPlace) {
     Program program;
     HWND dialog = program.MainWindow();
@@ -71,7 +30,7 @@ TEST_F(MainWindow, AppearsCentredWithCaptionAndEveryControlAtItsPlace) {
     EXPECT_NEAR((window.left + window.right) / 2, (work.left + work.right) / 2, 1);
     EXPECT_NEAR((window.top + window.bottom) / 2, (work.top + work.bottom) / 2, 1);
 
-    UnitConverter units;
+    const testsupport::MainDialogTemplate units;
     ASSERT_TRUE(units.Ready());
     std::vector<lookout::ControlInfo> controls = lookout::Controls(dialog);
     ASSERT_EQ(controls.size(), std::size(kMainDialogLayout)) << lookout::DescribeDialog(dialog);

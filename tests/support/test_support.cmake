@@ -1,9 +1,9 @@
 # The one test-support library of the Win32 and end-to-end tests: the in-process dialog runner, recorded
 # message boxes, the registry, files and temporary folders, the process's figures, whether a control shows
-# its whole text, the end-to-end harness that drives the programs from outside, the capture host's runs and
-# the main dialog's layout. Every Win32 and end-to-end test program links it.
+# its whole text, the end-to-end harness that drives the programs from outside, the capture host's runs,
+# the main dialog's layout and its template. Every Win32 and end-to-end test program links it.
 
-# Where the shared captures converted to pcapng go (see the fixture below).
+# Where the real captures converted to pcapng go (see the fixture below).
 set(BRISKLANE_PCAPNG_DIR "${CMAKE_BINARY_DIR}/pcapng-corpus")
 if(BRISKLANE_WINDOWS_TESTS)
     add_library(brisklane_test_support STATIC
@@ -12,6 +12,7 @@ if(BRISKLANE_WINDOWS_TESTS)
         ${CMAKE_CURRENT_LIST_DIR}/e2e_harness.cpp
         ${CMAKE_CURRENT_LIST_DIR}/files.cpp
         ${CMAKE_CURRENT_LIST_DIR}/loopback.cpp
+        ${CMAKE_CURRENT_LIST_DIR}/main_dialog_template.cpp
         ${CMAKE_CURRENT_LIST_DIR}/message_boxes.cpp
         ${CMAKE_CURRENT_LIST_DIR}/process_figures.cpp
         ${CMAKE_CURRENT_LIST_DIR}/registry.cpp
@@ -23,7 +24,7 @@ if(BRISKLANE_WINDOWS_TESTS)
                                                         ws2_32 psapi advapi32 user32 gdi32)
 endif()
 
-# The shared captures in pcapng form, converted by editcap when the tests run, into the build folder (never
+# The real captures in pcapng form, converted by editcap when the tests run, into the build folder (never
 # into the data folder): a fixture that the tests of the pcapng reading require.
 if(BRISKLANE_CONFIG STREQUAL "native" OR BRISKLANE_CONFIG STREQUAL "win64")
     add_test(NAME pcapng_corpus COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/pcapng_corpus.sh ${BRISKLANE_DATA_DIR}

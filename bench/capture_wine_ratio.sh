@@ -112,8 +112,8 @@ reported() { # what
     echo "$seconds"
 }
 # Checks the totals line of the last console run against the reference totals of the capture (or of the
-# shared capture it was converted from).
-check_totals() { # capture [shared capture]
+# real capture it was converted from).
+check_totals() { # capture [real capture]
     local base=${2:-$1} expected
     base=${base%.pcap}
     expected="All packets: $(sed -n 's/^packetCount=//p' "$base.totals.txt")     Total bytes: $(sed -n 's/^totalBytes=//p' "$base.totals.txt")"

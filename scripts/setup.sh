@@ -8,7 +8,7 @@ brisklane_packages=(
     googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
     wine wine64 fonts-wine xvfb tcpdump iproute2 iputils-ping
-    wireshark-common # editcap: the tests and benchmarks convert the shared captures to pcapng
+    wireshark-common # editcap: the tests and benchmarks convert the real captures to pcapng
     nfdump softflowd # the flow export tests and benchmark: a collector, and a peer probe to compare
 )
 

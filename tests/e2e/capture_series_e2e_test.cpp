@@ -1,4 +1,4 @@
-// End to end: the traffic over time. The console's --series-out against the seconds each shared capture
+// End to end: the traffic over time. The console's --series-out against the seconds each real capture
 // holds, worked out independently; --flows-out holding every flow of a paced replay whose rows go idle;
 // files that cannot be written. The window: its graph hidden from the View menu and remembered across a
 // restart, and the File menu's history and series.

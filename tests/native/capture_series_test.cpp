@@ -1,4 +1,4 @@
-// The per-second series: every shared capture binned as the reference reader bins it; seconds out of order,
+// The per-second series: every real capture binned as the reference reader bins it; seconds out of order,
 // across blocks and in spans of columns; its CSV text.
 #include "capture/series/traffic_series.h"
 

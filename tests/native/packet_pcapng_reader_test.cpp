@@ -1,6 +1,6 @@
 // The pcapng reader of the packet library stand-in and the format choice in front of both readers: time
 // resolutions, byte orders, sections and interfaces, blocks passed over, damaged blocks, a stream that
-// arrives in pieces, and the shared captures converted by editcap, record for record as their classic form.
+// arrives in pieces, and the real captures converted by editcap, record for record as their classic form.
 #include "packet/pcapng_reader.h"
 
 #include <gtest/gtest.h>

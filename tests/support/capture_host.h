@@ -38,13 +38,13 @@ private:
 // nothing.
 [[nodiscard]] std::string ExpectedConsoleOutput(const std::string& captureName);
 
-// The frame account of a shared capture from its reference totals: read (frames_total), counted
+// The frame account of a real capture from its reference totals: read (frames_total), counted
 // (packetCount) and ignored (ignored_h_ge_l). The reference counts the frames its frame rule skips together;
 // those whose byte at the link offset is there and is not 0x45 are "not IPv4", the rest too short. No frame
 // is filtered out or of another link type.
 [[nodiscard]] capture::FrameFigures ReferenceFrameFigures(const std::string& captureName);
 
-// A shared capture converted to pcapng when the tests ran, as a path the programs under Wine open.
+// A real capture converted to pcapng when the tests ran, as a path the programs under Wine open.
 [[nodiscard]] std::string PcapngCorpusPath(const std::string& captureName);
 
 // Compares a file of saved packets with the capture they came from: the same records (time stamps,

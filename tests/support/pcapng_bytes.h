@@ -131,7 +131,7 @@ private:
     bool m_bigEndian = false;
 };
 
-// A shared capture converted by editcap at test time (tests/support/pcapng_corpus.sh), by name without
+// A real capture converted by editcap at test time (tests/support/pcapng_corpus.sh), by name without
 // ".pcap"; BRISKLANE_PCAPNG_DIR names the folder.
 #ifdef BRISKLANE_PCAPNG_DIR
 inline std::string CorpusFile(const std::string& name) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Converts every shared capture to pcapng with editcap (Debian's wireshark-common), as the pcapng tests read
+# Converts every real capture to pcapng with editcap (Debian's wireshark-common), as the pcapng tests read
 # them: each DATA_DIR/pcap/NAME.pcap becomes OUT_DIR/NAME.pcapng, unless that is newer already. Never writes
 # into the data folder.
 #

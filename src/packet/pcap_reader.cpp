@@ -12,10 +12,6 @@ constexpr std::size_t kRecordHeaderBytes = 16;
 // Reads go to the source in large pieces; the buffer always holds the biggest record allowed as well.
 constexpr std::size_t kChunkBytes = 1024 * 1024;
 
-std::uint32_t Swap32(std::uint32_t value) {
-    return (value >> 24) | ((value >> 8) & 0xff00u) | ((value << 8) & 0xff0000u) | (value << 24);
-}
-
 } // namespace
 
 PcapReader::PcapReader(std::unique_ptr<ByteSource> source)
@@ -27,16 +23,6 @@ PcapStatus PcapReader::Fail(PcapStatus status, const std::string& detail) {
     return status;
 }
 
-std::uint32_t PcapReader::Field32(const std::uint8_t* bytes) const {
-    const std::uint32_t value = LoadLittleEndian32(bytes);
-    return m_header.swapped ? Swap32(value) : value;
-}
-
-std::uint16_t PcapReader::Field16(const std::uint8_t* bytes) const {
-    const auto value = static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-    return m_header.swapped ? static_cast<std::uint16_t>(value >> 8 | value << 8) : value;
-}
-
 PcapStatus PcapReader::Open() {
     if (!m_input.Fill(kFileHeaderBytes)) {
         return m_input.SourceEnded() ? Fail(PcapStatus::ShortHeader, "") : PcapStatus::Waiting;
@@ -45,12 +31,12 @@ PcapStatus PcapReader::Open() {
     const std::uint32_t magic = LoadLittleEndian32(bytes);
     if (magic == kMagicMicro || magic == kMagicNano) {
         m_header.swapped = false;
-    } else if (Swap32(magic) == kMagicMicro || Swap32(magic) == kMagicNano) {
+    } else if (ByteSwapped32(magic) == kMagicMicro || ByteSwapped32(magic) == kMagicNano) {
         m_header.swapped = true;
     } else {
         return Fail(PcapStatus::BadMagic, "");
     }
-    m_header.nanosecond = (m_header.swapped ? Swap32(magic) : magic) == kMagicNano;
+    m_header.nanosecond = (m_header.swapped ? ByteSwapped32(magic) : magic) == kMagicNano;
     m_header.versionMajor = Field16(bytes + 4);
     m_header.versionMinor = Field16(bytes + 6);
     if (m_header.versionMajor != 2) {

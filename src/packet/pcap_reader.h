@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "packet/capture_reader.h"
+#include "packet/little_endian.h"
 #include "packet/source_buffer.h"
 
 namespace packet {
@@ -47,8 +48,8 @@ public:
 
 private:
     PcapStatus Fail(PcapStatus status, const std::string& detail);
-    std::uint32_t Field32(const std::uint8_t* bytes) const;
-    std::uint16_t Field16(const std::uint8_t* bytes) const;
+    std::uint32_t Field32(const std::uint8_t* bytes) const { return LoadFileField32(bytes, m_header.swapped); }
+    std::uint16_t Field16(const std::uint8_t* bytes) const { return LoadFileField16(bytes, m_header.swapped); }
 
     SourceBuffer m_input;
     PcapFileHeader m_header;

@@ -49,10 +49,6 @@ constexpr std::uint64_t kPowersOfTen[] = {1ull,
                                           10000000000000000000ull};
 constexpr unsigned kLargestPowerOfTen = 19;
 
-std::uint32_t Swap32(std::uint32_t value) {
-    return (value >> 24) | ((value >> 8) & 0xff00u) | ((value << 8) & 0xff0000u) | (value << 24);
-}
-
 // The microseconds in fraction units of 2^-shift seconds (fraction below 2^shift), cut down.
 std::uint32_t MicrosecondsOfBinaryFraction(std::uint64_t fraction, unsigned shift) {
     if (shift <= 44) { // fraction * 10^6 stays below 2^64
@@ -218,7 +214,7 @@ PcapStatus PcapngReader::ReadBlock(PcapRecord& record, bool& isRecord) {
         }
         block = m_input.Data();
         const std::uint32_t magic = LoadLittleEndian32(block + 8);
-        if (magic != kByteOrderMagic && Swap32(magic) != kByteOrderMagic) {
+        if (magic != kByteOrderMagic && ByteSwapped32(magic) != kByteOrderMagic) {
             return FailWith(PcapStatus::BadByteOrderMagic, [&] { return ": " + Where(); });
         }
         m_swapped = magic != kByteOrderMagic;

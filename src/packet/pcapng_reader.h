@@ -91,14 +91,8 @@ private:
     [[gnu::cold, gnu::noinline]] void AddPacketNote(const std::string& what);
     // "block 7 at byte 1234": the block being read.
     std::string Where() const;
-    std::uint32_t Field32(const std::uint8_t* bytes) const {
-        const std::uint32_t value = LoadLittleEndian32(bytes);
-        return m_swapped ? __builtin_bswap32(value) : value;
-    }
-    std::uint16_t Field16(const std::uint8_t* bytes) const {
-        return m_swapped ? static_cast<std::uint16_t>(bytes[0] << 8 | bytes[1])
-                         : static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-    }
+    std::uint32_t Field32(const std::uint8_t* bytes) const { return LoadFileField32(bytes, m_swapped); }
+    std::uint16_t Field16(const std::uint8_t* bytes) const { return LoadFileField16(bytes, m_swapped); }
 
     SourceBuffer m_input;
     PcapFileHeader m_header;

@@ -1,9 +1,6 @@
 // Saves what a capture received as a classic libpcap file.
 #include "capture/engine/pcap_writer.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "capture/engine/record_walk.h"
 #include "packet/little_endian.h"
 #include "packet/pcap_reader.h"
@@ -15,32 +12,18 @@ namespace {
 // A receive buffer's records with their file headers: the receive buffer and a little more.
 constexpr std::size_t kHeldBytes = 1 << 20;
 
-std::string Reason(int error) {
-    return error != 0 ? std::strerror(error) : "unknown error";
-}
-
 } // namespace
-
-PcapWriter::~PcapWriter() {
-    std::string ignored;
-    (void)Close(ignored);
-}
 
 bool PcapWriter::Open(const std::string& path, uint32_t linkType, std::string& error) {
     if (!Close(error)) {
         return false;
     }
-    errno = 0;
-    m_file = std::fopen(path.c_str(), "wb");
-    if (m_file == nullptr) {
-        error = "cannot create \"" + path + "\": " + Reason(errno);
+    // Unbuffered: each receive's records are gathered instead, so that each write hands the file whole
+    // records.
+    if (!m_file.Open(path, "wb", false, error)) {
         return false;
     }
-    // Each receive's records are gathered instead, so that each write hands the file whole records.
-    (void)std::setvbuf(m_file, nullptr, _IONBF, 0);
     m_held.reserve(kHeldBytes);
-    m_path = path;
-    m_firstError = 0;
     // Magic (microsecond time stamps; written little-endian like every field), version 2.4, time zone 0,
     // accuracy 0, snap length (the largest record a reader of ours takes; real adapters stay below it),
     // link type.
@@ -61,17 +44,14 @@ void PcapWriter::Append(const void* bytes, std::size_t size) {
 }
 
 void PcapWriter::Flush() {
-    if (m_file == nullptr || m_held.empty()) {
-        return;
-    }
-    if (m_firstError == 0 && std::fwrite(m_held.data(), 1, m_held.size(), m_file) != m_held.size()) {
-        m_firstError = errno != 0 ? errno : EIO;
+    if (!m_held.empty()) {
+        (void)m_file.Write(m_held.data(), m_held.size()); // a failure is told at Close
     }
     m_held.clear();
 }
 
 void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
-    if (m_file == nullptr) {
+    if (!m_file.IsOpen()) {
         return;
     }
     (void)ForEachCaptureRecord(buffer, received, [this](const CaptureRecord& record) {
@@ -87,25 +67,8 @@ void PcapWriter::WriteReceived(const uint8_t* buffer, uint32_t received) {
 }
 
 bool PcapWriter::Close(std::string& error) {
-    if (m_file == nullptr) {
-        return true;
-    }
-    Flush();
-    // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
-    errno = 0;
-    if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0) {
-        m_firstError = errno != 0 ? errno : EIO;
-    }
-    if (std::fclose(m_file) != 0 && m_firstError == 0) {
-        m_firstError = errno != 0 ? errno : EIO;
-    }
-    m_file = nullptr;
     std::vector<uint8_t>().swap(m_held);
-    if (m_firstError == 0) {
-        return true;
-    }
-    error = "writing \"" + m_path + "\" failed: " + Reason(m_firstError);
-    return false;
+    return m_file.Close(error);
 }
 
 } // namespace capture

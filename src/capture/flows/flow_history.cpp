@@ -1,20 +1,11 @@
 // The history of a capture's flows, appended to a file as rows leave the flow table.
 #include "capture/flows/flow_history.h"
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 
 #include "capture/flows/flow_csv.h"
 
 namespace capture {
-
-namespace {
-
-std::string Reason(int error) {
-    return error != 0 ? std::strerror(error) : "unknown error";
-}
-
-} // namespace
 
 std::string FormatIsoTime(uint64_t microseconds) {
     const uint64_t seconds = microseconds / 1000000;
@@ -50,66 +41,32 @@ std::string FormatHistoryLine(const FlowRow& row) {
     return line;
 }
 
-FlowHistoryFile::~FlowHistoryFile() {
-    std::string ignored;
-    (void)Close(ignored);
-}
-
 bool FlowHistoryFile::Open(const std::string& path, std::string& error) {
-    if (!Close(error)) {
+    if (!Close(error) || !m_file.Open(path, "ab", true, error)) {
         return false;
     }
-    errno = 0;
-    m_file = std::fopen(path.c_str(), "ab");
-    if (m_file == nullptr) {
-        error = "cannot open \"" + path + "\": " + Reason(errno);
-        return false;
-    }
-    m_path = path;
     m_lines = 0;
-    m_firstError = 0;
-    // Appending starts at the end; where that is tells whether the file is new or empty.
-    if (std::fseek(m_file, 0, SEEK_END) != 0 || std::ftell(m_file) == 0) {
-        if (std::fwrite(kHistoryCsvHeader.data(), 1, kHistoryCsvHeader.size(), m_file) != kHistoryCsvHeader.size() ||
-            std::fflush(m_file) != 0) {
-            m_firstError = errno != 0 ? errno : EIO;
-        }
+    if (m_file.Empty()) {
+        (void)m_file.Write(kHistoryCsvHeader.data(), kHistoryCsvHeader.size());
+        m_file.Flush();
     }
     return true;
 }
 
 void FlowHistoryFile::OnFlowEnded(const FlowRow& row, FlowEnd why) {
-    if (m_file == nullptr) {
+    if (!m_file.IsOpen()) {
         return;
     }
     const std::string line = FormatHistoryLine(row);
-    const bool written = std::fwrite(line.data(), 1, line.size(), m_file) == line.size() &&
-                         (why == FlowEnd::CaptureEnded || std::fflush(m_file) == 0);
-    if (!written && m_firstError == 0) {
-        m_firstError = errno != 0 ? errno : EIO;
+    (void)m_file.Write(line.data(), line.size()); // a failure is told at Close
+    if (why != FlowEnd::CaptureEnded) {
+        m_file.Flush();
     }
     ++m_lines;
 }
 
 bool FlowHistoryFile::Close(std::string& error) {
-    if (m_file == nullptr) {
-        return true;
-    }
-    // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
-    errno = 0;
-    if ((std::fflush(m_file) != 0 || std::ferror(m_file) != 0) && m_firstError == 0) {
-        m_firstError = errno != 0 ? errno : EIO;
-    }
-    const bool closed = std::fclose(m_file) == 0;
-    m_file = nullptr;
-    if (m_firstError == 0 && !closed) {
-        m_firstError = errno != 0 ? errno : EIO;
-    }
-    if (m_firstError != 0) {
-        error = "writing \"" + m_path + "\" failed: " + Reason(m_firstError);
-        return false;
-    }
-    return true;
+    return m_file.Close(error);
 }
 
 } // namespace capture

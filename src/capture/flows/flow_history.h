@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
+#include "capture/engine/output_file.h"
 #include "capture/flows/flow_table.h"
 
 namespace capture {
@@ -27,15 +27,14 @@ std::string FormatHistoryLine(const FlowRow& row);
 class FlowHistoryFile final : public FlowListener {
 public:
     FlowHistoryFile() = default;
-    ~FlowHistoryFile() override;
     FlowHistoryFile(const FlowHistoryFile&) = delete;
     FlowHistoryFile& operator=(const FlowHistoryFile&) = delete;
 
     // Opens the file for appending, creating it when missing; the header goes first when the file is new or
     // empty. False, with a sentence in error, when it cannot be opened.
     [[nodiscard]] bool Open(const std::string& path, std::string& error);
-    bool IsOpen() const { return m_file != nullptr; }
-    const std::string& Path() const { return m_path; }
+    bool IsOpen() const { return m_file.IsOpen(); }
+    const std::string& Path() const { return m_file.Path(); }
 
     void OnCounted(const FlowRow&, uint32_t, uint64_t) override {}
     // The line of a row that left while the capture runs reaches the system at once, so that it survives
@@ -49,10 +48,8 @@ public:
     [[nodiscard]] bool Close(std::string& error);
 
 private:
-    std::FILE* m_file = nullptr;
-    std::string m_path;
+    OutputFile m_file;
     uint64_t m_lines = 0;
-    int m_firstError = 0; // errno of the first failed write
 };
 
 } // namespace capture

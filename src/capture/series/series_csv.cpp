@@ -1,9 +1,7 @@
 // The per-second series of a capture as CSV text.
 #include "capture/series/series_csv.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstring>
 
 namespace capture {
 
@@ -39,45 +37,18 @@ bool WriteSeriesCsv(const TrafficSeries& series, const std::function<bool(std::s
     return visited && (piece.empty() || write(piece));
 }
 
-SeriesCsvFile::~SeriesCsvFile() {
-    if (m_file != nullptr) {
-        (void)std::fclose(m_file);
-    }
-}
-
 bool SeriesCsvFile::Create(const std::string& path, std::string& error) {
-    if (m_file != nullptr) {
-        (void)std::fclose(m_file);
-    }
-    errno = 0;
-    m_file = std::fopen(path.c_str(), "wb");
-    m_path = path;
-    if (m_file == nullptr) {
-        error = "cannot create \"" + path + "\": " + std::strerror(errno != 0 ? errno : EIO);
-        return false;
-    }
-    return true;
+    return m_file.Open(path, "wb", true, error);
 }
 
 bool SeriesCsvFile::Save(const TrafficSeries& series, std::string& error) {
-    if (m_file == nullptr) {
+    if (!m_file.IsOpen()) {
         error = "no file was created for the series";
         return false;
     }
-    errno = 0;
-    bool written = WriteSeriesCsv(series, [this](std::string_view piece) {
-        return std::fwrite(piece.data(), 1, piece.size(), m_file) == piece.size();
-    });
-    // Flushed first and on its own: some C libraries' fclose does not report a failed final write.
-    written = std::fflush(m_file) == 0 && std::ferror(m_file) == 0 && written;
-    const int writeError = errno;
-    written = std::fclose(m_file) == 0 && written;
-    m_file = nullptr;
-    if (!written) {
-        const int reason = writeError != 0 ? writeError : errno != 0 ? errno : EIO;
-        error = "writing \"" + m_path + "\" failed: " + std::strerror(reason);
-    }
-    return written;
+    // Stopped by a failed write; Close says which.
+    (void)WriteSeriesCsv(series, [this](std::string_view piece) { return m_file.Write(piece.data(), piece.size()); });
+    return m_file.Close(error);
 }
 
 } // namespace capture

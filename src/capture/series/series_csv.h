@@ -2,11 +2,11 @@
 // time from the first counted datagram's to the last's, empty seconds as lines of 0.
 #pragma once
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
 
+#include "capture/engine/output_file.h"
 #include "capture/series/traffic_series.h"
 
 namespace capture {
@@ -21,11 +21,6 @@ inline constexpr std::string_view kSeriesCsvHeader = "second,datagrams,bytes\n";
 // before a capture starts, then filled and closed once the series is complete.
 class SeriesCsvFile {
 public:
-    SeriesCsvFile() = default;
-    ~SeriesCsvFile();
-    SeriesCsvFile(const SeriesCsvFile&) = delete;
-    SeriesCsvFile& operator=(const SeriesCsvFile&) = delete;
-
     // False, with a sentence in error, when the file cannot be created.
     [[nodiscard]] bool Create(const std::string& path, std::string& error);
     // Writes the series and closes the file; false, with a sentence in error, when it could not all be
@@ -33,8 +28,7 @@ public:
     [[nodiscard]] bool Save(const TrafficSeries& series, std::string& error);
 
 private:
-    std::FILE* m_file = nullptr;
-    std::string m_path;
+    OutputFile m_file;
 };
 
 } // namespace capture

@@ -28,37 +28,26 @@ skip() {
 command -v tcpdump >/dev/null || skip "no tcpdump"
 [ -n "$root" ] && [ -x "$root/scripts/live.sh" ] || skip "no checkout with scripts/live.sh at \"$root\""
 
-suffix=$$
-ns_a="brisklane-bench-a-$suffix"
-ns_b="brisklane-bench-b-$suffix"
-veth_a="bba$suffix"
-veth_b="bbb$suffix"
-addr_a=10.204.0.1
-addr_b=10.204.0.2
 port=5001
 work=$(mktemp -d)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
     wait 2>/dev/null
-    ip netns del "$ns_a" 2>/dev/null
-    ip netns del "$ns_b" 2>/dev/null
+    netns_pair_remove
     [ -z "${WINEPREFIX:-}" ] || wineserver -k 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
+# shellcheck source=tests/support/netns_pair.sh
+source "$root/tests/support/netns_pair.sh"
 # Namespaces that cannot be made, or entered, are the environment's limit, not a result.
-reason=$(ip netns add "$ns_a" 2>&1) || skip "this machine cannot create network namespaces: $reason"
-reason=$(ip netns exec "$ns_a" true 2>&1) || skip "this machine cannot enter network namespaces: $reason"
-ip netns add "$ns_b" && ip link add "$veth_a" netns "$ns_a" type veth peer name "$veth_b" netns "$ns_b" ||
-    { echo "live capture: the veth pair could not be made"; exit 1; }
-for side in a b; do
-    ns_var="ns_$side" veth_var="veth_$side" addr_var="addr_$side"
-    ip netns exec "${!ns_var}" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
-    ip -n "${!ns_var}" addr add "${!addr_var}/24" dev "${!veth_var}"
-    ip -n "${!ns_var}" link set "${!veth_var}" up
-done
+netns_pair_make bench 10.204.0.1 10.204.0.2
+case $? in
+1) skip "$netns_pair_problem" ;;
+2) echo "live capture: $netns_pair_problem"; exit 1 ;;
+esac
 # A socket that takes the datagrams and never reads them: no port-unreachable answers join the traffic.
 ip netns exec "$ns_a" python3 -c "import socket, time
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
@@ -77,14 +66,6 @@ brisklane_fresh_prefix "$work/prefix" >/dev/null 2>&1 || { echo "live capture: n
 unset DISPLAY
 
 filter=(udp and dst port "$port")
-wait_for() { # seconds, command...: polls the command
-    local i
-    for i in $(seq 1 $(($1 * 20))); do
-        "${@:2}" && return 0
-        sleep 0.05
-    done
-    return 1
-}
 # The last count of a kind that tcpdump reported in its log (a count a line at its end, all three on one
 # line on SIGUSR1).
 reported() { grep -oE "[0-9]+ packets? $1" "$2" | tail -1 | cut -d' ' -f1; }

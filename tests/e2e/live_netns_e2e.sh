@@ -16,23 +16,17 @@ set -u
 bin=$1
 source_dir=$2
 source "$(dirname "$0")/../support/host_shell_support.sh"
+# shellcheck source=tests/support/netns_pair.sh
+source "$(dirname "$0")/../support/netns_pair.sh"
 BRISKLANE_DATA_DIR=$3
 
-suffix=$$
-ns_a="brisklane-a-$suffix"
-ns_b="brisklane-b-$suffix"
-veth_a="bla$suffix"
-veth_b="blb$suffix"
-addr_a=10.203.0.1
-addr_b=10.203.0.2
 live_pid=""
 dump_pid=""
 cleanup() {
     [ -z "$live_pid" ] || kill "$live_pid" 2>/dev/null
     [ -z "$dump_pid" ] || kill "$dump_pid" 2>/dev/null
     wait 2>/dev/null
-    ip netns del "$ns_a" 2>/dev/null
-    ip netns del "$ns_b" 2>/dev/null
+    netns_pair_remove
     host_cleanup
 }
 trap cleanup EXIT
@@ -45,48 +39,17 @@ skip() {
 for tool in ip tcpdump python3 setpriv; do
     command -v "$tool" >/dev/null || skip "$tool is not installed"
 done
-# Tried one by one before anything is judged: creating a namespace needs root or CAP_NET_ADMIN, and running
-# a command in one mounts a /sys of its own, which a container or a minimal root may refuse.
-if ! reason=$(ip netns add "$ns_a" 2>&1); then
-    skip "this machine cannot create network namespaces (root or CAP_NET_ADMIN is needed): $reason"
-fi
-if ! reason=$(ip netns exec "$ns_a" true 2>&1); then
-    skip "commands cannot run in a network namespace here: $reason"
-fi
-if ! reason=$(ip netns add "$ns_b" 2>&1); then
-    skip "a second network namespace cannot be created: $reason"
-fi
-if ! reason=$(ip link add "$veth_a" netns "$ns_a" type veth peer name "$veth_b" netns "$ns_b" 2>&1); then
-    skip "no veth pair can be made here: $reason"
-fi
 fail() {
     echo "FAIL: $*"
     exit 1
 }
+netns_pair_make live 10.203.0.1 10.203.0.2
+case $? in
+1) skip "$netns_pair_problem" ;;
+2) fail "$netns_pair_problem" ;;
+esac
 in_a() { ip netns exec "$ns_a" "$@"; }
 in_b() { ip netns exec "$ns_b" "$@"; }
-# Polls a condition (a command) for at most the given seconds.
-wait_for() {
-    local seconds=$1
-    shift
-    local i
-    for i in $(seq 1 $((seconds * 20))); do
-        "$@" && return 0
-        sleep 0.05
-    done
-    return 1
-}
-
-for side in a b; do
-    ns_var="ns_$side" veth_var="veth_$side" addr_var="addr_$side"
-    ns=${!ns_var} veth=${!veth_var} addr=${!addr_var}
-    # IPv4 only, and every datagram to a closed port answered: the traffic is what the test sends.
-    ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1 \
-        net.ipv4.icmp_ratelimit=0 || fail "sysctl in $ns"
-    ip -n "$ns" addr add "$addr/24" dev "$veth" || fail "address in $ns"
-    ip -n "$ns" link set "$veth" up || fail "link up in $ns"
-done
-
 # A capture on the pair: tcpdump waits for packets until the time is up unless it cannot capture at all.
 probe=$(timeout 2 ip netns exec "$ns_a" tcpdump -i "$veth_a" -w /dev/null 2>&1)
 [ $? -eq 124 ] || skip "tcpdump cannot capture in the namespace here: $(tail -1 <<<"$probe")"

@@ -3,8 +3,8 @@
 
 #include <cctype>
 
-#include "packet/link_types.h"
 #include "packet/capture_format.h"
+#include "packet/link_types.h"
 
 namespace packet {
 

@@ -11,9 +11,9 @@
 #include "capture/flows/flow_csv.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/flows/traffic_list.h"
+#include "capture/host/console_export.h"
 #include "capture/host/console_interrupt.h"
 #include "capture/host/console_outputs.h"
-#include "capture/host/console_export.h"
 #include "framework/message_box.h"
 
 namespace capture_host {

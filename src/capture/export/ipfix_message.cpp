@@ -7,9 +7,6 @@ namespace capture::ipfix {
 
 namespace {
 
-constexpr uint8_t kProtocolIcmp = 1;
-constexpr uint8_t kProtocolTcp = 6;
-constexpr uint8_t kProtocolUdp = 17;
 constexpr uint8_t kProtocolSctp = 132;
 
 struct Field {

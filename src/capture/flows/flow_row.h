@@ -7,6 +7,11 @@
 
 namespace capture {
 
+// IP protocol numbers (IP header byte 9) that the flow table and the flow export treat apart.
+inline constexpr uint8_t kProtocolIcmp = 1;
+inline constexpr uint8_t kProtocolTcp = 6;
+inline constexpr uint8_t kProtocolUdp = 17;
+
 // Identifies a flow; compared as one block of 16 bytes. Addresses and ports in network byte order.
 struct FlowKey {
     uint32_t sourceAddress;      // IP header bytes 12..15

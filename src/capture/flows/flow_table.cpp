@@ -17,10 +17,6 @@ namespace capture {
 
 namespace {
 
-constexpr uint8_t kProtocolIcmp = 1;
-constexpr uint8_t kProtocolTcp = 6;
-constexpr uint8_t kProtocolUdp = 17;
-
 uint16_t BigEndian16(const uint8_t* bytes) {
     return static_cast<uint16_t>(bytes[0] << 8 | bytes[1]);
 }

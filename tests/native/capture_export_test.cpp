@@ -54,7 +54,7 @@ ipfix_reader::Message ReadBack(ipfix_reader::Reader& reader, const std::vector<u
     return message;
 }
 
-TEST(FlowExportMessages, EachLayoutReadsBackWithItsOwnElements) {
+TEST(FlowExportMessages, EachLayoutAndCountWidthReadsBackWithItsOwnElements) {
     struct Case {
         uint8_t protocol;
         uint16_t templateId;
@@ -64,34 +64,42 @@ TEST(FlowExportMessages, EachLayoutReadsBackWithItsOwnElements) {
     const Case cases[] = {{6, 256, true, false},  {17, 256, true, false},  {132, 256, true, false},
                           {1, 257, false, true},  {47, 258, false, false}, {2, 258, false, false},
                           {4, 258, false, false}, {0, 258, false, false}};
+    struct Counts {
+        uint32_t packets;
+        uint32_t octets;
+        bool narrow; // 1 and 2 bytes, in templates 3 above the wide ones
+    };
+    const Counts counts[] = {{7, 4'000'000'000u, false}, {255, 65535, true}, {256, 1, false}, {1, 65536, false}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(static_cast<int>(c.protocol));
-        ipfix::MessageWriter writer(true);
-        ASSERT_TRUE(writer.Add(Record(c.protocol, 0x0a000001, 0xc0a80102, 0x0800, 0xbeef, 7, 4'000'000'000u)));
-        ipfix_reader::Reader reader;
-        const ipfix_reader::Message message = ReadBack(reader, writer.Finish(1234, 99, 5));
-        EXPECT_EQ(message.header.exportTime, 1234u);
-        EXPECT_EQ(message.header.sequence, 99u);
-        EXPECT_EQ(message.header.domain, 5u);
-        ASSERT_EQ(message.records.size(), 1u);
-        const ipfix_reader::Record& r = message.records[0];
-        EXPECT_EQ(r.templateId, c.templateId);
-        EXPECT_EQ(r[ipfix::kSourceIPv4Address], 0x0a000001u);
-        EXPECT_EQ(r[ipfix::kDestinationIPv4Address], 0xc0a80102u);
-        EXPECT_EQ(r[ipfix::kProtocolIdentifier], c.protocol);
-        EXPECT_EQ(r[ipfix::kPacketDeltaCount], 7u);
-        EXPECT_EQ(r[ipfix::kOctetDeltaCount], 4'000'000'000u);
-        EXPECT_EQ(r[ipfix::kFlowStartMilliseconds], 1'700'000'000'123u);
-        EXPECT_EQ(r[ipfix::kFlowEndMilliseconds], 1'700'000'060'456u);
-        EXPECT_EQ(r.Has(ipfix::kSourceTransportPort), c.ports);
-        EXPECT_EQ(r.Has(ipfix::kDestinationTransportPort), c.ports);
-        EXPECT_EQ(r.Has(ipfix::kIcmpTypeCodeIPv4), c.icmp);
-        if (c.ports) {
-            EXPECT_EQ(r[ipfix::kSourceTransportPort], 0x0800u);
-            EXPECT_EQ(r[ipfix::kDestinationTransportPort], 0xbeefu);
-        }
-        if (c.icmp) {
-            EXPECT_EQ(r[ipfix::kIcmpTypeCodeIPv4], 0x0800u); // type 8, code 0: an echo request
+        for (const Counts& n : counts) {
+            SCOPED_TRACE(std::to_string(c.protocol) + " " + std::to_string(n.packets) + " " + std::to_string(n.octets));
+            ipfix::MessageWriter writer(true);
+            ASSERT_TRUE(writer.Add(Record(c.protocol, 0x0a000001, 0xc0a80102, 0x0800, 0xbeef, n.packets, n.octets)));
+            ipfix_reader::Reader reader;
+            const ipfix_reader::Message message = ReadBack(reader, writer.Finish(1234, 99, 5));
+            EXPECT_EQ(message.header.exportTime, 1234u);
+            EXPECT_EQ(message.header.sequence, 99u);
+            EXPECT_EQ(message.header.domain, 5u);
+            ASSERT_EQ(message.records.size(), 1u);
+            const ipfix_reader::Record& r = message.records[0];
+            EXPECT_EQ(r.templateId, c.templateId + (n.narrow ? 3 : 0));
+            EXPECT_EQ(r[ipfix::kSourceIPv4Address], 0x0a000001u);
+            EXPECT_EQ(r[ipfix::kDestinationIPv4Address], 0xc0a80102u);
+            EXPECT_EQ(r[ipfix::kProtocolIdentifier], c.protocol);
+            EXPECT_EQ(r[ipfix::kPacketDeltaCount], n.packets);
+            EXPECT_EQ(r[ipfix::kOctetDeltaCount], n.octets);
+            EXPECT_EQ(r[ipfix::kFlowStartMilliseconds], 1'700'000'000'123u);
+            EXPECT_EQ(r[ipfix::kFlowEndMilliseconds], 1'700'000'060'456u);
+            EXPECT_EQ(r.Has(ipfix::kSourceTransportPort), c.ports);
+            EXPECT_EQ(r.Has(ipfix::kDestinationTransportPort), c.ports);
+            EXPECT_EQ(r.Has(ipfix::kIcmpTypeCodeIPv4), c.icmp);
+            if (c.ports) {
+                EXPECT_EQ(r[ipfix::kSourceTransportPort], 0x0800u);
+                EXPECT_EQ(r[ipfix::kDestinationTransportPort], 0xbeefu);
+            }
+            if (c.icmp) {
+                EXPECT_EQ(r[ipfix::kIcmpTypeCodeIPv4], 0x0800u); // type 8, code 0: an echo request
+            }
         }
     }
 }
@@ -104,7 +112,8 @@ TEST(FlowExportMessages, RandomRecordsAllArriveInFullMessagesShorterThan1400Byte
     for (uint32_t i = 0; i < 5000; ++i) {
         const uint8_t protocols[] = {6, 17, 1, 47, 132, 89};
         queue.push_back(Record(protocols[random() % 6], random(), random(), static_cast<uint16_t>(random()),
-                               static_cast<uint16_t>(random()), random() % 1000 + 1, static_cast<uint32_t>(random())));
+                               static_cast<uint16_t>(random()), random() % 1000 + 1,
+                               static_cast<uint32_t>(random() % 2 != 0 ? random() % 65536 : random()))); // both widths
         const FlowRecord& r = queue.back();
         sent.insert({capture::HostOrder32(r.key.sourceAddress), capture::HostOrder32(r.key.destinationAddress),
                      r.key.protocol, r.packets, r.octets});
@@ -114,10 +123,11 @@ TEST(FlowExportMessages, RandomRecordsAllArriveInFullMessagesShorterThan1400Byte
     std::multiset<Fields> received;
     std::size_t messages = 0;
     while (!queue.empty()) {
-        const ipfix::Stream::Message message = stream.Next(queue, 9, {messages++ * 20'000, 0});
+        const ipfix::Stream::Message message = stream.Next(queue, 9, {messages++ * 100, 0}); // templates only first
         ASSERT_LT(message.bytes.size(), ipfix::kMessageBytesBelow);
         if (!queue.empty()) { // full: the next record, with a set header of its own at most, did not fit
-            EXPECT_GE(message.bytes.size() + ipfix::RecordBytes(ipfix::Layout::Ports) + ipfix::kSetHeaderBytes,
+            EXPECT_GE(message.bytes.size() + ipfix::RecordBytes({ipfix::Layout::Ports, ipfix::Counts::Wide}) +
+                          ipfix::kSetHeaderBytes,
                       ipfix::kMessageBytesBelow);
         }
         const ipfix_reader::Message read = ReadBack(reader, message.bytes);

@@ -12,8 +12,8 @@ namespace {
 
 // Records moved from the queue at a time: more than a message holds, so each lock serves a message.
 constexpr std::size_t kRecordsPerTake = 128;
-// As many records as a message of TCP and UDP flows holds.
-constexpr std::size_t kRecordsToFillAMessage = 37;
+// As many records as a message of short TCP and UDP flows holds.
+constexpr std::size_t kRecordsToFillAMessage = 43;
 
 // A steady clock in nanoseconds.
 uint64_t SteadyNanoseconds() {

@@ -14,9 +14,8 @@ struct Field {
     uint16_t bytes;
 };
 
-// The counts go in 4 bytes, the reduced-size encoding of RFC 7011 section 6.2: a row counts in 32-bit
-// words, and the record maker cuts a record before either would overflow. Smaller records make fewer
-// messages for the same flows.
+// The counts' widths here are the wide ones: a row counts in 32-bit words, and the record maker cuts a
+// record before either would overflow.
 constexpr Field kPortsFields[] = {
     {kSourceIPv4Address, 4},        {kDestinationIPv4Address, 4}, {kSourceTransportPort, 2},
     {kDestinationTransportPort, 2}, {kProtocolIdentifier, 1},     {kPacketDeltaCount, 4},
@@ -44,6 +43,27 @@ constexpr LayoutFields kLayoutFields[kLayouts] = {
 
 constexpr uint16_t kFirstTemplateId = 256;
 
+constexpr uint32_t kNarrowPacketsAbove = 0xff;
+constexpr uint32_t kNarrowOctetsAbove = 0xffff;
+
+uint16_t FieldBytes(const Field& field, Counts counts) {
+    if (counts == Counts::Narrow && field.element == kPacketDeltaCount) {
+        return 1;
+    }
+    if (counts == Counts::Narrow && field.element == kOctetDeltaCount) {
+        return 2;
+    }
+    return field.bytes;
+}
+
+// The shapes in the order of their template ids, and back.
+Shape ShapeAt(std::size_t index) {
+    return {static_cast<Layout>(index % kLayouts), index < kLayouts ? Counts::Wide : Counts::Narrow};
+}
+std::size_t IndexOf(Shape shape) {
+    return static_cast<std::size_t>(shape.layout) + (shape.counts == Counts::Narrow ? kLayouts : 0);
+}
+
 void Put16(std::vector<uint8_t>& out, uint16_t value) {
     out.push_back(static_cast<uint8_t>(value >> 8));
     out.push_back(static_cast<uint8_t>(value));
@@ -59,30 +79,33 @@ void Put64(std::vector<uint8_t>& out, uint64_t value) {
     Put32(out, static_cast<uint32_t>(value));
 }
 
+void PutCount(std::vector<uint8_t>& out, uint32_t value, uint16_t bytes) {
+    for (int shift = 8 * (bytes - 1); shift >= 0; shift -= 8) {
+        out.push_back(static_cast<uint8_t>(value >> shift));
+    }
+}
+
 // Key words are stored in network order already: their bytes go out as they are.
 void PutStored(std::vector<uint8_t>& out, const void* stored, std::size_t bytes) {
     const auto* first = static_cast<const uint8_t*>(stored);
     out.insert(out.end(), first, first + bytes);
 }
 
-std::size_t SumBytes(const LayoutFields& layout) {
-    std::size_t bytes = 0;
-    for (std::size_t i = 0; i < layout.count; ++i) {
-        bytes += layout.fields[i].bytes;
-    }
-    return bytes;
+const LayoutFields& FieldsOf(Shape shape) {
+    return kLayoutFields[static_cast<std::size_t>(shape.layout)];
 }
 
 void AppendTemplateSet(std::vector<uint8_t>& out) {
     Put16(out, kTemplateSetId);
     Put16(out, static_cast<uint16_t>(TemplateSetBytes()));
-    for (std::size_t layout = 0; layout < kLayouts; ++layout) {
-        const LayoutFields& fields = kLayoutFields[layout];
-        Put16(out, static_cast<uint16_t>(kFirstTemplateId + layout));
+    for (std::size_t index = 0; index < kTemplates; ++index) {
+        const Shape shape = ShapeAt(index);
+        const LayoutFields& fields = FieldsOf(shape);
+        Put16(out, TemplateIdOf(shape));
         Put16(out, static_cast<uint16_t>(fields.count));
         for (std::size_t i = 0; i < fields.count; ++i) {
             Put16(out, fields.fields[i].element);
-            Put16(out, fields.fields[i].bytes);
+            Put16(out, FieldBytes(fields.fields[i], shape.counts));
         }
     }
 }
@@ -102,18 +125,28 @@ Layout LayoutOf(uint8_t protocol) {
     }
 }
 
-uint16_t TemplateIdOf(Layout layout) {
-    return static_cast<uint16_t>(kFirstTemplateId + static_cast<uint16_t>(layout));
+Shape ShapeOf(const FlowRecord& record) {
+    const bool narrow = record.packets <= kNarrowPacketsAbove && record.octets <= kNarrowOctetsAbove;
+    return {LayoutOf(record.key.protocol), narrow ? Counts::Narrow : Counts::Wide};
 }
 
-std::size_t RecordBytes(Layout layout) {
-    return SumBytes(kLayoutFields[static_cast<std::size_t>(layout)]);
+uint16_t TemplateIdOf(Shape shape) {
+    return static_cast<uint16_t>(kFirstTemplateId + IndexOf(shape));
+}
+
+std::size_t RecordBytes(Shape shape) {
+    const LayoutFields& fields = FieldsOf(shape);
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < fields.count; ++i) {
+        bytes += FieldBytes(fields.fields[i], shape.counts);
+    }
+    return bytes;
 }
 
 std::size_t TemplateSetBytes() {
     std::size_t bytes = kSetHeaderBytes;
-    for (const LayoutFields& layout : kLayoutFields) {
-        bytes += 4 + 4 * layout.count; // template id and field count, then each field's id and length
+    for (std::size_t index = 0; index < kTemplates; ++index) {
+        bytes += 4 + 4 * FieldsOf(ShapeAt(index)).count; // id and field count, then each field's id and length
     }
     return bytes;
 }
@@ -131,9 +164,10 @@ std::size_t MessageWriter::Bytes() const {
 }
 
 bool MessageWriter::Add(const FlowRecord& record) {
-    const Layout layout = LayoutOf(record.key.protocol);
-    std::vector<uint8_t>& set = m_sets[static_cast<std::size_t>(layout)];
-    const std::size_t grows = RecordBytes(layout) + (set.empty() ? kSetHeaderBytes : 0);
+    const Shape shape = ShapeOf(record);
+    const Layout layout = shape.layout;
+    std::vector<uint8_t>& set = m_sets[IndexOf(shape)];
+    const std::size_t grows = RecordBytes(shape) + (set.empty() ? kSetHeaderBytes : 0);
     if (Bytes() + grows >= kMessageBytesBelow) {
         return false;
     }
@@ -147,8 +181,9 @@ bool MessageWriter::Add(const FlowRecord& record) {
         PutStored(set, &record.key.destinationPort, 2);
     }
     set.push_back(record.key.protocol);
-    Put32(set, record.packets);
-    Put32(set, record.octets);
+    const bool narrow = shape.counts == Counts::Narrow;
+    PutCount(set, record.packets, narrow ? 1 : 4);
+    PutCount(set, record.octets, narrow ? 2 : 4);
     Put64(set, record.startMilliseconds);
     Put64(set, record.endMilliseconds);
     ++m_records;
@@ -166,12 +201,12 @@ std::vector<uint8_t> MessageWriter::Finish(uint32_t exportTime, uint32_t sequenc
     if (m_withTemplates) {
         AppendTemplateSet(message);
     }
-    for (std::size_t layout = 0; layout < kLayouts; ++layout) {
-        const std::vector<uint8_t>& set = m_sets[layout];
+    for (std::size_t index = 0; index < kTemplates; ++index) {
+        const std::vector<uint8_t>& set = m_sets[index];
         if (set.empty()) {
             continue;
         }
-        Put16(message, static_cast<uint16_t>(kFirstTemplateId + layout));
+        Put16(message, TemplateIdOf(ShapeAt(index)));
         Put16(message, static_cast<uint16_t>(kSetHeaderBytes + set.size()));
         message.insert(message.end(), set.begin(), set.end());
     }

@@ -275,6 +275,21 @@ TEST_F(FlowExportRecords, AFlowThatGoesIdleIsRecordedAndOneThatComesBackStartsAg
     EXPECT_EQ(sink.records[1].startMilliseconds, 7000u);
 }
 
+TEST_F(FlowExportRecords, TheSourcesEndSendsEveryRecordAndWhatFollowsAfterAllStartsAgain) {
+    Count(6, 500, 0x0a000001, 1, 5 * kSecond);
+    Count(17, 100, 0x0a000003, 53, 6 * kSecond);
+    table.SourceEnded();
+    ASSERT_EQ(sink.records.size(), 2u);
+    EXPECT_EQ(maker.OpenFlows(), 0u);
+    EXPECT_EQ(table.RowCount(), 2u) << "the rows stay until the capture stops";
+    Count(6, 700, 0x0a000001, 1, 7 * kSecond);
+    table.Clear(); // only what came after the end is left to record
+    ASSERT_EQ(sink.records.size(), 3u);
+    EXPECT_EQ(sink.records[2].packets, 1u);
+    EXPECT_EQ(sink.records[2].octets, 700u);
+    EXPECT_EQ(sink.records[2].startMilliseconds, 7000u);
+}
+
 TEST_F(FlowExportRecords, TimeThatStepsBackNeitherEndsARecordNorTurnsItInsideOut) {
     Count(17, 100, 0x0a000001, 1, 100 * kSecond);
     Count(17, 100, 0x0a000001, 1, 30 * kSecond);

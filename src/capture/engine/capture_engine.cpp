@@ -127,6 +127,7 @@ void ReleaseAdapter() {
 }
 
 unsigned int CaptureThreadProc(void*) {
+    bool endTold = false; // the source's end was told to the table, and nothing came since
     while (captureRunning.load() != 0) {
         const bool received = library->PacketReceivePacket(captureAdapter, capturePacket, 1) != 0;
         const bool ended = !received && GetLastError() == ERROR_HANDLE_EOF;
@@ -146,7 +147,14 @@ unsigned int CaptureThreadProc(void*) {
             theTrafficList.UpdateTraffic();
         }
         theTrafficList.FlushIfDue(bytes == 0);
+        endTold = endTold && bytes == 0;
         if (ended) {
+            if (!endTold) {
+                // Told before the host learns of the end: a flow exporter sends its last records while
+                // the host stops the capture.
+                theTrafficList.SourceEnded();
+                endTold = true;
+            }
             (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
         }
         if (!received) {

@@ -4,6 +4,7 @@
 
 #include <ws2tcpip.h>
 
+#include <algorithm>
 #include <chrono>
 
 namespace capture {
@@ -168,16 +169,25 @@ std::string FlowExporter::Summary() const {
 }
 
 void FlowExporter::Take(const FlowRecord& record) {
+    Queue({&record, 1});
+}
+
+void FlowExporter::TakeAll(const std::vector<FlowRecord>& records) {
+    Queue(records);
+}
+
+void FlowExporter::Queue(std::span<const FlowRecord> records) {
     bool dropped = false;
     bool wake = false;
     {
         const std::lock_guard lock(m_lock);
-        if (m_queue.size() >= kMaxQueuedRecords) {
-            ++m_counts.recordsNotSent;
+        const std::size_t room = kMaxQueuedRecords - std::min(m_queue.size(), kMaxQueuedRecords);
+        const std::size_t queued = std::min(records.size(), room);
+        m_queue.insert(m_queue.end(), records.begin(), records.begin() + static_cast<std::ptrdiff_t>(queued));
+        if (queued < records.size()) {
+            m_counts.recordsNotSent += records.size() - queued;
             dropped = !m_toldDrops;
             m_toldDrops = true;
-        } else {
-            m_queue.push_back(record);
         }
         // Only a waiting sender is woken; a busy one takes what follows as it goes. Waking it for every
         // record would cost the capture thread a system call each.

@@ -12,6 +12,7 @@
 #include <deque>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 
 #include "capture/export/collector_address.h"
@@ -67,10 +68,12 @@ public:
     // with what failed, if anything did.
     std::string Summary() const;
 
-    // The capture thread's side: queues a record.
+    // The capture thread's side: queues records.
     void Take(const FlowRecord& record) override;
+    void TakeAll(const std::vector<FlowRecord>& records) override;
 
 private:
+    void Queue(std::span<const FlowRecord> records);
     static unsigned int SendingThread(void* exporter);
     void SendQueued();
     void SendMessage(const ipfix::Stream::Message& message);

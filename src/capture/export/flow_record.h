@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "capture/flows/flow_row.h"
 
@@ -22,6 +23,13 @@ class FlowRecordSink {
 public:
     virtual ~FlowRecordSink() = default;
     virtual void Take(const FlowRecord& record) = 0;
+    // Many records at once, as when a capture's source ends: a sink that hands them to another thread
+    // does so in one go rather than one by one.
+    virtual void TakeAll(const std::vector<FlowRecord>& records) {
+        for (const FlowRecord& record : records) {
+            Take(record);
+        }
+    }
 };
 
 } // namespace capture

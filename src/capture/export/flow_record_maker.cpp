@@ -6,14 +6,18 @@
 
 namespace capture {
 
-void FlowRecordMaker::Send(const FlowKey& key, const Pending& pending) {
+FlowRecord FlowRecordMaker::RecordOf(const FlowKey& key, const Pending& pending) {
     FlowRecord record;
     record.key = key;
     record.packets = pending.packets;
     record.octets = pending.octets;
     record.startMilliseconds = pending.firstTime / 1000;
     record.endMilliseconds = pending.lastTime / 1000;
-    m_sink.Take(record);
+    return record;
+}
+
+void FlowRecordMaker::Send(const FlowKey& key, const Pending& pending) {
+    m_sink.Take(RecordOf(key, pending));
 }
 
 void FlowRecordMaker::OnCounted(const FlowRow& row, uint32_t length, uint64_t captureTime) {
@@ -49,6 +53,16 @@ void FlowRecordMaker::OnFlowEnded(const FlowRow& row, FlowEnd) {
     }
     Send(row.record.key, found->second);
     m_open.erase(found);
+}
+
+void FlowRecordMaker::OnSourceEnded() {
+    std::vector<FlowRecord> records;
+    records.reserve(m_open.size());
+    for (const auto& [row, pending] : m_open) {
+        records.push_back(RecordOf(row->record.key, pending));
+    }
+    m_open.clear();
+    m_sink.TakeAll(records);
 }
 
 } // namespace capture

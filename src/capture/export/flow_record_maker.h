@@ -21,6 +21,9 @@ public:
 
     void OnCounted(const FlowRow& row, uint32_t length, uint64_t captureTime) override;
     void OnFlowEnded(const FlowRow& row, FlowEnd why) override;
+    // Every flow's record goes now rather than when the capture stops: the burst of the last records is on
+    // its way while the capture is being stopped. What is counted after all starts a record anew.
+    void OnSourceEnded() override;
 
     // Flows with datagrams not yet in a record.
     std::size_t OpenFlows() const { return m_open.size(); }
@@ -35,6 +38,7 @@ private:
         uint32_t octets = 0;
     };
 
+    static FlowRecord RecordOf(const FlowKey& key, const Pending& pending);
     void Send(const FlowKey& key, const Pending& pending);
 
     FlowRecordSink& m_sink;

@@ -288,6 +288,12 @@ void FlowTable::RemoveProtocol(uint8_t protocol) {
     Flush();
 }
 
+void FlowTable::SourceEnded() {
+    for (FlowListener* listener : m_listeners) {
+        listener->OnSourceEnded();
+    }
+}
+
 void FlowTable::Clear() {
     for (const std::unique_ptr<FlowRow>& flow : m_rows) {
         for (FlowListener* listener : m_listeners) {

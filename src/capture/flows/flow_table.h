@@ -57,6 +57,9 @@ public:
     // row's counts already include the datagram; length is its IP total length, as the row counts bytes.
     virtual void OnCounted(const FlowRow& row, uint32_t length, uint64_t captureTime) = 0;
     virtual void OnFlowEnded(const FlowRow& row, FlowEnd why) = 0;
+    // On the capture thread: the capture's source has no more datagrams (a file or a stream has ended), so
+    // the counts are final unless it goes on after all. The rows stay until the capture stops.
+    virtual void OnSourceEnded() {}
 };
 
 // Milliseconds that wrap at 2^32 (the platform's tick count in the program).
@@ -102,6 +105,9 @@ public:
     // kDatagramBytesNeeded, 24: ignored), captured at captureTime (microseconds since 1970-01-01 UTC). A
     // datagram longer than what was captured counts by its total length.
     DatagramOutcome OnPacket(const uint8_t* datagram, uint32_t captured, uint64_t captureTime = 0);
+
+    // The capture's source has no more datagrams: the listeners are told.
+    void SourceEnded();
 
     // The periodic update: idle rows go, the others get their interval bytes and average rate; the
     // shared rate counters are brought up to date and updateDue is cleared.

@@ -64,7 +64,7 @@ public:
         uint64_t recordsNotSent = 0; // refused by the socket, dropped from a full queue, or left at the end
     };
     Counts CaptureCounts() const;
-    // One line about the current capture, e.g. "12962 flow records sent to 127.0.0.1:9995 in 344 messages",
+    // One line about the current capture, e.g. "12962 flow records sent to 127.0.0.1:9995 in 297 messages",
     // with what failed, if anything did.
     std::string Summary() const;
 

@@ -8,12 +8,14 @@
 #include <random>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "capture/export/collector_address.h"
 #include "capture/export/export_pacing.h"
 #include "capture/export/flow_record_maker.h"
 #include "capture/export/ipfix_message.h"
 #include "capture/export/ipfix_stream.h"
+#include "capture/export/row_map.h"
 #include "capture/flows/traffic_counters.h"
 #include "capture/names/services_parser.h"
 #include "capture_bytes.h"
@@ -315,6 +317,37 @@ TEST(FlowExportRecordMaker, ARecordIsCutBeforeItsOctetsWouldOverflow32Bits) {
     EXPECT_EQ(sink.records[0].octets, 0xffffffffu);
     EXPECT_EQ(sink.records[1].packets, 1u);
     EXPECT_EQ(sink.records[1].octets, 1u);
+}
+
+TEST(FlowExportRowMap, AgreesWithAReferenceMapThroughGrowthEraseAndShrinking) {
+    std::vector<capture::FlowRow> rows(5000);
+    capture::RowMap<uint32_t> map;
+    std::unordered_map<const void*, uint32_t> reference;
+    std::mt19937 random(11);
+    for (int step = 0; step < 200'000; ++step) {
+        // Mostly adds at first, then mostly erases, so that the array grows, wraps its clusters and shrinks.
+        const void* row = &rows[random() % rows.size()];
+        if (step < 100'000 ? random() % 3 != 0 : random() % 10 == 0) {
+            const auto [value, isNew] = map.FindOrAdd(row);
+            EXPECT_EQ(isNew, reference.count(row) == 0);
+            *value += 1;
+            reference[row] += 1;
+        } else {
+            reference.erase(row);
+            map.Erase(row);
+        }
+        if (step % 10'000 == 0 || step == 199'999) {
+            ASSERT_EQ(map.Size(), reference.size());
+            std::unordered_map<const void*, uint32_t> seen;
+            map.ForEach([&](const void* key, uint32_t value) { seen[key] = value; });
+            for (auto [key, value] : reference) {
+                const uint32_t* found = map.Find(key);
+                ASSERT_NE(found, nullptr);
+                EXPECT_EQ(*found, value);
+            }
+            EXPECT_EQ(seen, reference);
+        }
+    }
 }
 
 TEST(FlowExportPacing, ABurstGoesAtOnceThenTheSteadyRateHolds) {

@@ -21,8 +21,8 @@ void FlowRecordMaker::Send(const FlowKey& key, const Pending& pending) {
 }
 
 void FlowRecordMaker::OnCounted(const FlowRow& row, uint32_t length, uint64_t captureTime) {
-    const auto [found, isNew] = m_open.try_emplace(&row);
-    Pending& pending = found->second;
+    const auto [found, isNew] = m_open.FindOrAdd(&row);
+    Pending& pending = *found;
     bool starts = isNew;
     if (!isNew) {
         // Time stamps can step back (a clock set back, records out of order); only a step forward counts.
@@ -47,21 +47,21 @@ void FlowRecordMaker::OnCounted(const FlowRow& row, uint32_t length, uint64_t ca
 }
 
 void FlowRecordMaker::OnFlowEnded(const FlowRow& row, FlowEnd) {
-    const auto found = m_open.find(&row);
-    if (found == m_open.end()) {
+    const Pending* found = m_open.Find(&row);
+    if (found == nullptr) {
         return; // every datagram of the flow is in a record already
     }
-    Send(row.record.key, found->second);
-    m_open.erase(found);
+    Send(row.record.key, *found);
+    m_open.Erase(&row);
 }
 
 void FlowRecordMaker::OnSourceEnded() {
     std::vector<FlowRecord> records;
-    records.reserve(m_open.size());
-    for (const auto& [row, pending] : m_open) {
-        records.push_back(RecordOf(row->record.key, pending));
-    }
-    m_open.clear();
+    records.reserve(m_open.Size());
+    m_open.ForEach([&](const void* row, const Pending& pending) {
+        records.push_back(RecordOf(static_cast<const FlowRow*>(row)->record.key, pending));
+    });
+    m_open.Clear();
     m_sink.TakeAll(records);
 }
 

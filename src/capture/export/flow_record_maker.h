@@ -3,9 +3,9 @@
 #pragma once
 
 #include <cstdint>
-#include <unordered_map>
 
 #include "capture/export/flow_record.h"
+#include "capture/export/row_map.h"
 #include "capture/flows/flow_table.h"
 
 namespace capture {
@@ -26,7 +26,7 @@ public:
     void OnSourceEnded() override;
 
     // Flows with datagrams not yet in a record.
-    std::size_t OpenFlows() const { return m_open.size(); }
+    std::size_t OpenFlows() const { return m_open.Size(); }
 
 private:
     // What a flow counted since its previous record. Kept here, by row, rather than in the row itself:
@@ -43,7 +43,7 @@ private:
 
     FlowRecordSink& m_sink;
     uint64_t m_activeTimeout;
-    std::unordered_map<const FlowRow*, Pending> m_open;
+    RowMap<Pending> m_open;
 };
 
 } // namespace capture

@@ -149,13 +149,13 @@ unsigned int CaptureThreadProc(void*) {
         theTrafficList.FlushIfDue(bytes == 0);
         endTold = endTold && bytes == 0;
         if (ended) {
+            (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
             if (!endTold) {
-                // Told before the host learns of the end: a flow exporter sends its last records while
-                // the host stops the capture.
+                // A flow exporter sends its last records now, while the host stops the capture: a stop
+                // waits for this thread, so they are all queued before the capture's flows end.
                 theTrafficList.SourceEnded();
                 endTold = true;
             }
-            (void)SetEvent(captureEnd.Get()); // the list is up to date with everything received
         }
         if (!received) {
             Sleep(10); // a library that fails at once must not make this loop spin

@@ -171,6 +171,12 @@ printf '  console run with --ipfix to nfcapd:    %7.3f s median, %.3f s best  (%
     "$(best "$work/export-times.txt")" "$summary"
 printf '  time added by the export:              %7.1f %% of the median run (target: at most 15%%: %s); best runs: %.1f %%\n' \
     "$added" "$(verdict "$(calc "$added <= 15")")" "$added_best"
+# The rounds pair the runs in time, so the median of the differences within rounds is less moved by the
+# machine's load changing between rounds: shown beside the verdict, which stays on the medians above.
+paste "$work/export-times.txt" "$work/plain-times.txt" | awk '{ print ($1 - $2) * 1000 }' >"$work/round-differences.txt"
+round_median=$(median "$work/round-differences.txt")
+printf '  within a round, with less without:    %7.1f ms median (%.1f %% of the median run without)\n' "$round_median" \
+    "$(calc "$round_median / ($plain_median * 1000) * 100")"
 printf '  records nfcapd received, %2s runs:      %s to %s of %s  (all: %s)\n' "$rounds" "$least_received" "$most_received" \
     "$flows" "$(verdict "$(calc "$least_received == $flows")")"
 # softflowd counts every IPv4 datagram of the file, also those whose header is not below their length, which
